@@ -1,0 +1,86 @@
+#pragma once
+// The link to one box: open/close, the reader thread, and the reply gate that keeps at most
+// one command in flight.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "device/clock.h"
+#include "device/hid_backend.h"
+#include "device/report.h"
+#include "device/report_trace.h"
+#include "device/view_notifier.h"
+#include "params/memory.h"
+
+namespace ax7 {
+
+constexpr int kReplyTimeoutMs = 1800;
+constexpr int kReaderExitTimeoutMs = 1000;
+constexpr int kMaxInterfaces = 32;
+
+class UsbLink {
+ public:
+  using ReportHandler = std::function<void(const Report&)>;
+
+  // `state` is the device state whose live status record is cleared on close.
+  UsbLink(HidBackend& backend, Clock& clock, DeviceState& state);
+  ~UsbLink();  // closes without notifying the box
+  UsbLink(const UsbLink&) = delete;
+  UsbLink& operator=(const UsbLink&) = delete;
+
+  // Every incoming report goes here on the reader thread (the dispatcher).
+  void setReportHandler(ReportHandler handler);
+  void setTrace(ReportTrace* trace);
+
+  bool OpenUsbDevice(ViewNotifier* window);
+  bool FindUsbDevice();
+  void CloseUsbDevice(bool notify);
+  // Sends one report (length is always 61; shorter frames are zero-padded). Returns 61 on
+  // success, 0 (or the short count) on failure.
+  int WriteUsbData(const uint8_t* frame, size_t length);
+  // Releases the next writer at once (used before 0x61, which must not wait for a reply).
+  void SetReplyEvent();
+
+  std::string devicePath() const;        // g_szDevicePath
+  ViewNotifier* mainWindow() const;      // g_hMainWnd
+  // Why the last FindUsbDevice failed; PermissionDenied means a box is there but cannot be
+  // opened (the udev rule is missing).
+  OpenError lastOpenError() const;
+  Clock& clock() { return clock_; }
+  // Reports handed to WriteUsbData so far, sent or not (progress of long transfers).
+  uint64_t writeCount() const { return writeCount_.load(); }
+  ReportTrace* trace() const { return trace_.load(); }
+
+  std::atomic<int> g_bDeviceOpen{0};
+  std::atomic<int> g_bReadThreadEnd{0};
+  std::atomic<int> g_bStatusPoll{1};
+
+ private:
+  void InitUsbEvents();
+  bool ReadUsbReport();
+  void ReadUsbThreadProc();
+  void joinReader();
+
+  HidBackend& backend_;
+  Clock& clock_;
+  DeviceState& state_;
+  ReportHandler handler_;
+  std::atomic<ReportTrace*> trace_{nullptr};
+  std::atomic<ViewNotifier*> mainWnd_{nullptr};
+
+  std::shared_ptr<HidDevice> device_;  // g_hUsbDevice; the reader holds its own reference
+  mutable std::mutex pathMutex_;
+  std::string devicePath_;
+  std::atomic<OpenError> lastOpenError_{OpenError::None};
+
+  AutoResetEvent replyEvent_;     // g_hReplyEvent
+  AutoResetEvent readExitEvent_;  // g_hReadExitEvent
+  std::mutex writeMutex_;                          // g_csUsbWrite
+  std::thread reader_;
+  std::atomic<uint64_t> writeCount_{0};
+};
+
+}  // namespace ax7
