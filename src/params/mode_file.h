@@ -22,7 +22,7 @@ constexpr const char* kModeFileLoadErrorFormat =
 struct ModeFileResult {
   bool ok = false;
   int version = 0;
-  std::string error;  // one line, English, for the user; empty when ok
+  std::string error;    // one line, English, for the user; empty when ok
   int systemError = 0;  // errno of a failed file operation, 0 otherwise
 };
 

@@ -1,0 +1,92 @@
+#include "params/band_record.h"
+
+#include <cmath>
+
+#include "params/byte_order.h"
+
+namespace ax7 {
+
+namespace {
+
+// Record fields are unsigned 16-bit; anything outside saturates instead of wrapping, and NaN
+// becomes 0, so a wild value can never turn into a plausible-looking different one.
+uint16_t saturateCode(double v) {
+  if (!(v > 0)) return 0;
+  if (v >= 65535.0) return 65535;
+  return uint16_t(v);  // truncation
+}
+
+// A record may only be touched when all 7 bytes lie inside the box image; offsets come from
+// group and band numbers that callers pass through unchecked.
+bool recordFits(int offset) {
+  return offset >= 0 && offset <= kBoxImageSize - kBandRecordSize;
+}
+
+}  // namespace
+
+int BandRecordOffset(int group, int band) {
+  switch (group) {
+    case 2:
+      return 140 + 7 * band;
+    case 3:
+      return 238 + 7 * band;
+    case 4:
+      return 336 + 7 * band;
+    default:
+      if (group >= 5 && group <= 12) return 406 + 105 * (group - 5) + 7 * band;
+      return 7 * band;
+  }
+}
+
+int EqSetOffset(int set) {
+  static constexpr int kOffsets[] = {0, 70, 238, 287, 140, 189, 336};
+  if (set >= 0 && set <= 6) return kOffsets[set];
+  if (set >= 7 && set <= 14) return 406 + 105 * (set - 7);
+  return 0;
+}
+
+int EqSetBandCount(int set) {
+  if (set == 0 || set == 1 || set == 6) return 10;
+  if (set >= 2 && set <= 5) return 7;
+  if (set >= 7 && set <= 14) return 13;
+  return 0;
+}
+
+PackedBand PackBandRecord(int type, float gainDb, float frequency, float q) {
+  PackedBand out{};
+  // The 0.05 makes the truncation land on the intended tenth of a dB for values that came
+  // from a decoded record or a slider (0.1 dB steps held as floats).
+  putBe16(&out[0], saturateCode((double(gainDb) + 0.05 + 15.0) * 10.0));
+  putBe16(&out[2], saturateCode(double(frequency)));
+  // A Q of a whole number of thousandths is often held a hair below its value as a float
+  // (0.251 -> 0.25099999); plain truncation would then lose a thousandth each time a decoded
+  // record is packed again. The slack is far below one code and far above float error.
+  putBe16(&out[4], saturateCode(double(q) * 1000.0 + 0.01));
+  out[6] = uint8_t(type);
+  return out;
+}
+
+BandRecord UnpackBandRecord(const uint8_t* record) {
+  BandRecord r;
+  r.gainDb = float(getBe16(record)) / 10.0f - 15.0f;
+  r.frequency = float(getBe16(record + 2));
+  r.q = float(getBe16(record + 4)) / 1000.0f;
+  r.type = record[6];
+  return r;
+}
+
+BandRecord LoadBandRecord(const ParameterMemory& mem, int group, int band) {
+  int offset = BandRecordOffset(group, band);
+  if (!recordFits(offset)) return BandRecord{};
+  PackedBand bytes;
+  mem.boxImage.copyOut(size_t(offset), bytes.data(), bytes.size());
+  return UnpackBandRecord(bytes.data());
+}
+
+void PutBandRecord(ParameterMemory& mem, int group, int band, const PackedBand& record) {
+  int offset = BandRecordOffset(group, band);
+  if (!recordFits(offset)) return;
+  mem.boxImage.copyIn(size_t(offset), record.data(), record.size());
+}
+
+}  // namespace ax7
