@@ -109,11 +109,11 @@ bool VirtualClock::waitFor(int64_t timeoutMs, const std::function<bool()>& pred)
       break;
     }
     if (self.deadline >= 0 && now_ >= self.deadline) break;
+    const int busyBefore = busy_;
     maybeAdvance();
-    if (self.recheck) {
-      cv_.notify_all();
-      continue;
-    }
+    // The jump may have reached other waiters' deadlines rather than ours: wake them too.
+    if (busy_ != busyBefore) cv_.notify_all();
+    if (self.recheck) continue;
     cv_.wait(lock);
   }
   waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &self));

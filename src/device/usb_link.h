@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/clock.h"
 #include "device/hid_backend.h"
@@ -59,10 +60,14 @@ class UsbLink {
   std::atomic<int> g_bStatusPoll{1};
 
  private:
+  struct Reader;  // one reader thread and the device it reads (usb_link.cpp)
+
   void InitUsbEvents();
-  bool ReadUsbReport();
-  void ReadUsbThreadProc();
-  void joinReader();
+  bool ReadUsbReport(Reader& reader);
+  void ReadUsbThreadProc(Reader& reader);
+  std::shared_ptr<HidDevice> currentDevice() const;
+  // Joins readers that outlived their close: those that have ended, or all of them.
+  void reapReaders(bool all);
 
   HidBackend& backend_;
   Clock& clock_;
@@ -71,15 +76,19 @@ class UsbLink {
   std::atomic<ReportTrace*> trace_{nullptr};
   std::atomic<ViewNotifier*> mainWnd_{nullptr};
 
+  // Guards device_, devicePath_ and the readers' closed flags.
+  mutable std::mutex stateMutex_;
   std::shared_ptr<HidDevice> device_;  // g_hUsbDevice; the reader holds its own reference
-  mutable std::mutex pathMutex_;
   std::string devicePath_;
   std::atomic<OpenError> lastOpenError_{OpenError::None};
 
   AutoResetEvent replyEvent_;     // g_hReplyEvent
   AutoResetEvent readExitEvent_;  // g_hReadExitEvent
-  std::mutex writeMutex_;                          // g_csUsbWrite
-  std::thread reader_;
+  std::mutex writeMutex_;         // g_csUsbWrite
+
+  std::mutex lifecycleMutex_;  // open and close, and the reader records below
+  std::shared_ptr<Reader> reader_;
+  std::vector<std::shared_ptr<Reader>> staleReaders_;
   std::atomic<uint64_t> writeCount_{0};
 };
 

@@ -1,0 +1,246 @@
+#include "device/eq_senders.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+
+#include "dsp/section_type.h"
+#include "params/band_record.h"
+
+namespace ax7 {
+
+namespace {
+
+constexpr int kSampleRateHz = 48000;
+constexpr int kChannels = 8;
+constexpr int kFirstOutputSet = 7;
+constexpr int kLastSet = 14;
+constexpr int kOutputBands = 15;  // 13 EQ bands and the two split sections
+constexpr int kSplitHighPassBand = 13;
+constexpr int kSplitLowPassBand = 14;
+constexpr float kResetQ = 1.41f;
+constexpr float kSplitQ = 0.707f;
+constexpr int kPeq = 1;
+constexpr int kLowPass = 2;
+constexpr int kHighPass = 3;
+
+static_assert(kSampleRateHz == int(dsp::kSampleRate), "bands are designed for the box's rate");
+
+constexpr std::array<int, 10> kTenBandFrequencies = {31,   62,   125,  250,  500,
+                                                     1000, 2000, 4000, 8000, 16000};
+constexpr std::array<int, 7> kEffectFrequencies = {63, 125, 250, 500, 1000, 2300, 5000};
+constexpr std::array<int, 13> kOutputFrequencies = {31,   62,   125,   250,   500,   1000, 2000,
+                                                    4000, 8000, 16000, 16000, 16000, 16000};
+
+bool validChannel(int channel) {
+  return channel >= 0 && channel < kChannels;
+}
+bool validSet(int set) {
+  return set >= 0 && set <= kLastSet;
+}
+bool isTenBandSet(int set) {
+  return set == 0 || set == 1 || set == 6;
+}
+bool isOutputSet(int set) {
+  return set >= kFirstOutputSet && set <= kLastSet;
+}
+
+int splitHighPassHz(int entry) {
+  return 500 + 100 * entry;
+}
+int splitLowPassHz(int entry) {
+  return 1000 + 100 * entry;
+}
+
+// Bands a set's sender accepts: the EQ bands, plus the two split sections of an output.
+int senderBandCount(int set) {
+  return isOutputSet(set) ? kOutputBands : EqSetBandCount(set);
+}
+
+void sendBand(EqSenders& eq, Commands& cmd, int set, int band, int type, float gainDb,
+              int frequency, float q) {
+  const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
+  if (a.block == 0) return;
+  eq.StoreBandRecord(a.group, a.band, gainDb, float(frequency), q, type);
+  cmd.WriteBiquad(a.block, a.index, dsp::designSection(type, gainDb, frequency, q));
+}
+
+template <size_t N>
+void resetSet(EqSenders& eq, Commands& cmd, int set, const std::array<int, N>& frequencies) {
+  for (int b = 0; b < int(N); ++b) {
+    sendBand(eq, cmd, set, b, kPeq, 0.0f, frequencies[size_t(b)], kResetQ);
+  }
+}
+
+}  // namespace
+
+EqSenders::EqSenders(Commands& cmd) : cmd_(cmd) {}
+
+EqSenders::BandAddress EqSenders::AddressOf(int set, int band) {
+  if (!validSet(set) || band < 0 || band >= senderBandCount(set)) return {0, 0, 0, 0};
+  switch (set) {
+    case 0:
+      return {1, band, 1, 16 + band};
+    case 1:
+      return {1, band + 10, 1, 35 + band};
+    case 2:
+      return {3, band, 3, band};
+    case 3:
+      return {3, band + 7, 3, 12 + band};
+    case 4:
+      return {2, band, 2, band};
+    case 5:
+      return {2, band + 7, 2, 13 + band};
+    case 6:
+      return {4, band, 4, band};
+    default: {
+      const int group = 5 + (set - kFirstOutputSet);
+      return {group, band, group, band};
+    }
+  }
+}
+
+void EqSenders::StoreBandRecord(int group, int band, float gainDb, float frequency, float q,
+                                int type) {
+  const int offset = BandRecordOffset(group, band);
+  if (offset < 0 || offset > kBoxImageSize - kBandRecordSize) return;
+  const PackedBand record = PackBandRecord(type, gainDb, frequency, q);
+  PutBandRecord(cmd_.memory(), group, band, record);
+  cmd_.WriteBoxMemory(offset, record.data(), int(record.size()));
+}
+
+void EqSenders::SendMicAEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 0, band, type, gainDb, frequency, q);
+}
+void EqSenders::SendMicBEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 1, band, type, gainDb, frequency, q);
+}
+void EqSenders::SendReverbAEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 2, band, type, gainDb, frequency, q);
+}
+void EqSenders::SendReverbBEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 3, band, type, gainDb, frequency, q);
+}
+void EqSenders::SendEchoAEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 4, band, type, gainDb, frequency, q);
+}
+void EqSenders::SendEchoBEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 5, band, type, gainDb, frequency, q);
+}
+void EqSenders::SendMusicEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 6, band, type, gainDb, frequency, q);
+}
+void EqSenders::SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency,
+                                 float q) {
+  if (!validChannel(channel)) return;
+  sendBand(*this, cmd_, kFirstOutputSet + channel, band, type, gainDb, frequency, q);
+}
+
+void EqSenders::ResendEqSet(int set) {
+  ParameterMemory& mem = cmd_.memory();
+  for (int b = 0; b < EqSetBandCount(set); ++b) {
+    const BandAddress a = AddressOf(set, b);
+    const int offset = BandRecordOffset(a.group, a.band);
+    // The stored bytes go back unchanged: decoding and packing again is not exact for every
+    // code, and a re-send must never alter what the box keeps.
+    PackedBand record;
+    mem.boxImage.copyOut(size_t(offset), record.data(), record.size());
+    cmd_.WriteBoxMemory(offset, record.data(), int(record.size()));
+    const BandRecord r = UnpackBandRecord(record.data());
+    cmd_.WriteBiquad(a.block, a.index, dsp::designSection(r.type, r.gainDb, int(r.frequency), r.q));
+  }
+}
+
+void EqSenders::ResetMicAEq() {
+  resetSet(*this, cmd_, 0, kTenBandFrequencies);
+}
+void EqSenders::ResetMicBEq() {
+  resetSet(*this, cmd_, 1, kTenBandFrequencies);
+}
+void EqSenders::ResetReverbAEq() {
+  resetSet(*this, cmd_, 2, kEffectFrequencies);
+}
+void EqSenders::ResetReverbBEq() {
+  resetSet(*this, cmd_, 3, kEffectFrequencies);
+}
+void EqSenders::ResetEchoAEq() {
+  resetSet(*this, cmd_, 4, kEffectFrequencies);
+}
+void EqSenders::ResetEchoBEq() {
+  resetSet(*this, cmd_, 5, kEffectFrequencies);
+}
+void EqSenders::ResetMusicEq() {
+  resetSet(*this, cmd_, 6, kTenBandFrequencies);
+}
+void EqSenders::ResetOutputEq(int channel) {
+  if (validChannel(channel)) resetSet(*this, cmd_, kFirstOutputSet + channel, kOutputFrequencies);
+}
+
+bool EqSenders::CopyEqSet(int source, int target) {
+  if (!validSet(source) || !validSet(target)) return false;
+  ParameterMemory& mem = cmd_.memory();
+  const int n = std::min(EqSetBandCount(source), EqSetBandCount(target));
+  const size_t bytes = size_t(n * kBandRecordSize);
+  std::array<uint8_t, 13 * kBandRecordSize> buffer{};
+  mem.boxImage.copyOut(size_t(EqSetOffset(source)), buffer.data(), bytes);
+  mem.boxImage.copyIn(size_t(EqSetOffset(target)), buffer.data(), bytes);
+
+  const int last = EqSetOffset(target) + 9 * kBandRecordSize;  // band 9 of the target
+  if (isTenBandSet(source) && isOutputSet(target)) {
+    // The three extra output bands become flat at band 9's frequency and Q. Their bytes are
+    // taken as stored, so the copy is exact.
+    PackedBand flat;
+    mem.boxImage.copyOut(size_t(last), flat.data(), flat.size());
+    const PackedBand zeroGain = PackBandRecord(kPeq, 0.0f, 0.0f, 0.0f);
+    flat[0] = zeroGain[0];
+    flat[1] = zeroGain[1];
+    flat[6] = uint8_t(kPeq);
+    for (int b = 10; b <= 12; ++b) {
+      mem.boxImage.copyIn(size_t(EqSetOffset(target) + b * kBandRecordSize), flat.data(),
+                          flat.size());
+    }
+  } else if (isOutputSet(source) && isTenBandSet(target)) {
+    // A crossover section has no partner in a 10-band EQ; keep its direction as a plain pass.
+    const size_t typeAt = size_t(last + 6);
+    const uint8_t type = mem.boxImage.get(typeAt);
+    if (dsp::isCrossoverType(type)) {
+      mem.boxImage.set(typeAt, uint8_t(type % 2 == 0 ? kLowPass : kHighPass));
+    }
+  }
+  ResendEqSet(target);
+  return true;
+}
+
+void EqSenders::SetHighFreqSplit(int channel, int entry) {
+  if (!validChannel(channel) || entry < 0 || entry >= kSplitEntries) return;
+  SendOutputEqBand(channel, kSplitHighPassBand, kHighPass, 0.0f, splitHighPassHz(entry), kSplitQ);
+  SendOutputEqBand(channel, kSplitLowPassBand, kLowPass, 0.0f, splitLowPassHz(entry), kSplitQ);
+}
+
+int EqSenders::FindHighFreqSplit(int channel) const {
+  if (!validChannel(channel)) return 0;
+  const BandRecord r = LoadBandRecord(cmd_.memory(), 5 + channel, kSplitHighPassBand);
+  const int hz = int(r.frequency);
+  for (int i = 0; i < kSplitEntries; ++i) {
+    if (splitHighPassHz(i) == hz) return i;
+  }
+  return 0;
+}
+
+void EqSenders::SetHighFreqDelay(int channel, int mode) {
+  if (!validChannel(channel)) return;
+  cmd_.memory().pc.setInt(size_t(169 + channel), mode);
+  const uint32_t words[2] = {std::bit_cast<uint32_t>(1.0f),
+                             std::bit_cast<uint32_t>(mode == 1 ? 0.0f : 1.0f)};
+  cmd_.WriteDspWords(5 + channel, 17, words, 2);
+  // Taken before records 13 and 14 change, so that switching back restores this split.
+  const int entry = FindHighFreqSplit(channel);
+  if (mode == 1) {
+    SendOutputEqBand(channel, kSplitHighPassBand, kPeq, 0.0f, splitHighPassHz(entry), kSplitQ);
+    SendOutputEqBand(channel, kSplitLowPassBand, kPeq, 0.0f, splitLowPassHz(entry), kSplitQ);
+  } else {
+    SetHighFreqSplit(channel, entry);
+  }
+}
+
+}  // namespace ax7

@@ -1,0 +1,27 @@
+#pragma once
+// Faults the simulated box can be told to show, for tests and for `ax7ctl --device sim`.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ax7::sim {
+
+struct SimFaults {
+  bool silent = false;               // receives and acts, never answers
+  std::optional<std::string> model;  // module name in the 0x80 answer
+  std::optional<int> version;        // protocol version in the 0x7F answer
+  int paramErrorStatus = 0;          // status byte of every 0x0A answer
+  // Disappears once it has received this many reports (-1: never); the last of them is
+  // taken but not answered, and with 0 the first write already fails.
+  int unplugAfter = -1;
+  int garbagePercent = 0;  // share of answers replaced by random reports
+  int latencyMs = 0;       // every answer leaves this long after its request
+};
+
+// One fault: "silent", "model=NAME", "version=N" (0..255), "param-error=STATUS" (0..255),
+// "unplug-after=N" (N >= 0), "garbage=P" (0..100) or "latency=MS" (0..60000). Numbers are
+// decimal or 0x-prefixed hexadecimal. On failure `faults` is unchanged and *error (when
+// given) says why in one line.
+bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error);
+
+}  // namespace ax7::sim
