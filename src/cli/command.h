@@ -1,0 +1,44 @@
+#pragma once
+// The command table of ax7ctl and what every command gets to run with.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace ax7::cli {
+
+struct Context {
+  const GlobalOptions& options;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+struct CommandSpec {
+  const char* name;
+  const char* summary;  // one line for the command list
+  const char* usage;    // the full text of COMMAND --help
+  int (*run)(Context& ctx, const std::vector<std::string>& words);
+};
+
+// Writes "ax7ctl: message" as one line to stderr and returns code.
+int fail(Context& ctx, int code, const std::string& message);
+// Writes the command's usage to stdout (for --help) and returns 0.
+int printUsage(Context& ctx, const CommandSpec& spec);
+// Usage error: the reason and a pointer to --help; returns 2.
+int usageError(Context& ctx, const CommandSpec& spec, const std::string& reason);
+
+extern const CommandSpec kDesignCommand;
+extern const CommandSpec kResponseCommand;
+extern const CommandSpec kModeFileCommand;
+extern const CommandSpec kReadCommand;
+extern const CommandSpec kWriteCommand;
+extern const CommandSpec kStatusCommand;
+extern const CommandSpec kListCommand;
+
+const std::vector<const CommandSpec*>& commandTable();
+
+// Runs ax7ctl with the words after the program name.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace ax7::cli

@@ -1,0 +1,149 @@
+// status and list: the live status record of a box, and the boxes present.
+#include <cstdio>
+#include <ostream>
+
+#include "cli/args.h"
+#include "cli/command.h"
+#include "cli/exit_codes.h"
+#include "cli/json_output.h"
+#include "cli/session.h"
+#include "device/status_text.h"
+
+namespace ax7::cli {
+
+namespace {
+
+// Bytes of the live status record.
+constexpr int kMicLevels = 0;
+constexpr int kMusicLevels = 4;
+constexpr int kMusicFormat = 7;
+constexpr int kWireless1 = 8;   // RF, AF, channel, battery
+constexpr int kWireless2 = 12;  // RF, AF, channel (its battery is not in the record)
+
+Json wirelessJson(const std::array<uint8_t, kLiveStatusSize>& s, int first, bool hasBattery) {
+  Json w = Json::object();
+  w["rf"] = s[size_t(first)];
+  w["rf_bars"] = FormatRfBars(s[size_t(first)]);
+  w["af"] = s[size_t(first + 1)];
+  w["af_bars"] = FormatAfBars(s[size_t(first + 1)]);
+  w["channel"] = s[size_t(first + 2)];
+  w["frequency"] = FormatMicFrequency(s[size_t(first + 2)]);
+  w["battery"] = hasBattery ? Json(s[size_t(first + 3)]) : Json(nullptr);
+  w["battery_bars"] = hasBattery ? Json(FormatBatteryBars(s[size_t(first + 3)])) : Json(nullptr);
+  return w;
+}
+
+std::string wirelessText(const std::array<uint8_t, kLiveStatusSize>& s, int first,
+                         bool hasBattery) {
+  std::string line = "RF:" + FormatRfBars(s[size_t(first)]) +
+                     " AF:" + FormatAfBars(s[size_t(first + 1)]) +
+                     " Freq:" + FormatMicFrequency(s[size_t(first + 2)]);
+  if (hasBattery) line += " Battery:" + FormatBatteryBars(s[size_t(first + 3)]);
+  return line;
+}
+
+void printStatus(Context& ctx, const std::array<uint8_t, kLiveStatusSize>& s, bool json) {
+  if (json) {
+    Json doc = jsonDocument();
+    doc["mic_levels"] = Json::array({s[0], s[1], s[2], s[3]});
+    doc["music_levels"] = Json::array({s[kMusicLevels], s[kMusicLevels + 1]});
+    doc["music_format"] = FormatMusicFormat(s[kMusicFormat]);
+    doc["music_format_flags"] = s[kMusicFormat];
+    doc["wireless"] =
+        Json::array({wirelessJson(s, kWireless1, true), wirelessJson(s, kWireless2, false)});
+    doc["raw_hex"] = toHex(s.data(), s.size());
+    writeJson(ctx.out, doc);
+    return;
+  }
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "microphone levels: %d %d %d %d\nmusic levels: %d %d\n",
+                s[kMicLevels], s[kMicLevels + 1], s[kMicLevels + 2], s[kMicLevels + 3],
+                s[kMusicLevels], s[kMusicLevels + 1]);
+  ctx.out << buf << "music format: " << FormatMusicFormat(s[kMusicFormat]) << "\n"
+          << "wireless microphone 1: " << wirelessText(s, kWireless1, true) << "\n"
+          << "wireless microphone 2: " << wirelessText(s, kWireless2, false) << "\n";
+}
+
+int runStatus(Context& ctx, const std::vector<std::string>& words) {
+  ParsedArgs args;
+  std::string error;
+  if (!parseArgs(words, {}, {"--json"}, &args, &error)) {
+    return usageError(ctx, kStatusCommand, error);
+  }
+  if (args.help) return printUsage(ctx, kStatusCommand);
+  if (!args.positional.empty()) return usageError(ctx, kStatusCommand, "no arguments expected");
+
+  Session session(ctx);
+  return session.run([&] {
+    if (int rc = session.start(); rc != kExitOk) return rc;
+    if (int rc = session.connect(); rc != kExitOk) return rc;
+    if (int rc = session.requestStatus(); rc != kExitOk) return rc;
+    printStatus(ctx, session.core().mem.dev.g_liveStatus.snapshot(),
+                args.flags.count("--json") > 0);
+    session.close(true);
+    return kExitOk;
+  });
+}
+
+int runList(Context& ctx, const std::vector<std::string>& words) {
+  ParsedArgs args;
+  std::string error;
+  if (!parseArgs(words, {}, {"--json"}, &args, &error)) return usageError(ctx, kListCommand, error);
+  if (args.help) return printUsage(ctx, kListCommand);
+  if (!args.positional.empty()) return usageError(ctx, kListCommand, "no arguments expected");
+
+  Session session(ctx);
+  return session.run([&] {
+    if (int rc = session.start(); rc != kExitOk) return rc;
+    Json boxes = Json::array();
+    char id[16];
+    for (const HidInterfaceInfo& info : session.backend().enumerate()) {
+      if (info.vendorId != kBoxVendorId || info.productId != kBoxProductId) continue;
+      std::snprintf(id, sizeof id, "%04x:%04x", unsigned(info.vendorId), unsigned(info.productId));
+      if (args.flags.count("--json")) {
+        Json b = Json::object();
+        b["path"] = info.path;
+        b["usb_id"] = id;
+        b["active"] = info.active;
+        boxes.push_back(b);
+      } else {
+        ctx.out << info.path << " " << id << (info.active ? "" : " (inactive)") << "\n";
+        boxes.push_back(info.path);
+      }
+    }
+    if (args.flags.count("--json")) {
+      Json doc = jsonDocument();
+      doc["boxes"] = boxes;
+      writeJson(ctx.out, doc);
+    }
+    if (boxes.empty()) return fail(ctx, kExitFailure, "no box found");
+    return kExitOk;
+  });
+}
+
+}  // namespace
+
+const CommandSpec kStatusCommand = {
+    "status",
+    "show the box's live status (levels, music format, wireless microphones)",
+    "usage: ax7ctl status [--json]\n"
+    "\n"
+    "Connects, asks the box for its live status once and prints it: microphone and music\n"
+    "levels, the music format and both wireless microphones (RF and AF bars, frequency,\n"
+    "battery of the first). --json: {\"api_version\": 1, \"mic_levels\", \"music_levels\",\n"
+    "\"music_format\", \"music_format_flags\", \"wireless\", \"raw_hex\"}.\n",
+    runStatus,
+};
+
+const CommandSpec kListCommand = {
+    "list",
+    "list the boxes present",
+    "usage: ax7ctl list [--json]\n"
+    "\n"
+    "Prints one line 'PATH VID:PID' per box found (ids as 4 lowercase hex digits).\n"
+    "--json: {\"api_version\": 1, \"boxes\": [{\"path\", \"usb_id\", \"active\"}]}.\n"
+    "Exit code 1 when there is none.\n",
+    runList,
+};
+
+}  // namespace ax7::cli

@@ -1,0 +1,228 @@
+#include "cli/session.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+
+#include "cli/exit_codes.h"
+#include "cli/sim_state.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_faults.h"
+#ifdef AX7_WITH_HIDAPI
+#include "hid/hidapi_backend.h"
+#include "hid/permissions.h"
+#endif
+
+namespace ax7::cli {
+
+namespace {
+
+constexpr int kCmdStatus = 0x0E;
+constexpr int kAcceptedCmdVersion = 17;
+constexpr const char* kWrongModelText = "机器型号与软件不匹配!";
+constexpr const char* kWrongVersionText = "机器与软件通信版本不匹配，请使用机器配套软件!";
+
+// A box that leaves this many requests in a row unanswered is taken to be silent: every
+// request waits out the reply gate, so going on would only spend minutes finding out.
+constexpr int64_t kQuietLimitMs = 3 * kReplyTimeoutMs + 200;
+constexpr int kStatusAttempts = 3;
+
+bool isBoxModel(const std::u16string& module) {
+  const std::u16string want = u"ax7";
+  if (module.size() != want.size()) return false;
+  for (size_t i = 0; i < want.size(); ++i) {
+    char16_t c = module[i];
+    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    if (c != want[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string Session::timeoutText() const {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%g s (see --timeout)", double(ctx_.options.syncTimeoutMs) / 1000);
+  return buf;
+}
+
+Session::Session(Context& ctx) : ctx_(ctx) {
+  if (ctx.options.virtualTime) {
+    clock_ = std::make_unique<VirtualClock>();
+  } else {
+    clock_ = std::make_unique<RealClock>();
+  }
+}
+
+Session::~Session() {
+  if (open_ && core_) core_->link.CloseUsbDevice(false);
+  core_.reset();  // waits for the synchronisation workers, which end quickly once closed
+}
+
+int Session::run(const std::function<int()>& body) {
+  int rc = kExitFailure;
+  clock_->startThread([&] { rc = body(); }).join();
+  return rc;
+}
+
+int Session::start() {
+  const GlobalOptions& o = ctx_.options;
+  if (o.device == DeviceKind::Sim) {
+    sim::SimFaults faults;
+    faults.latencyMs = int(o.simLatencyMs);
+    for (const std::string& spec : o.simFaults) {
+      std::string error;
+      if (!sim::ParseSimFault(spec, faults, &error)) {
+        return fail(ctx_, kExitUsage, "--sim-fault " + spec + ": " + error);
+      }
+    }
+    auto sim = std::make_unique<sim::SimBackend>(*clock_, faults);
+    if (!o.simStatePath.empty()) {
+      sim::SimBox box;
+      std::string error;
+      if (!buildSimState(o.simStatePath, &box, &error)) {
+        return fail(ctx_, kExitUsage, "--sim-state: " + error);
+      }
+      sim->withBox([&](sim::SimBox& b) { b = box; });
+    }
+    backend_ = std::move(sim);
+  } else {
+#ifdef AX7_WITH_HIDAPI
+    backend_ = std::make_unique<HidapiBackend>();
+#else
+    return fail(ctx_, kExitUsage, "this ax7ctl was built without USB support; use --device sim");
+#endif
+  }
+
+  if (!o.tracePath.empty()) {
+    std::string error;
+    if (!trace_.open(o.tracePath, &error)) return fail(ctx_, kExitUsage, error);
+    tracing_ = true;
+  }
+  notifier_ = std::make_unique<CliNotifier>(*clock_, ctx_.err);
+  core_ = std::make_unique<Core>(*backend_, *clock_);
+  core_->setNotifier(notifier_.get());
+  if (tracing_) core_->link.setTrace(&trace_);
+  core_->link.setReportHandler([this](const Report& r) {
+    core_->dispatcher.DispatchReport(r);
+    noteRead(r);
+  });
+  return kExitOk;
+}
+
+void Session::noteRead(const Report& report) {
+  const int64_t now = clock_->nowMs();
+  clock_->notify([&] {
+    ++readCount_;
+    // Never back: a late answer must not cut short the quiet time of the next phase.
+    lastReadMs_ = std::max(lastReadMs_, now);
+    seen_[report[1]] = true;
+  });
+}
+
+int Session::connect() {
+  if (core_->link.OpenUsbDevice(notifier_.get())) {
+    open_ = true;
+    return kExitOk;
+  }
+#ifdef AX7_WITH_HIDAPI
+  if (core_->link.lastOpenError() == OpenError::PermissionDenied) {
+    return fail(ctx_, kExitFailure, permissionAdvice(1));
+  }
+#endif
+  return fail(ctx_, kExitFailure, "no box found");
+}
+
+void Session::close(bool notify) {
+  if (!open_) return;
+  if (tracing_) trace_.phase("close");
+  core_->link.CloseUsbDevice(notify);
+  open_ = false;
+}
+
+int Session::failAndClose(const std::string& message, bool notify) {
+  close(notify);
+  return fail(ctx_, kExitFailure, message);
+}
+
+Session::SyncEnd Session::waitForSync(intptr_t direction, int64_t initialWaitMs) {
+  const int64_t start = clock_->nowMs();
+  const int64_t deadline = start + ctx_.options.syncTimeoutMs;
+  // The quiet time starts when the worker's own first wait is over.
+  int64_t lastRead = start + initialWaitMs;
+  clock_->notify([&] { lastReadMs_ = lastRead; });
+  for (;;) {
+    const int64_t now = clock_->nowMs();
+    if (now >= deadline) return SyncEnd::TimedOut;
+    if (now >= lastRead + kQuietLimitMs) return SyncEnd::Silent;
+    const int64_t until = std::min(deadline, lastRead + kQuietLimitMs);
+    bool finished = false;
+    clock_->waitFor(until - now, [&] {
+      intptr_t w = 0;
+      while (notifier_->takePostedLocked(kMsgSyncFinished, &w)) {
+        if (w == direction) finished = true;
+      }
+      lastRead = lastReadMs_;
+      return finished;
+    });
+    if (finished) return SyncEnd::Finished;
+  }
+}
+
+int Session::checkLink(bool anyAnswerExpected) {
+  if (core_->link.g_bReadThreadEnd.load()) return failAndClose("the box was disconnected");
+  bool answered = false;
+  clock_->waitFor(0, [&] { return answered = readCount_ > 0; });
+  // Nobody would hear the leaving notice, and asking would cost another reply wait.
+  if (anyAnswerExpected && !answered) return failAndClose("the box did not answer", false);
+  return kExitOk;
+}
+
+int Session::synchronizeFromBox() {
+  core_->sync.startSynchronizeFromBox();
+  const SyncEnd end = waitForSync(0, kSyncFromBoxWaitMs);
+  if (int rc = checkLink(end != SyncEnd::TimedOut); rc != kExitOk) return rc;
+  if (end == SyncEnd::TimedOut) {
+    return failAndClose("reading from the box timed out after " + timeoutText());
+  }
+  if (end == SyncEnd::Silent) return failAndClose("the box stopped answering", false);
+
+  // The main view's check after every synchronisation: the model, then the protocol version.
+  const DeviceState& dev = core_->mem.dev;
+  const std::u16string module = dev.g_szModule.get();
+  if (!isBoxModel(module)) {
+    return failAndClose(std::string(kWrongModelText) + " (model \"" + toUtf8(module) +
+                        "\", expected AX7)");
+  }
+  if (dev.g_nCmdVersion.load() != kAcceptedCmdVersion) {
+    return failAndClose(std::string(kWrongVersionText) + " (protocol version " +
+                        std::to_string(dev.g_nCmdVersion.load()) + ", expected 17)");
+  }
+  return kExitOk;
+}
+
+int Session::synchronizeToBox() {
+  core_->sync.startSynchronizeToBox();
+  const SyncEnd end = waitForSync(1, kSyncToBoxWaitMs);
+  if (int rc = checkLink(true); rc != kExitOk) return rc;
+  if (end == SyncEnd::TimedOut) {
+    return failAndClose("writing to the box timed out after " + timeoutText());
+  }
+  if (end == SyncEnd::Silent) return failAndClose("the box stopped answering", false);
+  return kExitOk;
+}
+
+int Session::requestStatus() {
+  for (int attempt = 0; attempt < kStatusAttempts; ++attempt) {
+    clock_->notify([&] { seen_[kCmdStatus] = false; });
+    if (core_->cmd.SendCommand(kCmdStatus) != int(kReportSize)) {
+      return failAndClose("the box was disconnected");
+    }
+    // A lost answer is no failure of the box: the desktop program simply asks again.
+    if (clock_->waitFor(kReplyTimeoutMs, [&] { return seen_[kCmdStatus]; })) return kExitOk;
+  }
+  if (int rc = checkLink(true); rc != kExitOk) return rc;
+  return failAndClose("the box did not send its status");
+}
+
+}  // namespace ax7::cli

@@ -1,0 +1,75 @@
+#pragma once
+// One connection of ax7ctl to a box: the clock, the backend (real or simulated), the core,
+// the trace, and the waits for the core's work with their limits. Every failure is reported
+// on stderr as one line and returned as the exit code.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/notifier.h"
+#include "cli/trace_file.h"
+#include "device/clock.h"
+#include "device/core.h"
+#include "device/hid_backend.h"
+
+namespace ax7::cli {
+
+class Session {
+ public:
+  explicit Session(Context& ctx);
+  // Waits for the synchronisation workers: must run outside run().
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Runs the command's work on a thread of the session's clock and returns its result. In
+  // virtual time, time then stands still while the command computes, so the limits it measures
+  // hold; a plain caller thread would let time run on between its waits.
+  int run(const std::function<int()>& body);
+
+  // Builds backend, trace and core from the global options.
+  int start();
+  // Opens the box; "no box found", or how to get permission, when there is none.
+  int connect();
+  // Runs a box-to-PC synchronisation and checks the box as the main view does: a box that is
+  // silent, gone, of another model or another protocol version ends the session (closed) with 1.
+  int synchronizeFromBox();
+  // Runs a PC-to-box synchronisation of what memory holds now.
+  int synchronizeToBox();
+  // Requests the live status once and waits for its answer.
+  int requestStatus();
+  // Writes "# close" to the trace and closes the link.
+  void close(bool notify);
+
+  HidBackend& backend() { return *backend_; }
+  Core& core() { return *core_; }
+  Clock& clock() { return *clock_; }
+
+ private:
+  enum class SyncEnd { Finished, TimedOut, Silent };
+  SyncEnd waitForSync(intptr_t direction, int64_t initialWaitMs);
+  int failAndClose(const std::string& message, bool notify = true);
+  std::string timeoutText() const;
+  int checkLink(bool anyAnswerExpected);
+  void noteRead(const Report& report);
+
+  Context& ctx_;
+  std::unique_ptr<Clock> clock_;
+  std::unique_ptr<HidBackend> backend_;
+  std::unique_ptr<CliNotifier> notifier_;
+  TraceFile trace_;
+  bool tracing_ = false;
+  std::unique_ptr<Core> core_;
+  bool open_ = false;
+
+  // Guarded by the clock's lock (changed in notify, read in waitFor predicates).
+  int64_t readCount_ = 0;
+  int64_t lastReadMs_ = 0;
+  std::array<bool, 256> seen_{};
+};
+
+}  // namespace ax7::cli

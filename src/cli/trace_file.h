@@ -1,0 +1,34 @@
+#pragma once
+// The --trace file: one line per report crossing the transport, in order ("> " written,
+// "< " read, 122 lowercase hex digits), and "# NAME" when a long operation starts.
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "device/report_trace.h"
+
+namespace ax7::cli {
+
+class TraceFile final : public ReportTrace {
+ public:
+  TraceFile() = default;
+  ~TraceFile() override;
+  TraceFile(const TraceFile&) = delete;
+  TraceFile& operator=(const TraceFile&) = delete;
+
+  // Creates or truncates the file; false with the reason when it cannot.
+  bool open(const std::string& path, std::string* error);
+  void close();
+
+  void written(const Report& report) override;
+  void read(const Report& report) override;
+  void phase(std::string_view name) override;
+
+ private:
+  void writeLine(const std::string& line);
+
+  std::mutex mutex_;  // the writer and the reader thread both report here
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace ax7::cli

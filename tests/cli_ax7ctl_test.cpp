@@ -1,0 +1,465 @@
+// ax7ctl as a user runs it: the real binary in a subprocess, against the simulated box in
+// virtual time, judged by its exit code, its output and the files and traces it writes.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+struct RunResult {
+  int exitCode = -1;  // -1 when it did not exit normally
+  bool hung = false;
+  std::string out;
+  std::string err;
+};
+
+// Everything ax7ctl does with the simulated box runs in virtual time, so a few seconds of wall
+// time are far more than any command needs; a run that takes longer is taken for a hang.
+constexpr int kWallLimitMs = 20000;
+
+RunResult ax7ctl(const std::vector<std::string>& args) {
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+  for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
+    posix_spawn_file_actions_addclose(&actions, fd);
+  }
+  std::vector<std::string> argvStrings = {AX7CTL_PATH};
+  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& s : argvStrings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, AX7CTL_PATH, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  RunResult run;
+  if (spawned != 0) {
+    close(outPipe[0]);
+    close(errPipe[0]);
+    return run;
+  }
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWallLimitMs);
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  std::string* sinks[2] = {&run.out, &run.err};
+  int open = 2;
+  while (open > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      run.hung = true;
+      kill(pid, SIGKILL);
+      break;
+    }
+    if (poll(fds, 2, int(left.count())) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      char buf[4096];
+      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        sinks[i]->append(buf, size_t(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  for (auto& f : fds) {
+    if (f.fd >= 0) close(f.fd);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  return run;
+}
+
+// The simulated box in virtual time, then the command.
+RunResult sim(std::vector<std::string> args) {
+  args.insert(args.begin(), {"--device", "sim", "--virtual-time"});
+  return ax7ctl(args);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+std::vector<uint8_t> readBytes(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& p, const std::vector<uint8_t>& bytes) {
+  std::ofstream f(p, std::ios::binary);
+  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A mode file of the given version whose every byte after the version word is arbitrary
+// (NaN and denormal words, band records out of every range included).
+std::vector<uint8_t> arbitraryModeFile(uint32_t version, size_t size, uint32_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    bytes[i] = uint8_t(seed >> 24);
+  }
+  for (int i = 0; i < 4; ++i) bytes[size_t(i)] = uint8_t(version >> (8 * i));
+  return bytes;
+}
+
+class Ax7ctlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) /
+           ("ax7ctl-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  fs::path dir_;
+};
+
+TEST_F(Ax7ctlTest, DesignPrintsNormalisedCoefficientsAndTheBoxWords) {
+  const RunResult run = sim({"design", "PEQ", "6", "1000", "1.41"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto out = lines(run.out);
+  ASSERT_EQ(out.size(), 2u);
+
+  // The peaking section of the audio EQ cookbook, worked out here on its own.
+  const double A = std::pow(10.0, 6.0 / 40), w0 = 6.283185307179586 * 1000 / 48000;
+  const double alpha = std::sin(w0) / (2 * 1.41), a0 = 1 + alpha / A;
+  const double expected[5] = {(1 + alpha * A) / a0, -2 * std::cos(w0) / a0, (1 - alpha * A) / a0,
+                              -2 * std::cos(w0) / a0, (1 - alpha / A) / a0};
+  std::istringstream first(out[0]);
+  double c[5];
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(first >> c[i]);
+    EXPECT_NEAR(c[i], expected[i], 1e-12) << "coefficient " << i;
+  }
+  // The box takes -a1 -a2 b0 b1 b2 as big-endian singles.
+  char words[64];
+  auto bits = [](double v) { return unsigned(std::bit_cast<uint32_t>(float(v))); };
+  std::snprintf(words, sizeof words, "%08x %08x %08x %08x %08x", bits(-c[3]), bits(-c[4]),
+                bits(c[0]), bits(c[1]), bits(c[2]));
+  EXPECT_EQ(out[1], words);
+}
+
+TEST_F(Ax7ctlTest, ResponseCoversTheGridAndButterworthIsThreeDbDownAtItsCorner) {
+  const RunResult full = sim({"response", "12", "0", "1000", "0.707"});
+  ASSERT_EQ(full.exitCode, 0) << full.err;
+  const auto points = lines(full.out);
+  ASSERT_EQ(points.size(), 512u);
+  EXPECT_THAT(points.front(), StartsWith("18 "));
+
+  // Type 12 uses its own Q of 1/sqrt(2), whatever the band's Q says.
+  const RunResult corner = sim(
+      {"response", "12", "0", "1000", "5", "--fmin", "1000", "--fmax", "4000", "--points", "2"});
+  ASSERT_EQ(corner.exitCode, 0) << corner.err;
+  const auto two = lines(corner.out);
+  ASSERT_EQ(two.size(), 2u);
+  double f = 0, db = 0;
+  std::istringstream(two[0]) >> f >> db;
+  EXPECT_EQ(f, 1000.0);
+  EXPECT_NEAR(db, -3.0103, 0.001);
+  std::istringstream(two[1]) >> f >> db;
+  EXPECT_EQ(f, 2000.0);  // 1000 * 10^(1/2 * log10(4))
+  EXPECT_LT(db, -11.0);
+}
+
+TEST_F(Ax7ctlTest, ModeFileRoundTripsThroughJsonByteForByte) {
+  const auto original = arbitraryModeFile(5, 2130, 7);
+  writeBytes(path("a.px44t"), original);
+
+  const RunResult show = sim({"modefile", "show", path("a.px44t"), "--json"});
+  ASSERT_EQ(show.exitCode, 0) << show.err;
+  const auto doc = nlohmann::json::parse(show.out);
+  EXPECT_EQ(doc["api_version"], 1);
+  EXPECT_EQ(doc["version"], 5);
+  EXPECT_EQ(doc["pc_words"].size(), 207u);
+  EXPECT_EQ(doc["band_records"].size(), 178u);
+
+  ASSERT_EQ(sim({"modefile", "convert", path("a.px44t"), path("a.json")}).exitCode, 0);
+  ASSERT_EQ(sim({"modefile", "convert", path("a.json"), path("b.px44t")}).exitCode, 0);
+  EXPECT_EQ(readBytes(path("b.px44t")), original);
+
+  // Decoded values stand in for a raw form that was left out.
+  auto edited = nlohmann::json::parse(readBytes(path("a.json")));
+  edited["pc_words"][0] = {{"int", 77}};
+  edited["band_records"][3] = {{"type", 1}, {"gain_db", 6.0}, {"frequency", 1000}, {"q", 2.5}};
+  std::ofstream(path("c.json")) << edited.dump();
+  ASSERT_EQ(sim({"modefile", "convert", path("c.json"), path("c.px44t")}).exitCode, 0);
+  const auto c = readBytes(path("c.px44t"));
+  ASSERT_EQ(c.size(), 2130u);
+  EXPECT_EQ(std::vector<uint8_t>(c.begin() + 4, c.begin() + 8),
+            (std::vector<uint8_t>{77, 0, 0, 0}));
+  const std::vector<uint8_t> record3 = {0x00, 0xD2, 0x03, 0xE8, 0x09, 0xC4, 0x01};
+  EXPECT_EQ(std::vector<uint8_t>(c.begin() + 832 + 21, c.begin() + 832 + 28), record3);
+}
+
+TEST_F(Ax7ctlTest, OlderModeFileConvertsWithDefaultsForWhatItLacks) {
+  // Version 1: words 0..195 and the box image, nothing of the room.
+  const auto v1 = arbitraryModeFile(1, 4 + 784 + 1246, 11);
+  writeBytes(path("old.px44t"), v1);
+  const RunResult run = sim({"modefile", "convert", path("old.px44t"), path("new.px44t")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  const auto v5 = readBytes(path("new.px44t"));
+  ASSERT_EQ(v5.size(), 2130u);
+  EXPECT_EQ(std::vector<uint8_t>(v5.begin(), v5.begin() + 4), (std::vector<uint8_t>{5, 0, 0, 0}));
+  EXPECT_TRUE(std::equal(v1.begin() + 4, v1.begin() + 788, v5.begin() + 4));  // words
+  EXPECT_TRUE(std::equal(v1.begin() + 788, v1.end(), v5.begin() + 832));      // image
+  EXPECT_TRUE(std::all_of(v5.begin() + 788, v5.begin() + 832, [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(std::all_of(v5.begin() + 2078, v5.begin() + 2110, [](uint8_t b) { return b == 0; }));
+  const std::vector<uint8_t> defaultRoom = {0x04, 0x04, 0x00, 0x00, 0x8A, 0x0A, 0x00,
+                                            0x0A, 0x0A, 0x0A, 0x8A, 0x8A, 0x00, 0x8A,
+                                            0x0A, 0x8A, 0x85, 0x00, 0x05, 0x00};
+  EXPECT_EQ(std::vector<uint8_t>(v5.begin() + 2110, v5.end()), defaultRoom);
+
+  const RunResult show = sim({"modefile", "show", path("old.px44t")});
+  ASSERT_EQ(show.exitCode, 0) << show.err;
+  EXPECT_THAT(show.out, HasSubstr("version: 1"));
+}
+
+TEST_F(Ax7ctlTest, RefusedInputWritesNothing) {
+  writeBytes(path("v6.px44t"), arbitraryModeFile(6, 2130, 3));
+  std::ofstream(path("bad.json")) << R"({"api_version": 1, "pc_words": [1, 2, 3]})";
+  for (const char* in : {"v6.px44t", "bad.json", "missing.px44t"}) {
+    const RunResult run = sim({"modefile", "convert", path(in), path("out.px44t")});
+    EXPECT_EQ(run.exitCode, 2) << in;
+    EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+    EXPECT_FALSE(fs::exists(path("out.px44t"))) << in;
+  }
+  // A box is never even opened for a file it would refuse.
+  const RunResult write = sim({"--trace", path("w.trace"), "write", path("v6.px44t")});
+  EXPECT_EQ(write.exitCode, 2);
+  EXPECT_THAT(write.err, HasSubstr("version 6"));
+  EXPECT_FALSE(fs::exists(path("w.trace")));
+}
+
+TEST_F(Ax7ctlTest, ReadSavesWhatWriteThenSendsAndStoresInTheNamedMode) {
+  const RunResult read = sim({"read", "--save", path("m2 party.px44t")});
+  ASSERT_EQ(read.exitCode, 0) << read.err;
+  EXPECT_THAT(read.out, HasSubstr("module: AX7"));
+  EXPECT_THAT(read.out, HasSubstr("command version: 17"));
+  EXPECT_EQ(readBytes(path("m2 party.px44t")).size(), 2130u);
+
+  const RunResult write = sim({"--trace", path("w.trace"), "write", path("m2 party.px44t")});
+  ASSERT_EQ(write.exitCode, 0) << write.err;
+  EXPECT_THAT(write.out, HasSubstr("stored in box mode M2"));
+
+  const auto traceBytes = readBytes(path("w.trace"));
+  const auto trace = lines(std::string(traceBytes.begin(), traceBytes.end()));
+  std::vector<std::string> phases;
+  size_t toBox = 0, save = 0;
+  for (size_t i = 0; i < trace.size(); ++i) {
+    const std::string& l = trace[i];
+    ASSERT_FALSE(l.empty());
+    if (l[0] == '#') {
+      phases.push_back(l);
+      if (l == "# SynchronizeToBox") toBox = i;
+      if (l == "# SaveBoxMode") save = i;
+      continue;
+    }
+    ASSERT_TRUE((l.rfind("> ", 0) == 0 || l.rfind("< ", 0) == 0) && l.size() == 124)
+        << "line " << i;
+    ASSERT_EQ(l.find_first_not_of("0123456789abcdef", 2), std::string::npos) << l;
+  }
+  EXPECT_EQ(phases, (std::vector<std::string>{"# SynchronizeFromBox", "# SynchronizeToBox",
+                                              "# SaveBoxMode", "# close"}));
+  // Hundreds of reports go out between the start of the transfer and the mode store...
+  EXPECT_GT(std::count_if(trace.begin() + long(toBox), trace.begin() + long(save),
+                          [](const std::string& l) { return l.rfind("> ", 0) == 0; }),
+            200);
+  // ...which is command 3, then command 4, both with mode index 1.
+  ASSERT_LT(save + 1, trace.size());
+  EXPECT_THAT(trace[save + 1], StartsWith("> 020301"));
+  // The link closes with the leaving notice (the answer to the mode store may still come first).
+  const auto close = std::find(trace.begin(), trace.end(), "# close");
+  const auto notice =
+      std::find_if(close, trace.end(), [](const std::string& l) { return l.rfind("> ", 0) == 0; });
+  ASSERT_NE(notice, trace.end());
+  EXPECT_THAT(*notice, StartsWith("> 028a00"));
+
+  // A name that means no box mode stores nothing.
+  std::filesystem::copy_file(path("m2 party.px44t"), path("mix.px44t"));
+  const RunResult plain = sim({"--trace", path("p.trace"), "write", path("mix.px44t")});
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  const auto bytes = readBytes(path("p.trace"));
+  EXPECT_THAT(std::string(bytes.begin(), bytes.end()), Not(HasSubstr("# SaveBoxMode")));
+}
+
+TEST_F(Ax7ctlTest, SimStateStartsTheBoxWithTheFilesSettings) {
+  ASSERT_EQ(sim({"read", "--save", path("factory.json")}).exitCode, 0);
+  auto doc = nlohmann::json::parse(readBytes(path("factory.json")));
+  doc["pc_words"][0] = 77;   // microphone master: only a soft start would send it
+  doc["pc_words"][19] = 55;  // microphone 1 volume
+  doc["band_records"][3] = "00d203e8058201";
+  doc["room_block_hex"] = "0506000000000000000000000000000000000000";
+  std::ofstream(path("custom.json")) << doc.dump();
+  ASSERT_EQ(sim({"modefile", "convert", path("custom.json"), path("custom.px44t")}).exitCode, 0);
+
+  const RunResult run =
+      sim({"--sim-state", path("custom.px44t"), "read", "--save", path("back.px44t")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(readBytes(path("back.px44t")), readBytes(path("custom.px44t")));
+}
+
+struct FaultCase {
+  const char* fault;
+  std::vector<int> exitCodes;  // acceptable exit codes
+  const char* errorText;       // in the last line of stderr; nullptr: no message required
+};
+
+// Every fault ends a whole write (read, check, load, write, store) by itself with a clear
+// message. Random garbage may or may not hit a deciding answer, so either outcome is fine.
+TEST_F(Ax7ctlTest, EveryFaultOfTheBoxEndsTheWriteWithAClearMessage) {
+  ASSERT_EQ(sim({"read", "--save", path("m1.px44t")}).exitCode, 0);
+  const FaultCase cases[] = {
+      {"silent", {1}, "the box did not answer"},
+      {"model=XYZ", {1}, "机器型号与软件不匹配!"},
+      {"version=16", {1}, "机器与软件通信版本不匹配，请使用机器配套软件!"},
+      {"param-error=3", {0}, "参数错误,代码0x:03"},
+      {"unplug-after=5", {1}, "the box was disconnected"},
+      {"unplug-after=300", {1}, "the box was disconnected"},
+      {"garbage=20", {0, 1}, nullptr},
+  };
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.fault);
+    const RunResult run = sim({"--sim-fault", c.fault, "write", path("m1.px44t")});
+    ASSERT_FALSE(run.hung);
+    EXPECT_THAT(c.exitCodes, ::testing::Contains(run.exitCode)) << run.err;
+    const auto err = lines(run.err);
+    if (c.errorText) {
+      ASSERT_EQ(err.size(), 1u) << run.err;
+      EXPECT_THAT(err.back(), HasSubstr(c.errorText));
+    }
+    if (run.exitCode != 0) {
+      ASSERT_FALSE(err.empty());
+    }
+    for (const auto& l : err) {
+      EXPECT_THAT(l, StartsWith("ax7ctl: "));
+    }
+  }
+}
+
+// The other commands that talk to the box end too, under every fault, with 0 or 1, also when
+// the answers come later than the reply gate waits.
+TEST_F(Ax7ctlTest, EveryCommandEndsUnderEveryFault) {
+  for (const char* fault : {"silent", "model=XYZ", "version=16", "param-error=3", "unplug-after=0",
+                            "unplug-after=5", "garbage=50"}) {
+    for (const char* command : {"read", "status", "list"}) {
+      for (const char* latency : {"0", "2500"}) {
+        SCOPED_TRACE(std::string(fault) + " " + command + " latency " + latency);
+        const RunResult run = sim({"--sim-fault", fault, "--sim-latency", latency, command});
+        ASSERT_FALSE(run.hung);
+        EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1) << run.exitCode << " " << run.err;
+        if (run.exitCode != 0) {
+          EXPECT_FALSE(run.err.empty());
+        }
+      }
+    }
+  }
+}
+
+TEST_F(Ax7ctlTest, JsonOutputsCarryTheApiVersion) {
+  writeBytes(path("a.px44t"), arbitraryModeFile(5, 2130, 1));
+  const std::vector<std::vector<std::string>> commands = {
+      {"modefile", "show", path("a.px44t"), "--json"},
+      {"read", "--json"},
+      {"status", "--json"},
+      {"list", "--json"},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command[0]);
+    const RunResult run = sim(command);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto doc = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_TRUE(doc.is_object());
+    EXPECT_EQ(doc.begin().key(), "api_version");
+    EXPECT_EQ(doc["api_version"], 1);
+  }
+  const auto list = nlohmann::json::parse(sim({"list", "--json"}).out);
+  EXPECT_EQ(list["boxes"][0]["usb_id"], "2010:1031");
+}
+
+TEST_F(Ax7ctlTest, UsageErrorsExitTwoWithOneLine) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"design", "PEQ", "6", "1000"},
+      {"design", "BANDPASS", "6", "1000", "1"},
+      {"response", "1", "0", "1000", "1", "--points", "0"},
+      {"response", "1", "0", "1000", "1", "--fmin", "100", "--fmax", "50"},
+      {"modefile", "show"},
+      {"write"},
+      {"read", "--bogus"},
+      {"--device", "hid", "--sim-fault", "silent", "read"},
+      {"--device", "hid", "--virtual-time", "read"},
+      {"--device", "sim", "--sim-fault", "bogus", "read"},
+      {"--device", "usb", "read"},
+  };
+  for (const auto& args : cases) {
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    const RunResult run = ax7ctl(args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+}
+
+TEST_F(Ax7ctlTest, HelpForEveryCommand) {
+  for (const char* command :
+       {"design", "response", "modefile", "read", "write", "status", "list"}) {
+    SCOPED_TRACE(command);
+    for (const auto& args : {std::vector<std::string>{command, "--help"},
+                             std::vector<std::string>{"--help", command}}) {
+      const RunResult run = ax7ctl(args);
+      EXPECT_EQ(run.exitCode, 0);
+      EXPECT_THAT(run.out, StartsWith(std::string("usage: ax7ctl ") + command));
+    }
+  }
+  const RunResult top = ax7ctl({"--help"});
+  EXPECT_EQ(top.exitCode, 0);
+  EXPECT_THAT(top.out, HasSubstr("--device sim|hid"));
+}
+
+}  // namespace
