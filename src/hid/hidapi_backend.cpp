@@ -1,0 +1,108 @@
+#include "hid/hidapi_backend.h"
+
+#include <fcntl.h>
+#include <hidapi/hidapi.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <set>
+
+#include "hid/udev_monitor.h"
+
+namespace ax7 {
+
+namespace {
+
+// hidapi keeps a per-handle error string that hid_read_timeout and hid_write both free and
+// replace without a lock, so one handle used by the reader and a writer at once can free the
+// same string twice (typically when the box is unplugged). Each direction therefore gets its
+// own handle on the node; hidraw allows several opens, and the write handle's unread input
+// copies only fill a small kernel queue that then drops them.
+class HidapiDevice final : public HidDevice {
+ public:
+  HidapiDevice(hid_device* reader, hid_device* writer) : reader_(reader), writer_(writer) {}
+  ~HidapiDevice() override {
+    hid_close(reader_);
+    hid_close(writer_);
+  }
+
+  int write(const uint8_t* data, size_t length) override {
+    if (interrupted_.load()) return -1;
+    return hid_write(writer_, data, length);
+  }
+
+  int read(uint8_t* buf, size_t length, int timeoutMs) override {
+    if (interrupted_.load()) return -1;
+    const int n = hid_read_timeout(reader_, buf, length, timeoutMs);
+    // A close that came in while we waited wins over whatever arrived.
+    return interrupted_.load() ? -1 : n;
+  }
+
+  // A pending read notices within its time-out (the link polls in short slices).
+  void interrupt() override { interrupted_.store(true); }
+
+ private:
+  hid_device* reader_;
+  hid_device* writer_;
+  std::atomic<bool> interrupted_{false};
+};
+
+// hid_open_path does not say why it failed; open the node ourselves to find out.
+OpenError classifyOpenFailure(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return OpenError::Other;
+  }
+  if (errno == EACCES || errno == EPERM) return OpenError::PermissionDenied;
+  if (errno == ENOENT || errno == ENODEV || errno == ENXIO) return OpenError::NotFound;
+  return OpenError::Other;
+}
+
+}  // namespace
+
+HidapiBackend::HidapiBackend() {
+  static std::once_flag once;
+  std::call_once(once, [] { hid_init(); });
+}
+
+HidapiBackend::~HidapiBackend() = default;
+
+std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
+  std::vector<HidInterfaceInfo> out;
+  hid_device_info* list = hid_enumerate(0, 0);
+  // hidapi lists a node once per top-level usage; the link counts interfaces, so keep one.
+  std::set<std::string> seen;
+  for (const hid_device_info* d = list; d; d = d->next) {
+    if (!d->path || !seen.insert(d->path).second) continue;
+    out.push_back({d->path, d->vendor_id, d->product_id, true});
+  }
+  hid_free_enumeration(list);
+  return out;
+}
+
+std::unique_ptr<HidDevice> HidapiBackend::open(const std::string& path, OpenError* error) {
+  if (error) *error = OpenError::None;
+  hid_device* reader = hid_open_path(path.c_str());
+  hid_device* writer = reader ? hid_open_path(path.c_str()) : nullptr;
+  if (!reader || !writer) {
+    if (reader) hid_close(reader);
+    if (error) *error = classifyOpenFailure(path);
+    return nullptr;
+  }
+  return std::make_unique<HidapiDevice>(reader, writer);
+}
+
+void HidapiBackend::setHotplugHandler(HotplugHandler handler) {
+  UdevMonitor* monitor = nullptr;
+  {
+    std::lock_guard lock(monitorMutex_);
+    if (!monitor_ && !handler) return;
+    if (!monitor_) monitor_ = std::make_unique<UdevMonitor>();
+    monitor = monitor_.get();  // lives as long as the backend
+  }
+  monitor->setHandler(std::move(handler));
+}
+
+}  // namespace ax7
