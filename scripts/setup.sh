@@ -2,7 +2,8 @@
 # Installs what the build needs on Debian (run as root or with sudo available).
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libhidapi-dev libudev-dev nlohmann-json3-dev)
+          libhidapi-dev libudev-dev nlohmann-json3-dev
+          qt6-base-dev qt6-base-dev-tools libgl-dev fonts-wqy-microhei)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
