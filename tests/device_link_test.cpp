@@ -2,6 +2,8 @@
 // order, all in virtual time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -154,10 +156,8 @@ class View : public ViewNotifier {
   explicit View(Clock& clock) : clock_(clock) {}
   void post(int, intptr_t, intptr_t) override {}
   intptr_t send(int, intptr_t, intptr_t) override {
-    clock_.waitFor(Clock::kForever, [&] {
-      inSend_ = true;
-      return released_;
-    });
+    clock_.notify([&] { inSend_ = true; });
+    clock_.waitFor(Clock::kForever, [&] { return released_; });
     return 0;
   }
   void showError(const std::string&, const std::string&) override {}
@@ -465,6 +465,24 @@ TEST(UsbLinkRead, ReportsAreTracedDispatchedAndOpenTheGate) {
         c.dispatched ? std::vector<std::string>{"written", "read", "dispatched", "written"}
                      : std::vector<std::string>{"written", "written"};
     EXPECT_EQ(kinds, expected);
+  }
+}
+
+// After the box failed (unplugged) and the link was closed, the next open starts clean: its
+// first report goes out even if the new reader has not run yet.
+TEST(UsbLinkRead, ReopenAfterAFailedReadStartsClean) {
+  VirtualClock clock;
+  ScriptedBackend backend(clock);
+  DeviceState state;
+  UsbLink link(backend, clock, state);
+  const Report request = frame({0x02, 0x0E});
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_TRUE(link.OpenUsbDevice(nullptr));
+    ASSERT_EQ(link.WriteUsbData(request.data(), request.size()), 61) << "round " << round;
+    backend.push({-1, {}});
+    // The failing reader opens the gate through the clock right after raising the flag.
+    clock.waitFor(Clock::kForever, [&] { return link.g_bReadThreadEnd.load() == 1; });
+    link.CloseUsbDevice(false);
   }
 }
 

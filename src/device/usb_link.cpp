@@ -1,7 +1,6 @@
 #include "device/usb_link.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "device/debug_log.h"
 

@@ -2,11 +2,14 @@
 
 #include <fcntl.h>
 #include <hidapi/hidapi.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <set>
+#include <string_view>
 
 #include "hid/udev_monitor.h"
 
@@ -60,6 +63,26 @@ OpenError classifyOpenFailure(const std::string& path) {
   return OpenError::Other;
 }
 
+// hidapi 0.13 crashes when asked to open anything but a hidraw node (it looks the node up in
+// udev by its device number), so a path that did not come from enumeration is checked first.
+bool isHidrawNode(const std::string& path, OpenError* error) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    *error =
+        (errno == EACCES || errno == EPERM) ? OpenError::PermissionDenied : OpenError::NotFound;
+    return false;
+  }
+  *error = OpenError::Other;
+  if (!S_ISCHR(st.st_mode)) return false;
+  const std::string link = "/sys/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
+                           std::to_string(minor(st.st_rdev)) + "/subsystem";
+  char target[256];
+  const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+  if (n <= 0) return false;
+  const std::string_view subsystem(target, size_t(n));
+  return subsystem.ends_with("/hidraw");
+}
+
 }  // namespace
 
 HidapiBackend::HidapiBackend() {
@@ -83,12 +106,15 @@ std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
 }
 
 std::unique_ptr<HidDevice> HidapiBackend::open(const std::string& path, OpenError* error) {
-  if (error) *error = OpenError::None;
+  OpenError ignored = OpenError::None;
+  if (!error) error = &ignored;
+  if (!isHidrawNode(path, error)) return nullptr;
+  *error = OpenError::None;
   hid_device* reader = hid_open_path(path.c_str());
   hid_device* writer = reader ? hid_open_path(path.c_str()) : nullptr;
   if (!reader || !writer) {
     if (reader) hid_close(reader);
-    if (error) *error = classifyOpenFailure(path);
+    *error = classifyOpenFailure(path);
     return nullptr;
   }
   return std::make_unique<HidapiDevice>(reader, writer);
