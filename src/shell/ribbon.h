@@ -2,8 +2,11 @@
 // A small ribbon of our own: an application button with its menu, categories shown as tabs,
 // panels with a caption under their controls, and a row of buttons on the tab row. Every
 // control carries its numeric command id in the property kIdProperty; the ribbon reports
-// what the user did by id, and handlers find controls by id.
+// what the user did by id, and handlers find controls by id. The wheel moves nothing on the
+// ribbon: wheel events over any of its controls reach the ribbon itself (an event filter
+// installed on it sees them) and go no further. The ribbon has no context menu.
 #include <QIcon>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <utility>
@@ -47,6 +50,9 @@ class Ribbon : public QWidget {
   void setCategoryText(int category, const QString& text);
   QString panelText(int category, int panel) const;
   void setPanelText(int category, int panel, const QString& text);
+  // Where a panel of the current category lies, in ribbon coordinates (for hit tests such as
+  // the master controls' wheel rule); empty for an unknown panel.
+  QRect panelRect(int category, int panel) const;
   int categoryCount() const;
   int currentCategory() const;
   void setCurrentCategory(int category);
