@@ -1,0 +1,183 @@
+// The interactive EQ graph every EQ-bearing page embeds: the response of one EQ set on a log
+// frequency axis (18 Hz .. 23 kHz) and a +-15 dB axis, one marker per band, dragging, Q by
+// right-drag or keys, gain by wheel or keys, a type menu and a copy/paste menu. It never talks to
+// the box: every change is reported by a signal and the page stores and sends it. The page also
+// writes bands directly and then calls recomputeBand.
+#pragma once
+
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPointF>
+#include <QRectF>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "dsp/band_rules.h"
+#include "dsp/response.h"
+
+class QAction;
+class QMenu;
+
+namespace ax7::ui {
+
+class CEqPanel : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kMaxBands = 40;
+  static constexpr int kOutputMarkers = 10;  // bands 0..8 and the crossover band 9
+
+  // Plot rectangle: left and top fixed, right and bottom margins from the client edges.
+  static constexpr int kPlotLeft = 36;
+  static constexpr int kPlotTop = 18;
+  static constexpr int kPlotRightMargin = 6;
+  static constexpr int kPlotBottomMargin = 20;
+  // Pointer positions are taken relative to (36, 16) for hit testing and dragging, two pixels
+  // above the plot's top; the y offset stored at a press absorbs the difference while dragging.
+  static constexpr int kHitOriginY = 16;
+
+  // Menu commands: 2025..2029 choose PEQ..HS, 3025 copy and 3026 paste the whole EQ.
+  static constexpr int kCmdFirstType = 2025;
+  static constexpr int kCmdCopy = 3025;
+  static constexpr int kCmdPaste = 3026;
+
+  // Shows a popup menu at a global position and returns the chosen action, or nullptr.
+  using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPos)>;
+
+  explicit CEqPanel(QWidget* parent = nullptr);
+  ~CEqPanel() override;
+
+  // Stores the band count (bounded to 0..40). 7 and 10 load the graph defaults (31 Hz upwards,
+  // PEQ, Q 1.41); any count then renumbers bands 0..n-1, zeroes their gains and recomputes them.
+  void setBandCount(int n);
+  int bandCount() const { return bandCount_; }
+  // Markers shown and hit-tested: 10 for output sets, the band count otherwise.
+  int markerCount() const;
+
+  // Band i, 0..39 (std::out_of_range otherwise). After writing a band call recomputeBand.
+  const dsp::EqBand& band(int i) const { return bands_.at(i); }
+  dsp::EqBand& band(int i) { return bands_.at(i); }
+
+  // The band rules; each recomputes the band (and the crossover cascade) and repaints. Bands
+  // outside 0..39 are ignored.
+  void setBandType(int band, int type);
+  void setBandGain(int band, double gainDb);
+  void setBandQ(int band, double q);
+  void setBandFrequency(int band, double hz);
+  // A type 1..5 picked by the user: on output sets the gain goes to 0 first and the crossover
+  // band takes a whole cascade (LP/HP being Butterworth 24dB). False when nothing was done.
+  bool chooseBandType(int band, int type);
+  // A crossover list entry for the crossover band; false (nothing done) for any other band.
+  bool applyCrossover(int band, int listIndex);
+  // Recomputes the band's curve (and for the crossover band records 10..12 first). A type-0 band
+  // is left as it is.
+  void recomputeBand(int band);
+
+  // The EQ set 0..14 selects the title and, for 7..14, the output behaviour.
+  void setEqSet(int set);
+  int eqSet() const { return eqSet_; }
+  bool isOutputSet() const { return eqSet_ >= 7 && eqSet_ <= 14; }
+  // 0 Chinese, 1 English.
+  void setLanguage(int language);
+  int language() const { return language_; }
+  void setBypass(bool bypass);
+  bool bypass() const { return bypass_; }
+  // While set, presses are ignored.
+  void setInputDisabled(bool disabled) { inputDisabled_ = disabled; }
+  bool inputDisabled() const { return inputDisabled_; }
+
+  int selectedBand() const { return selected_; }
+  int hoveredBand() const { return hovered_; }
+
+  QRectF plotRect() const;
+  double xForFrequency(double hz) const;
+  double yForGain(double gainDb) const;
+  // Where band i's marker is drawn, in client pixels.
+  QPointF markerCentre(int i) const;
+
+  void setMenuRunner(MenuRunner runner);
+
+  QSize sizeHint() const override { return {640, 300}; }
+  QSize minimumSizeHint() const override { return {200, 120}; }
+
+ signals:
+  // A band was picked, dragged, or changed by Q-drag, key, wheel or menu. The band stays valid
+  // until the next change of the panel; receivers read type, frequency, gain and Q from it.
+  void EqBandNotify(const ax7::dsp::EqBand& band, int number);
+  // A left press and release that picked no band.
+  void EqEmptyRelease();
+  // 0 copy, 1 paste of the whole EQ set.
+  void EqCopyPaste(int action, int eqSet);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  enum class Hit { kLeftPress, kHover, kRightPress };
+
+  dsp::EqBandEditor rules();
+  void bandChanged();  // the total curve and the picture are stale
+  void recomputeShownBands();
+  void clearStaleSelection();
+  void notify(int i);
+
+  // Input (eq_panel_input.cpp).
+  QPointF hitPoint(const QPointF& pos) const;  // pointer relative to (36, 16)
+  QPointF markerRelative(int i) const;         // marker relative to the plot's top-left
+  int hitTest(const QPointF& pos, Hit kind) const;
+  void leftPress(const QPointF& pos);
+  void leftDrag(const QPointF& pos);
+  void leftRelease();
+  void rightPress(const QPointF& pos);
+  void rightDrag(const QPointF& pos);
+  void rightRelease(const QPointF& globalPos);
+  void runMenu(bool typeMenu, const QPoint& globalPos);
+  void menuCommand(int command);
+  // Clamps the band's gain, Q and frequency as keys and drags do, then recomputes and notifies.
+  void finishEdit(int i);
+
+  // Painting (eq_panel_paint.cpp).
+  void paintGridLayer();
+  void paintSelectedFill(QPainter& p);
+  void paintTotalCurve(QPainter& p);
+  void paintMarkers(QPainter& p);
+  void paintReadout(QPainter& p, int i);
+  void paintStatusLine(QPainter& p);
+  void paintBypass(QPainter& p);
+
+  std::array<dsp::EqBand, kMaxBands> bands_{};
+  dsp::ResponseGrid grid_;
+  int bandCount_ = 0;
+  int eqSet_ = 0;
+  int language_ = 0;
+  bool bypass_ = false;
+  bool inputDisabled_ = false;
+
+  int selected_ = -1;
+  int hovered_ = -1;
+  bool leftDrag_ = false;
+  bool rightPress_ = false;
+  bool rightMoved_ = false;
+  double storedPx_ = 0;  // right drag: pointer x at the last Q step
+  // Left drag: pointer y minus marker y at the press, truncated. There is no x counterpart: the
+  // drag centres the marker on the pointer's frequency.
+  double yOffset_ = 0;
+
+  MenuRunner menuRunner_;
+
+  // Cached layers: background, title and grid per size and title; the total curve's path per
+  // band change or size.
+  QPixmap gridLayer_;
+  bool gridDirty_ = true;
+  QPainterPath totalPath_;
+  bool totalDirty_ = true;
+};
+
+}  // namespace ax7::ui
