@@ -13,7 +13,8 @@ struct NullView : ax7::ViewNotifier {
   void showError(const std::string&, const std::string&) override {}
 };
 
-void BM_SynchronizeFromBox(benchmark::State& state) {
+// Runs one synchronisation per iteration and reports the wall time per exchanged report.
+void runSync(benchmark::State& state, void (ax7::Synchroniser::*start)()) {
   ax7::VirtualClock clock;
   ax7::sim::SimBackend backend(clock);
   ax7::Core core(backend, clock);
@@ -26,7 +27,7 @@ void BM_SynchronizeFromBox(benchmark::State& state) {
   uint64_t reports = 0;
   for (auto _ : state) {
     const uint64_t before = core.link.writeCount();
-    core.sync.startSynchronizeFromBox();
+    (core.sync.*start)();
     core.sync.waitIdle();
     reports += core.link.writeCount() - before;
   }
@@ -35,28 +36,14 @@ void BM_SynchronizeFromBox(benchmark::State& state) {
   state.counters["per_report"] =
       benchmark::Counter(double(reports), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
+
+void BM_SynchronizeFromBox(benchmark::State& state) {
+  runSync(state, &ax7::Synchroniser::startSynchronizeFromBox);
+}
 BENCHMARK(BM_SynchronizeFromBox)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SynchronizeToBox(benchmark::State& state) {
-  ax7::VirtualClock clock;
-  ax7::sim::SimBackend backend(clock);
-  ax7::Core core(backend, clock);
-  NullView view;
-  core.setNotifier(&view);
-  if (!core.link.OpenUsbDevice(&view)) {
-    state.SkipWithError("cannot open the simulated box");
-    return;
-  }
-  uint64_t reports = 0;
-  for (auto _ : state) {
-    const uint64_t before = core.link.writeCount();
-    core.sync.startSynchronizeToBox();
-    core.sync.waitIdle();
-    reports += core.link.writeCount() - before;
-  }
-  core.link.CloseUsbDevice(false);
-  state.counters["per_report"] =
-      benchmark::Counter(double(reports), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  runSync(state, &ax7::Synchroniser::startSynchronizeToBox);
 }
 BENCHMARK(BM_SynchronizeToBox)->Unit(benchmark::kMillisecond)->UseRealTime();
 

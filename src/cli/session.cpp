@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/exit_codes.h"
+#include "device/box_check.h"
 #include "cli/sim_state.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_faults.h"
@@ -18,25 +19,11 @@ namespace ax7::cli {
 namespace {
 
 constexpr int kCmdStatus = 0x0E;
-constexpr int kAcceptedCmdVersion = 17;
-constexpr const char* kWrongModelText = "机器型号与软件不匹配!";
-constexpr const char* kWrongVersionText = "机器与软件通信版本不匹配，请使用机器配套软件!";
 
 // A box that leaves this many requests in a row unanswered is taken to be silent: every
 // request waits out the reply gate, so going on would only spend minutes finding out.
 constexpr int64_t kQuietLimitMs = 3 * kReplyTimeoutMs + 200;
 constexpr int kStatusAttempts = 3;
-
-bool isBoxModel(const std::u16string& module) {
-  const std::u16string want = u"ax7";
-  if (module.size() != want.size()) return false;
-  for (size_t i = 0; i < want.size(); ++i) {
-    char16_t c = module[i];
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-    if (c != want[i]) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -190,7 +177,7 @@ int Session::synchronizeFromBox() {
   // The main view's check after every synchronisation: the model, then the protocol version.
   const DeviceState& dev = core_->mem.dev;
   const std::u16string module = dev.g_szModule.get();
-  if (!isBoxModel(module)) {
+  if (!IsBoxModel(module)) {
     return failAndClose(std::string(kWrongModelText) + " (model \"" + toUtf8(module) +
                         "\", expected AX7)");
   }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 
+#include "device/box_check.h"
 #include "device/debug_log.h"
 #include "dsp/biquad.h"
 #include "params/band_record.h"
@@ -12,17 +12,6 @@
 namespace ax7 {
 
 namespace {
-
-bool isBoxModel(const std::u16string& module) {
-  const std::u16string want = u"ax7";
-  if (module.size() != want.size()) return false;
-  for (size_t i = 0; i < want.size(); ++i) {
-    char16_t c = module[i];
-    if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
-    if (c != want[i]) return false;
-  }
-  return true;
-}
 
 float muteWord(int32_t v) { return v != 0 ? 0.0f : 1.0f; }
 float phaseWord(int32_t v) { return v != 0 ? -1.0f : 1.0f; }
@@ -115,10 +104,10 @@ void Synchroniser::ReadAllFromBox() {
     cmd_.SendCommand(0x80);
     cmd_.SendCommand(0x7F);
     cmd_.SendCommand(0x81);
-    matched = isBoxModel(mem_.dev.g_szModule.get());
+    matched = IsBoxModel(mem_.dev.g_szModule.get());
   }
   if (!matched) return;
-  if (mem_.dev.g_nCmdVersion.load() != 17) return;
+  if (mem_.dev.g_nCmdVersion.load() != kAcceptedCmdVersion) return;
   cmd_.SendCommand(0x07);
   cmd_.SendCommand(0x95);
   RequestAllParams();
