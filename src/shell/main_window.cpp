@@ -1,0 +1,320 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+
+#include "params/mode_file.h"
+#include "shell/about_dialog.h"
+#include "shell/app_icon.h"
+#include "shell/app_state.h"
+#include "shell/balloon.h"
+#include "shell/connection.h"
+#include "shell/file_commands.h"
+#include "shell/info_box.h"
+#include "shell/key_filter.h"
+#include "shell/language_switch.h"
+#include "shell/master_controls.h"
+#include "shell/mic_status_labels.h"
+#include "shell/mode_commands.h"
+#include "shell/page_host.h"
+#include "shell/placeholder_page.h"
+#include "shell/prompter.h"
+#include "shell/qt_view_notifier.h"
+#include "shell/recent_files.h"
+#include "shell/ribbon.h"
+#include "shell/ribbon_ids.h"
+#include "shell/status_panes.h"
+#include "shell/sync_dialog.h"
+#include "shell/tool_windows.h"
+#include "shell/wheel_filter.h"
+
+namespace ax7::ui {
+
+MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& notifier,
+                       QWidget* parent)
+    : QMainWindow(parent), state_(state), notifier_(notifier) {
+  setObjectName("mainWindow");
+  setWindowTitle(QStringLiteral("AX7 v1.2"));
+  setWindowIcon(ApplicationIcon());
+  setMinimumSize(kMinWidth, kMinHeight);
+
+  const int language = state_.settings.value(kKeyLanguage, 0).toInt();
+  state_.g_nLanguage = language == 1 ? 1 : 0;
+
+  Core& core = state_.core;
+  ribbon_ = new Ribbon(this);
+  pages_ = new PageHost(this);
+  setCentralWidget(pages_);
+  tools_ = new ToolWindows(this);
+  info_ = std::make_unique<InfoBoxHost>(state_, this);
+  sync_ = std::make_unique<SyncDialogHost>(state_, this, [&core] {
+    return std::pair{core.sync.progressDone(), core.sync.progressTotal()};
+  });
+  balloon_ = new Balloon(this, windowIcon());
+  recent_ = new RecentFiles(state_.settings, this);
+  language_ = new LanguageSwitch(state_, *ribbon_, *pages_, *tools_, this);
+  tools_->setTextLoader(
+      [this](QWidget* window, int dialogId) { language_->loadTexts(window, dialogId); });
+  defineToolWindows();
+  modes_ = new ModeCommands(state_, this, *info_, *sync_);
+  files_ = new FileCommands(state_, this, *info_, *sync_, *recent_);
+  connection_ = new Connection(state_, backend, this, *sync_, *balloon_, *tools_);
+  connection_->setRefreshAll([this] { RefreshAllPages(); });
+  connection_->setAfterFirstAttempt([this] {
+    if (pendingDocument_.isEmpty()) return;
+    const QString path = std::exchange(pendingDocument_, QString());
+    files_->openDocument(path);
+  });
+  routeMessages(notifier);
+
+  // The view's creation: the first page, its texts, then the first connect attempt. The
+  // ribbon is still empty, so the language pass leaves it alone.
+  pages_->setFallbackCreator([this](PageKind kind, int argument, QWidget* parent) -> Page* {
+    return new PlaceholderPage(state_, kind, argument, parent);
+  });
+  ShowPage(PageKind::Music, 0);
+  ApplyUiLanguage();
+  connection_->start();
+
+  state_.settings.setValue(kKeyApplicationLook, kApplicationLook);
+  BuildAx7Ribbon(*ribbon_, state_.g_nLanguage);
+  setMenuWidget(ribbon_);
+  master_ = new MasterControls(state_, *ribbon_, *info_, this);
+  wheel_ = new WheelFilter(*ribbon_, *master_, this);
+  connect(ribbon_, &Ribbon::commandTriggered, this, &MainWindow::handleCommand);
+  connect(ribbon_, &Ribbon::sliderMoved, this, &MainWindow::handleSlider);
+  connect(ribbon_, &Ribbon::categoryChanged, this, &MainWindow::handleCategory);
+  if (auto* menu = ribbon_->applicationMenu()->findChild<QMenu*>(
+          QString::fromLatin1(kRecentFilesMenuName))) {
+    recent_->attachMenu(menu);
+  }
+  // Queued: the list may change (a missing file is dropped) while its menu item still runs.
+  connect(
+      recent_, &RecentFiles::openRequested, this,
+      [this](const QString& path) { files_->openDocument(path); }, Qt::QueuedConnection);
+  for (const auto& [id, keys] :
+       {std::pair{ID_FILE_OPEN, QKeySequence::Open}, std::pair{ID_FILE_SAVE, QKeySequence::Save}}) {
+    if (QAction* action = ribbon_->action(id)) {
+      action->setShortcut(keys);
+      action->setShortcutContext(Qt::WindowShortcut);
+      addAction(action);
+    }
+  }
+
+  status_ = new StatusPanes(state_, *statusBar(), [this] { return pages_->currentPage(); });
+  keys_ = new KeyFilter(
+      state_, [this] { tools_->open(kMachineSettingsWindow); }, this);
+  qApp->installEventFilter(keys_);
+
+  uiTimer_.setInterval(state_.timings.uiUpdateMs);
+  connect(&uiTimer_, &QTimer::timeout, this, &MainWindow::updateUi);
+  if (state_.timings.startTimers) uiTimer_.start();
+  updateUi();
+}
+
+MainWindow::~MainWindow() {
+  qApp->removeEventFilter(keys_);
+  notifier_.setHandlers({});
+}
+
+void MainWindow::routeMessages(QtViewNotifier& notifier) {
+  QtViewNotifier::Handlers h;
+  h.posted = [this](int message, intptr_t wParam, intptr_t) {
+    // 3024 (a Z-Wave frame was handled) needs nothing from the view.
+    if (message == kMsgSyncFinished) connection_->syncFinished(int(wParam));
+  };
+  h.sent = [this](int message, intptr_t wParam, intptr_t) -> intptr_t {
+    if (message == kMsgKeyLearned) {
+      if (ToolWindow* w = tools_->window(kKeyLearningWindow)) w->ShowLearnedCode(int(wParam));
+    }
+    // 3025 (plug reset finished): answering lets the worker end.
+    return 0;
+  };
+  h.error = [this](const QString& text, const QString& caption) {
+    state_.prompter.showError(this, text, caption);
+  };
+  notifier.setHandlers(std::move(h));
+}
+
+void MainWindow::defineToolWindows() {
+  struct Tool {
+    int id;
+    const char* title;  // the window's own title until its texts come from the table
+    bool refresh;
+    bool hideOnClose;
+  };
+  const Tool tools[] = {
+      {kMachineSettingsWindow, "机器设置", false, false},
+      {kRemoteLearningWindow, "遥控学习", false, false},
+      {kAutoSubWindow, "自动超低", true, false},
+      {kMusicAgcWindow, "音乐AGC", true, false},
+      {kMusicSourceWindow, "输入源", true, true},
+  };
+  for (const Tool& t : tools) {
+    ToolWindows::Spec spec;
+    const int id = t.id;
+    const QString title = QString::fromUtf8(t.title);
+    spec.create = [id, title](QWidget* owner) {
+      return new PlaceholderToolWindow(id, title, owner);
+    };
+    spec.refreshOnOpen = t.refresh;
+    spec.hideOnClose = t.hideOnClose;
+    // Machine settings are only shown on each opening; the others are centred and get texts.
+    spec.centre = id != kMachineSettingsWindow;
+    spec.textsOnOpen = id != kMachineSettingsWindow;
+    if (id == kRemoteLearningWindow) spec.condition = [this] { return state_.boxOpen(); };
+    if (id == kMusicAgcWindow) {
+      spec.condition = [this] { return state_.core.mem.dev.g_nCmdVersion.load() > 8; };
+    }
+    tools_->define(id, std::move(spec));
+  }
+}
+
+void MainWindow::ShowInfoBox(const QString& text, int milliseconds) {
+  info_->ShowInfoBox(text, milliseconds);
+}
+
+void MainWindow::RunSyncDialog() {
+  sync_->RunSyncDialog();
+}
+
+void MainWindow::ShowPage(PageKind kind, int argument) {
+  pages_->ShowPage(kind, argument);
+}
+
+void MainWindow::CloseToolWindows() {
+  tools_->CloseToolWindows();
+}
+
+void MainWindow::ApplyUiLanguage() {
+  language_->ApplyUiLanguage();
+}
+
+void MainWindow::RefreshAllPages() {
+  if (master_) master_->RefreshRibbonValues();
+  if (Page* page = pages_->currentPage()) page->RefreshAll();
+  for (ToolWindow* w : tools_->openWindows()) {
+    const int id = w->dialogId();
+    if (id == kMachineSettingsWindow || id == kAutoSubWindow || id == kMusicAgcWindow ||
+        id == kMusicSourceWindow) {
+      w->refresh();
+    }
+  }
+  updateUi();
+}
+
+void MainWindow::updateUi() {
+  if (status_) status_->update();
+  if (master_) master_->updateMuteChecks();
+  modes_->updateChecks(*ribbon_);
+  UpdateMicStatusLabels(*ribbon_, state_.core.mem.dev, state_.g_nLanguage);
+}
+
+void MainWindow::handleCommand(int id) {
+  if (master_->handleMute(id) || modes_->handle(id) || files_->handle(id)) {
+    updateUi();
+    return;
+  }
+  switch (id) {
+    case ID_APP_EXIT:
+      close();
+      break;
+    case ID_APP_ABOUT:
+      openAbout();
+      break;
+    case ID_BTN_LANGUAGE:
+      language_->toggle();
+      updateUi();
+      break;
+    case ID_BTN_INPUTSOURCE:
+      tools_->open(kMusicSourceWindow);
+      break;
+    case ID_BTN_MUSICAGC:
+      tools_->open(kMusicAgcWindow);
+      break;
+    case ID_BTN_REMOTE:
+      tools_->open(kRemoteLearningWindow);
+      break;
+    case ID_BTN_AUTOSUB:
+      tools_->open(kAutoSubWindow);
+      break;
+    default:
+      break;  // the mode buttons' faces only open their menus
+  }
+}
+
+void MainWindow::handleSlider(int id, int) {
+  master_->handleSlider(id);
+}
+
+void MainWindow::handleCategory(int category) {
+  if (category == kInputCategory) {
+    state_.musicPageGroup = 0;
+    Page* page = pages_->currentPage();
+    if (page && page->kind() == PageKind::Music) {
+      page->SelectArgument(0);
+      page->RefreshAll();
+      page->ApplyLanguage();
+    } else {
+      ShowPage(PageKind::Music, 0);
+    }
+  } else if (category == kOutputCategory) {
+    ShowPage(PageKind::Output, state_.outputChannel);
+  }
+  master_->RefreshRibbonValues();
+}
+
+void MainWindow::openAbout() {
+  AboutDialog about(state_, windowIcon(), this);
+  about.exec();
+}
+
+void MainWindow::raiseWindow() {
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::openDocumentAfterConnect(const QString& path) {
+  pendingDocument_ = path;
+}
+
+bool MainWindow::confirmClose() {
+  if (state_.core.mem.dev.g_bParamsChanged.load() == 0) return true;
+  const Answer answer = state_.prompter.askYesNoCancel(
+      this,
+      state_.text("参数已改动，请问是否需要保存?\r\n提示：保存成电脑文件并同时保存至机器的当前模式",
+                  "parameter value is changed, do you want save it ?"),
+      state_.text("保存?", "Save?"));
+  if (answer == Answer::Cancel) return false;
+  if (answer == Answer::No) return true;
+  const QString path =
+      state_.prompter.saveFileName(this, QString::fromLatin1(kModeFileFilter),
+                                   QStringLiteral("preset"), QStringLiteral("px44t"));
+  if (path.isEmpty()) return true;  // no file chosen: closing goes on
+  // A file that could not be written keeps the program open, so the settings are not lost.
+  if (!files_->saveSettingsTo(path)) return false;
+  recent_->add(path);
+  return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!closing_ && !confirmClose()) {
+    event->ignore();
+    return;
+  }
+  closing_ = true;
+  uiTimer_.stop();
+  // A reader waiting for the view must not wait for a window that is going away.
+  notifier_.detach();
+  state_.core.link.CloseUsbDevice(true);
+  tools_->CloseToolWindows();
+  event->accept();
+}
+
+}  // namespace ax7::ui

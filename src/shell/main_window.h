@@ -1,0 +1,112 @@
+#pragma once
+// The main window: the ribbon at the top, the page area, the status bar. It is also the main
+// view of the device link: it receives the core's messages and routes the ribbon's commands to
+// their handlers.
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+
+#include "shell/page.h"
+
+namespace ax7 {
+class HidBackend;
+}
+
+namespace ax7::ui {
+
+class AppState;
+class Balloon;
+class Connection;
+class FileCommands;
+class InfoBoxHost;
+class KeyFilter;
+class LanguageSwitch;
+class MasterControls;
+class ModeCommands;
+class PageHost;
+class QtViewNotifier;
+class RecentFiles;
+class Ribbon;
+class StatusPanes;
+class SyncDialogHost;
+class ToolWindows;
+class WheelFilter;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  static constexpr int kMinWidth = 1240;
+  static constexpr int kMinHeight = 700;
+
+  MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& notifier,
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The operations other parts of the program use.
+  void ShowInfoBox(const QString& text, int milliseconds);
+  void RunSyncDialog();
+  void ShowPage(PageKind kind, int argument);
+  void RefreshAllPages();
+  void CloseToolWindows();
+  void ApplyUiLanguage();
+
+  // One user-interface update cycle: status panes, check marks, microphone labels.
+  void updateUi();
+  // Another start of the program asked for this window.
+  void raiseWindow();
+  // A mode file named on the command line: opened once the first connection attempt is over.
+  void openDocumentAfterConnect(const QString& path);
+
+  // Parts, for the program's wiring and for tests.
+  AppState& state() { return state_; }
+  Ribbon& ribbon() { return *ribbon_; }
+  PageHost& pages() { return *pages_; }
+  ToolWindows& tools() { return *tools_; }
+  InfoBoxHost& info() { return *info_; }
+  SyncDialogHost& sync() { return *sync_; }
+  Balloon& balloon() { return *balloon_; }
+  Connection& connection() { return *connection_; }
+  MasterControls& master() { return *master_; }
+  ModeCommands& modes() { return *modes_; }
+  FileCommands& files() { return *files_; }
+  RecentFiles& recent() { return *recent_; }
+  StatusPanes& status() { return *status_; }
+  LanguageSwitch& language() { return *language_; }
+
+  void handleCommand(int id);
+  void handleSlider(int id, int position);
+  void handleCategory(int category);
+  void openAbout();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void defineToolWindows();
+  void routeMessages(QtViewNotifier& notifier);
+  // The close request: asks to save changed settings; false keeps the window open.
+  bool confirmClose();
+
+  AppState& state_;
+  QtViewNotifier& notifier_;
+  Ribbon* ribbon_;
+  PageHost* pages_;
+  ToolWindows* tools_;
+  std::unique_ptr<InfoBoxHost> info_;
+  std::unique_ptr<SyncDialogHost> sync_;
+  Balloon* balloon_;
+  RecentFiles* recent_;
+  StatusPanes* status_ = nullptr;
+  LanguageSwitch* language_;
+  MasterControls* master_ = nullptr;
+  WheelFilter* wheel_ = nullptr;
+  ModeCommands* modes_;
+  FileCommands* files_;
+  Connection* connection_;
+  KeyFilter* keys_;
+  QTimer uiTimer_;
+  QString pendingDocument_;
+  bool closing_ = false;
+};
+
+}  // namespace ax7::ui

@@ -1,0 +1,66 @@
+#include "shell/trace_writer.h"
+
+#include <cerrno>
+#include <system_error>
+
+namespace ax7::ui {
+
+namespace {
+
+std::string hex(const Report& r) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(r.size() * 2);
+  for (uint8_t b : r) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 0x0F];
+  }
+  return out;
+}
+
+}  // namespace
+
+TraceWriter::~TraceWriter() {
+  std::lock_guard lock(mutex_);
+  if (file_) std::fclose(file_);
+}
+
+bool TraceWriter::open(const std::string& path, std::string* error) {
+  std::lock_guard lock(mutex_);
+  if (file_) std::fclose(file_);
+  file_ = std::fopen(path.c_str(), "w");
+  if (!file_) {
+    if (error) {
+      *error = "cannot write trace file '" + path + "': " + std::generic_category().message(errno);
+    }
+    return false;
+  }
+  return true;
+}
+
+bool TraceWriter::isOpen() const {
+  std::lock_guard lock(mutex_);
+  return file_ != nullptr;
+}
+
+void TraceWriter::written(const Report& report) {
+  writeLine("> " + hex(report));
+}
+
+void TraceWriter::read(const Report& report) {
+  writeLine("< " + hex(report));
+}
+
+void TraceWriter::phase(std::string_view name) {
+  writeLine("# " + std::string(name));
+}
+
+void TraceWriter::writeLine(const std::string& line) {
+  std::lock_guard lock(mutex_);
+  if (!file_) return;
+  std::fputs(line.c_str(), file_);
+  std::fputc('\n', file_);
+  std::fflush(file_);
+}
+
+}  // namespace ax7::ui

@@ -1,0 +1,35 @@
+#pragma once
+// The --trace file, in the same format as ax7ctl's: one line per report crossing the transport
+// ("> " written, "< " read, 122 lowercase hex digits) and "# NAME" when a long operation
+// starts. Flushed per line, so the trace of a run that ends badly is complete up to there.
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "device/report_trace.h"
+
+namespace ax7::ui {
+
+class TraceWriter final : public ReportTrace {
+ public:
+  TraceWriter() = default;
+  ~TraceWriter() override;
+  TraceWriter(const TraceWriter&) = delete;
+  TraceWriter& operator=(const TraceWriter&) = delete;
+
+  // Creates or truncates the file; false with the reason when it cannot.
+  bool open(const std::string& path, std::string* error);
+  bool isOpen() const;
+
+  void written(const Report& report) override;
+  void read(const Report& report) override;
+  void phase(std::string_view name) override;
+
+ private:
+  void writeLine(const std::string& line);
+
+  mutable std::mutex mutex_;  // the UI, the workers and the reader all report here
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace ax7::ui

@@ -1,0 +1,315 @@
+// The main frame: size limits, the profile, the information window, the progress window,
+// the close prompt, F7 and the About box, the language switch and the single-instance rule.
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <future>
+
+#include "shell/about_dialog.h"
+#include "shell/app_icon.h"
+#include "shell/info_box.h"
+#include "shell/language_switch.h"
+#include "shell/page_host.h"
+#include "shell/ribbon.h"
+#include "shell/ribbon_ids.h"
+#include "shell/single_instance.h"
+#include "shell/status_panes.h"
+#include "shell/sync_dialog.h"
+#include "shell/tool_windows.h"
+#include "shell_fixture.h"
+
+using namespace ax7;
+using namespace ax7::ui;
+using namespace ax7::test;
+
+namespace {
+
+class CountingPage : public Page {
+ public:
+  CountingPage(PageKind kind, QWidget* parent) : Page(kind, parent) {}
+  void RefreshAll() override { ++refreshes; }
+  void ApplyLanguage() override { ++languages; }
+  int refreshes = 0;
+  int languages = 0;
+};
+
+}  // namespace
+
+class FrameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void sizeLimitsAndTitle();
+  void profileAtStart();
+  void infoBoxShowsOneNoticeAtATime();
+  void syncDialogCannotBeClosedAndTimesOut();
+  void closePrompt_data();
+  void closePrompt();
+  void f7OpensMachineSettingsOnce();
+  void aboutBoxRevealsPeakOption();
+  void languageSwitchRelabelsEverythingOpen();
+  void secondInstanceRaisesTheFirst();
+  void screenshotsForReview();
+};
+
+void FrameTest::sizeLimitsAndTitle() {
+  Shell s(ShellOptions().noConnect());
+  QCOMPARE(s.window->windowTitle(), QString("AX7 v1.2"));
+  s.window->resize(800, 500);
+  QVERIFY(s.window->width() >= 1240 && s.window->height() >= 700);
+  // Even a page host smaller than the page area gives its page 1024 by 520.
+  s.window->pages().resize(600, 300);
+  QCOMPARE(s.window->pages().currentPage()->size(), QSize(1024, 520));
+  s.window->pages().resize(1300, 600);
+  QCOMPARE(s.window->pages().currentPage()->size(), QSize(1300, 600));
+}
+
+void FrameTest::profileAtStart() {
+  {
+    Shell s(ShellOptions().lang(1).noConnect());
+    QCOMPARE(s.settings.value("ApplicationLook").toInt(), 215);
+    QCOMPARE(s.state->g_nLanguage, 1);
+    // Built in English: the panel texts of the English ribbon.
+    QCOMPARE(s.window->ribbon().panelText(kInputCategory, 0), QString("Mic Vol"));
+    QCOMPARE(s.window->ribbon().panelText(kOutputCategory, 1), QString("Efx Vol"));
+    QCOMPARE(s.window->status().eqBypass()->text(), QString("Bypass"));
+  }
+  Shell s(ShellOptions().noConnect());
+  s.settings.setValue("ApplicationLook", 7);
+  Shell again(ShellOptions().noConnect());
+  QCOMPARE(again.settings.value("ApplicationLook").toInt(), 215);
+}
+
+void FrameTest::infoBoxShowsOneNoticeAtATime() {
+  Shell s(ShellOptions().noConnect());
+  InfoBoxHost& host = s.window->info();
+  host.ShowInfoBox("first", 1100);
+  InfoBox* box = host.current();
+  QVERIFY(box && box->isVisible());
+  QCOMPARE(box->windowTitle(), QString::fromUtf8("信息"));
+  host.ShowInfoBox("second", 2500);
+  QCOMPARE(host.current(), box);
+  QCOMPARE(box->text(), QString("second"));
+  QVERIFY(box->remainingMs() > 2000);  // the timer started again with the second period
+  // Enter does nothing; the timer ends the window.
+  QTest::keyClick(box, Qt::Key_Return);
+  QVERIFY(box->isVisible());
+  box->expire();
+  QVERIFY(host.current() == nullptr);
+  host.ShowInfoBox("third", 1100);
+  QVERIFY(host.current() && host.current()->isVisible());
+}
+
+void FrameTest::syncDialogCannotBeClosedAndTimesOut() {
+  Shell s(ShellOptions().noConnect());
+  bool checked = false;
+  s.window->sync().onShown = [&](SyncDialog& d) {
+    QCOMPARE(d.windowTitle(), QString::fromUtf8("同步过程"));
+    QCOMPARE(d.text(), QString::fromUtf8("当前正在与机器同步数据,请稍候......"));
+    QTest::keyClick(&d, Qt::Key_Escape);
+    d.close();
+    QVERIFY(d.isVisible());
+    QVERIFY(s.window->sync().isOpen());
+    checked = true;
+    d.timeOut();
+  };
+  s.window->RunSyncDialog();
+  QVERIFY(checked);
+  QVERIFY(!s.window->sync().isOpen());
+  QCOMPARE(s.prompter.count("error"), 1);
+  QCOMPARE(s.prompter.shown.back().text, QString::fromUtf8("发生错误，与设备数据同步超时……"));
+  QCOMPARE(s.prompter.shown.back().caption, QString::fromUtf8("错误"));
+
+  // A real synchronisation ends the window itself and shows how far it got.
+  Shell connected(ShellOptions().noConnect());
+  std::pair<int, int> progress{0, 0};
+  connected.window->sync().onShown = [&](SyncDialog& d) { progress = d.shownProgress(); };
+  connected.connect();
+  QVERIFY(connected.boxOpen());
+  QVERIFY(progress.second >= progress.first);
+  QCOMPARE(connected.prompter.count("error"), 0);
+}
+
+void FrameTest::closePrompt_data() {
+  QTest::addColumn<bool>("changed");
+  QTest::addColumn<int>("answer");
+  QTest::addColumn<QString>("file");  // what the save dialog returns: "", "ok" or "unwritable"
+  QTest::addColumn<bool>("closed");
+  QTest::addColumn<bool>("saved");
+  QTest::newRow("unchanged") << false << 0 << "" << true << false;
+  QTest::newRow("cancel") << true << int(Answer::Cancel) << "" << false << false;
+  QTest::newRow("no") << true << int(Answer::No) << "" << true << false;
+  QTest::newRow("yes, dialog cancelled") << true << int(Answer::Yes) << "" << true << false;
+  QTest::newRow("yes, saved") << true << int(Answer::Yes) << "ok" << true << true;
+  QTest::newRow("yes, cannot write") << true << int(Answer::Yes) << "unwritable" << false << false;
+}
+
+void FrameTest::closePrompt() {
+  QFETCH(bool, changed);
+  QFETCH(int, answer);
+  QFETCH(QString, file);
+  QFETCH(bool, closed);
+  QFETCH(bool, saved);
+  Shell s;
+  s.mem().dev.g_nCurrentMode = 1;
+  s.mem().dev.g_bParamsChanged = changed ? 1 : 0;
+  s.prompter.answers = {Answer(answer)};
+  const QString path = file == "ok"           ? s.dir.filePath("preset.px44t")
+                       : file == "unwritable" ? s.dir.filePath("missing/preset.px44t")
+                                              : QString();
+  s.prompter.saveFile = path;
+  s.clearSent();
+
+  QCOMPARE(s.window->close(), closed);
+  QCOMPARE(s.prompter.count("question"), changed ? 1 : 0);
+  QCOMPARE(s.boxOpen(), !closed);
+  QCOMPARE(QFile(s.dir.filePath("preset.px44t")).size(), saved ? 2130 : 0);
+  const auto sent = s.sent();
+  if (changed && answer == int(Answer::Yes) && !file.isEmpty()) {
+    // The box keeps the settings in its current mode before the file is written.
+    QCOMPARE(s.prompter.lastProposedName, QString("preset"));
+    QCOMPARE(sent.front(), frameHex(parseFrame("02 04 01")));
+  }
+  if (file == "unwritable") QCOMPARE(s.prompter.count("warning"), 1);
+  if (closed) QCOMPARE(sent.back(), frameHex(parseFrame("02 8A")));
+}
+
+void FrameTest::f7OpensMachineSettingsOnce() {
+  Shell s(ShellOptions().noConnect());
+  QTest::keyClick(s.window.get(), Qt::Key_F7);
+  ToolWindow* settings = s.window->tools().window(kMachineSettingsWindow);
+  QVERIFY(settings && settings->isVisible());
+  settings->hide();
+  QTest::keyClick(s.window.get(), Qt::Key_F7);
+  QCOMPARE(s.window->tools().window(kMachineSettingsWindow), settings);
+  QVERIFY(settings->isVisible());
+  // Closing destroys it; the next F7 creates it anew.
+  settings->close();
+  QTRY_VERIFY(s.window->tools().window(kMachineSettingsWindow) == nullptr);
+  // Not while the progress window is up.
+  s.window->sync().onShown = [&](SyncDialog& d) {
+    QTest::keyClick(&d, Qt::Key_F7);
+    d.finishSync();
+  };
+  s.window->RunSyncDialog();
+  QVERIFY(s.window->tools().window(kMachineSettingsWindow) == nullptr);
+  QTest::keyClick(s.window.get(), Qt::Key_F1);  // handled, nothing shown
+  QVERIFY(s.prompter.shown.empty());
+}
+
+void FrameTest::aboutBoxRevealsPeakOption() {
+  Shell s;
+  AboutDialog about(*s.state, ApplicationIcon(), s.window.get());
+  about.show();
+  QVERIFY(about.mcuLabel()->isVisible() && about.dspLabel()->isVisible());
+  QCOMPARE(about.mcuLabel()->text(), QString("MCU Ver:2024-05-18 CMD Ver:17"));
+  QVERIFY(!about.moduleLabel()->isVisible() && !about.peakBox()->isVisible());
+  QTest::keyClick(&about, Qt::Key_F11, Qt::ControlModifier | Qt::ShiftModifier);
+  QVERIFY(about.moduleLabel()->isVisible() && about.peakBox()->isVisible());
+  QCOMPARE(about.moduleLabel()->text(), QString("Module:AX7"));
+  QVERIFY(about.peakBox()->isChecked());
+  QTest::mouseClick(about.peakBox(), Qt::LeftButton, {}, QPoint(8, about.peakBox()->height() / 2));
+  QVERIFY(!s.state->peakOption);
+  s.clearSent();
+  s.window->connection().statusTick();
+  QVERIFY(s.sent().empty());
+
+  s.core().link.CloseUsbDevice(false);
+  AboutDialog closed(*s.state, ApplicationIcon(), s.window.get());
+  closed.show();
+  QVERIFY(!closed.mcuLabel()->isVisible() && !closed.dspLabel()->isVisible());
+}
+
+void FrameTest::languageSwitchRelabelsEverythingOpen() {
+  Shell s(ShellOptions().noConnect());
+  Ribbon& ribbon = s.window->ribbon();
+  CountingPage* page = nullptr;
+  s.window->pages().setCreator(PageKind::Delay, [&](int, QWidget* parent) {
+    return page = new CountingPage(PageKind::Delay, parent);
+  });
+  s.window->ShowPage(PageKind::Delay, 0);
+  ToolWindow* tool = s.window->tools().open(kMachineSettingsWindow);
+  QCOMPARE(tool->windowTitle(), QString::fromUtf8("机器设置"));
+
+  s.window->handleCommand(ID_BTN_LANGUAGE);
+  QCOMPARE(s.state->g_nLanguage, 1);
+  QCOMPARE(s.settings.value("language").toInt(), 1);
+  QCOMPARE(ribbon.categoryText(kInputCategory), QString("Input"));
+  QCOMPARE(ribbon.panelText(kInputCategory, 0), QString("Mic  Vol"));
+  QCOMPARE(tool->windowTitle(), QString("Machine Set"));
+  QCOMPARE(page->languages, 1);
+  QCOMPARE(s.window->status().eqReset()->text(), QString("Reset EQ"));
+
+  // A tool window opened later gets the language in force then.
+  ToolWindow* autoSub = s.window->tools().open(kAutoSubWindow);
+  QCOMPARE(autoSub->windowTitle(), QString("Auto SUB vol decay"));
+
+  s.window->handleCommand(ID_BTN_LANGUAGE);
+  QCOMPARE(ribbon.categoryText(kOutputCategory), QString::fromUtf8("输出调节"));
+  QCOMPARE(ribbon.panelText(kInputCategory, 0), QString::fromUtf8("话筒音量"));
+  QCOMPARE(tool->windowTitle(), QString::fromUtf8("机器设置"));
+  QCOMPARE(page->languages, 2);
+  QCOMPARE(s.settings.value("language").toInt(), 0);
+}
+
+void FrameTest::secondInstanceRaisesTheFirst() {
+  const QString key = QString("AX7 test %1").arg(QCoreApplication::applicationPid());
+  SingleInstance first(key);
+  QCOMPARE(first.start(), SingleInstance::Outcome::First);
+  int raised = 0;
+  connect(&first, &SingleInstance::raiseRequested, this, [&] { ++raised; });
+
+  // The second start blocks while it waits for the answer, as a second process would.
+  auto second = std::async(std::launch::async, [&] {
+    SingleInstance other(key);
+    return other.start(5000);
+  });
+  QTRY_VERIFY(second.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+  QCOMPARE(second.get(), SingleInstance::Outcome::RaisedOther);
+  QCOMPARE(raised, 1);
+
+  Shell s(ShellOptions().noConnect());
+  s.window->showMinimized();
+  s.window->raiseWindow();
+  QVERIFY(!s.window->isMinimized());
+  QVERIFY(s.window->isVisible());
+}
+
+// The main window in both languages, connected to the simulated box, saved for a person to
+// look at (AX7_SCREENSHOT_DIR/main-zh.png and main-en.png).
+void FrameTest::screenshotsForReview() {
+  const QDir out(AX7_SCREENSHOT_DIR);
+  QDir().mkpath(out.path());
+  for (int language : {0, 1}) {
+    Shell s(ShellOptions().lang(language));
+    s.window->resize(1280, 760);
+    QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+    s.window->connection().statusTick();
+    QTRY_VERIFY(s.mem().dev.g_liveStatus.get(8) != 0);
+    s.window->updateUi();
+    const QImage image = s.window->grab().toImage();
+    QCOMPARE(image.size(), QSize(1280, 760));
+    const QString suffix = language == 0 ? "zh" : "en";
+    QVERIFY(image.save(out.filePath("main-" + suffix + ".png")));
+
+    // The windows that come and go, for the same look.
+    s.window->ShowInfoBox(s.state->text("当前是静音状态", "vol is mute"), 1100);
+    QVERIFY(s.window->info().current()->grab().save(out.filePath("info-" + suffix + ".png")));
+    AboutDialog about(*s.state, ApplicationIcon(), s.window.get());
+    about.show();
+    QTest::keyClick(&about, Qt::Key_F11, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(about.grab().save(out.filePath("about-" + suffix + ".png")));
+    s.window->sync().onShown = [&](SyncDialog& d) {
+      QVERIFY(d.grab().save(out.filePath("sync-" + suffix + ".png")));
+      d.finishSync();
+    };
+    s.window->RunSyncDialog();
+  }
+}
+
+QTEST_MAIN(FrameTest)
+#include "shell_frame_qtest.moc"
