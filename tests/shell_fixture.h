@@ -121,8 +121,12 @@ class Shell {
     session.reset();
   }
 
-  // The first connect attempt; returns when its synchronisation has finished.
-  void connect() { window->connection().connectAttempt(); }
+  // The first connect attempt; returns when its synchronisation has finished and its worker
+  // has ended (the worker allows the status request only after posting its message).
+  void connect() {
+    window->connection().connectAttempt();
+    core().sync.waitIdle();
+  }
   Core& core() { return session->core(); }
   ParameterMemory& mem() { return session->core().mem; }
   bool boxOpen() { return state->boxOpen(); }
@@ -130,11 +134,6 @@ class Shell {
   // Frames written since the last clear, as hex text.
   std::vector<std::string> sent() { return framesHex(trace.reports()); }
   void clearSent() { trace.clear(); }
-  // Waits (in real time) until the core's workers are idle and queued calls have run.
-  void settle() {
-    core().sync.waitIdle();
-    QCoreApplication::processEvents();
-  }
 
   VirtualClock clock;
   sim::SimBackend backend;
