@@ -78,7 +78,8 @@ float EncodeGate(int value) {
   return float(value) / 10000.0f;
 }
 float EncodeMaster(int value) {
-  return float(value) / 100.0f + 0.0005f;
+  // Worked out exactly, then rounded once to a single: 80 gives the single nearest 0.8005.
+  return float(double(value) / 100.0 + 0.0005);
 }
 int32_t EncodeSamples(float ms) {
   return saturateToInt32(double(ms) * 48.0 + 0.5);

@@ -352,6 +352,11 @@ QToolButton* Ribbon::addMenuButton(int category, int panelIndex, int id, const Q
   // so a check mark set on one shows in both menus.
   for (const auto& [itemId, itemText] : items) menu->addAction(d_->makeAction(itemId, itemText));
   button->setMenu(menu);
+  // Room for the text in either language plus the menu arrow, so a language switch never
+  // elides the face ("LoadMode" is wider than "载入模式").
+  const int textWidth = std::max(button->fontMetrics().horizontalAdvance(text),
+                                 button->fontMetrics().horizontalAdvance(QStringLiteral("LoadMode")));
+  button->setMinimumWidth(textWidth + 32);
   d_->placeSmall(*p, button);
   return button;
 }
