@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "shell/ribbon.h"
+#include "shell/ribbon_icons.h"
 #include "shell/ribbon_ids.h"
 #include "shell/step_slider.h"
 
@@ -117,10 +118,6 @@ std::vector<std::pair<int, QString>> ModeItems(int firstId) {
   return items;
 }
 
-QIcon StandardIcon(QStyle::StandardPixmap which) {
-  return QApplication::style()->standardIcon(which);
-}
-
 void AddElement(Ribbon& ribbon, int category, int panel, const Element& e, int language) {
   const int id = category == kOutputCategory ? e.outputId : e.inputId;
   const QString text = e.zh ? Pick(e.zh, e.en, language) : QString();
@@ -135,10 +132,10 @@ void AddElement(Ribbon& ribbon, int category, int panel, const Element& e, int l
       ribbon.addCheckBox(category, panel, id, text);
       break;
     case Kind::OpenFileButton:
-      ribbon.addButton(category, panel, id, text, StandardIcon(QStyle::SP_DialogOpenButton));
+      ribbon.addButton(category, panel, id, text, PaintedIcon(RibbonIcon::OpenFile));
       break;
     case Kind::SaveFileButton:
-      ribbon.addButton(category, panel, id, text, StandardIcon(QStyle::SP_DialogSaveButton));
+      ribbon.addButton(category, panel, id, text, PaintedIcon(RibbonIcon::SaveFile));
       break;
     case Kind::LoadModeMenu:
       ribbon.addMenuButton(category, panel, id, text, ModeItems(ID_LOADMODE_M1));
@@ -151,9 +148,9 @@ void AddElement(Ribbon& ribbon, int category, int panel, const Element& e, int l
 
 void BuildApplicationMenu(Ribbon& ribbon, int language) {
   ribbon.addApplicationAction(ID_FILE_OPEN, Pick("打开(&O)", "Open(&O)", language))
-      ->setIcon(StandardIcon(QStyle::SP_DialogOpenButton));
+      ->setIcon(PaintedIcon(RibbonIcon::OpenFile));
   ribbon.addApplicationAction(ID_FILE_SAVE, Pick("保存(&S)", "Save(&S)", language))
-      ->setIcon(StandardIcon(QStyle::SP_DialogSaveButton));
+      ->setIcon(PaintedIcon(RibbonIcon::SaveFile));
   QMenu* menu = ribbon.applicationMenu();
   menu->addSeparator();
   // The main window lists the recent mode files here.
@@ -162,7 +159,7 @@ void BuildApplicationMenu(Ribbon& ribbon, int language) {
   recent->setObjectName(QString::fromLatin1(kRecentFilesMenuName));
   menu->addSeparator();
   ribbon.addApplicationAction(ID_APP_EXIT, Pick("退出(&X)", "Exit(&X)", language))
-      ->setIcon(StandardIcon(QStyle::SP_DialogCloseButton));
+      ->setIcon(PaintedIcon(RibbonIcon::Exit));
 }
 
 }  // namespace
@@ -186,7 +183,7 @@ void BuildAx7Ribbon(Ribbon& ribbon, int language) {
   ribbon.addTabRowButton(ID_BTN_AUTOSUB, Pick("自动超低", "Auto SUB", language));
   ribbon.addTabRowButton(ID_BTN_LANGUAGE, QStringLiteral("中/EN"));
   QToolButton* about = ribbon.addTabRowButton(ID_APP_ABOUT, QString(),
-                                              StandardIcon(QStyle::SP_MessageBoxInformation));
+                                              PaintedIcon(RibbonIcon::About));
   about->setAccessibleName(Pick("关于", "About", language));
 }
 

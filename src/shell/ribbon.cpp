@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -31,20 +32,9 @@ constexpr int kBodyHeight = kRows * kRowHeight + (kRows - 1) * kRowSpacing;
 constexpr int kLargeIcon = 32;
 constexpr int kTabRowHeight = 30;
 
-const char* const kStyle = R"(
-ax7--ui--Ribbon { background: #f3f3f3; }
-QWidget#ribbonPanels { background: #ffffff; border: 1px solid #dadada; border-radius: 4px; }
-QWidget#ribbonPage, QWidget#ribbonPanel, QWidget#ribbonPanelBody { background: transparent; }
-QFrame#ribbonSeparator { background: #e0e0e0; border: none; }
-QLabel#ribbonCaption { color: #616161; }
-QLabel { color: #202020; }
-QTabBar::tab {
-  background: transparent; color: #303030; border: none;
-  border-bottom: 3px solid transparent; padding: 4px 14px 3px 14px; margin: 0 2px;
-}
-QTabBar::tab:hover { color: #1c4f8f; border-bottom-color: #c4d3e6; }
-QTabBar::tab:selected { color: #1c4f8f; border-bottom-color: #2b579a; }
-QTabBar::tab:selected:focus { background: #e6eef8; }
+// Style sheets cost a polish of every widget below the one that carries them, so they stay on
+// the tab row and on the few tool buttons; colours elsewhere come from palettes and paintEvent.
+const char* const kButtonStyle = R"(
 QToolButton {
   background: transparent; border: 1px solid transparent; border-radius: 3px;
   padding: 2px 6px; color: #202020;
@@ -54,6 +44,16 @@ QToolButton:pressed, QToolButton:checked { background: #cddcf0; border-color: #9
 QToolButton:focus { border-color: #2b579a; }
 QToolButton[popupMode="2"] { padding-right: 16px; }
 QToolButton::menu-indicator { subcontrol-origin: padding; subcontrol-position: right center; }
+)";
+
+const char* const kTabRowStyle = R"(
+QTabBar::tab {
+  background: transparent; color: #303030; border: none;
+  border-bottom: 3px solid transparent; padding: 4px 14px 3px 14px; margin: 0 2px;
+}
+QTabBar::tab:hover { color: #1c4f8f; border-bottom-color: #c4d3e6; }
+QTabBar::tab:selected { color: #1c4f8f; border-bottom-color: #2b579a; }
+QTabBar::tab:selected:focus { background: #e6eef8; }
 QToolButton#ribbonAppButton {
   background: #2b579a; border: none; border-radius: 3px; padding: 3px 10px;
 }
@@ -61,6 +61,19 @@ QToolButton#ribbonAppButton:hover { background: #3a6bb3; }
 QToolButton#ribbonAppButton:pressed, QToolButton#ribbonAppButton:focus { background: #1f4a87; }
 QToolButton#ribbonAppButton::menu-indicator { image: none; width: 0; }
 )";
+
+const QColor kRibbonBackground(0xf3, 0xf3, 0xf3);
+const QColor kPanelsBackground(0xff, 0xff, 0xff);
+const QColor kPanelsBorder(0xda, 0xda, 0xda);
+const QColor kSeparatorColour(0xe0, 0xe0, 0xe0);
+const QColor kCaptionColour(0x61, 0x61, 0x61);
+const QColor kTextColour(0x20, 0x20, 0x20);
+
+void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(role, colour);
+  widget->setPalette(palette);
+}
 
 // The application button's face: three light bars, the usual sign of an application menu.
 QIcon applicationIcon() {
@@ -172,12 +185,13 @@ struct Ribbon::Impl {
 Ribbon::Ribbon(QWidget* parent) : QWidget(parent), d_(new Impl) {
   d_->q = this;
   d_->wheel = new WheelSwallower(this);
-  setAttribute(Qt::WA_StyledBackground);
+  setAutoFillBackground(true);
+  setColour(this, QPalette::Window, kRibbonBackground);
+  setColour(this, QPalette::WindowText, kTextColour);
   // Wheel and mouse presses stop here instead of reaching the window behind the ribbon.
   setAttribute(Qt::WA_NoMousePropagation);
   setContextMenuPolicy(Qt::PreventContextMenu);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  setStyleSheet(QString::fromLatin1(kStyle));
 
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(4, 2, 4, 4);
@@ -186,6 +200,7 @@ Ribbon::Ribbon(QWidget* parent) : QWidget(parent), d_(new Impl) {
   auto* tabRow = new QWidget(this);
   tabRow->setObjectName(QStringLiteral("ribbonTabRow"));
   tabRow->setFixedHeight(kTabRowHeight);
+  tabRow->setStyleSheet(QString::fromLatin1(kTabRowStyle) + QString::fromLatin1(kButtonStyle));
   auto* tabLayout = new QHBoxLayout(tabRow);
   tabLayout->setContentsMargins(0, 2, 0, 0);
   tabLayout->setSpacing(2);
@@ -220,7 +235,6 @@ Ribbon::Ribbon(QWidget* parent) : QWidget(parent), d_(new Impl) {
 
   d_->stack = new QStackedWidget(this);
   d_->stack->setObjectName(QStringLiteral("ribbonPanels"));
-  d_->stack->setAttribute(Qt::WA_StyledBackground);
   outer->addWidget(d_->stack);
 
   connect(d_->tabs, &QTabBar::currentChanged, this, [this](int index) {
@@ -228,6 +242,16 @@ Ribbon::Ribbon(QWidget* parent) : QWidget(parent), d_(new Impl) {
     d_->stack->setCurrentIndex(index);
     emit categoryChanged(index);
   });
+}
+
+void Ribbon::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  // The panels sit on a white card with a thin rounded border.
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(kPanelsBorder);
+  painter.setBrush(kPanelsBackground);
+  painter.drawRoundedRect(QRectF(d_->stack->geometry()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
 }
 
 Ribbon::~Ribbon() {
@@ -255,6 +279,8 @@ int Ribbon::addPanel(int categoryIndex, const QString& text) {
     auto* separator = new QFrame(category.page);
     separator->setObjectName(QStringLiteral("ribbonSeparator"));
     separator->setFrameShape(QFrame::NoFrame);
+    separator->setAutoFillBackground(true);
+    setColour(separator, QPalette::Window, kSeparatorColour);
     separator->setFixedWidth(1);
     category.layout->insertWidget(insertAt, separator);
     category.layout->setAlignment(separator, Qt::AlignVCenter);
@@ -276,6 +302,7 @@ int Ribbon::addPanel(int categoryIndex, const QString& text) {
   panel.caption = new QLabel(text, panel.frame);
   panel.caption->setObjectName(QStringLiteral("ribbonCaption"));
   panel.caption->setAlignment(Qt::AlignCenter);
+  setColour(panel.caption, QPalette::WindowText, kCaptionColour);
   vertical->addWidget(panel.caption);
   category.layout->insertWidget(category.layout->count() - 1, panel.frame);
   category.panels.push_back(panel);
@@ -324,6 +351,7 @@ QToolButton* Ribbon::addButton(int category, int panelIndex, int id, const QStri
   Panel* p = d_->panel(category, panelIndex);
   if (!p) return nullptr;
   QToolButton* button = d_->makeButton(p->frame, id, text, icon);
+  button->setStyleSheet(QString::fromLatin1(kButtonStyle));
   if (icon.isNull()) {
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     d_->placeSmall(*p, button);
@@ -344,6 +372,7 @@ QToolButton* Ribbon::addMenuButton(int category, int panelIndex, int id, const Q
   Panel* p = d_->panel(category, panelIndex);
   if (!p) return nullptr;
   QToolButton* button = d_->makeButton(p->frame, id, text, {});
+  button->setStyleSheet(QString::fromLatin1(kButtonStyle));
   button->setToolButtonStyle(Qt::ToolButtonTextOnly);
   // The face only opens the menu; the items carry the commands.
   button->setPopupMode(QToolButton::InstantPopup);

@@ -74,6 +74,9 @@ class Ribbon : public QWidget {
   void sliderMoved(int id, int position);
   void categoryChanged(int category);
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
   struct Impl;
   Impl* d_;
