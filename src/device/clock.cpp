@@ -119,8 +119,8 @@ bool VirtualClock::waitFor(int64_t timeoutMs, const std::function<bool()>& pred)
   waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &self));
   if (self.recheck) --busy_;
   if (registered) ++busy_;
-  lock.unlock();
-  cv_.notify_all();
+  // Leaving never lets time move on (a registered thread is busy again), so nobody else needs
+  // to be woken here.
   return result;
 }
 
@@ -129,6 +129,19 @@ void VirtualClock::notify(const std::function<void()>& change) {
     std::lock_guard lock(mutex_);
     change();
     markAll();
+  }
+  cv_.notify_all();
+}
+
+void VirtualClock::beginWorkLocked() {
+  ++busy_;
+}
+
+void VirtualClock::endWork() {
+  {
+    std::lock_guard lock(mutex_);
+    --busy_;
+    maybeAdvance();
   }
   cv_.notify_all();
 }

@@ -33,6 +33,11 @@ class Clock {
   // threads wait. Use this for every thread the core starts.
   std::thread startThread(std::function<void()> body);
 
+  // Work handed to a thread outside the clock (inside notify(), with the lock held), and its
+  // end: a virtual clock does not move on while such work is pending.
+  virtual void beginWorkLocked() {}
+  virtual void endWork() {}
+
  protected:
   virtual void threadStarting() {}
   virtual void threadEntered() {}
@@ -64,6 +69,8 @@ class VirtualClock final : public Clock {
   void notify(const std::function<void()>& change) override;
   // Moves time forward by hand (for tests that poll).
   void advance(int64_t ms);
+  void beginWorkLocked() override;
+  void endWork() override;
 
  protected:
   void threadStarting() override;

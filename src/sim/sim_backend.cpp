@@ -27,12 +27,19 @@ class SimBackend::Device : public HidDevice {
 };
 
 SimBackend::SimBackend(Clock& clock, SimFaults faults) : clock_(clock), faults_(std::move(faults)) {
-  notifier_ = clock_.startThread([this] { notifierLoop(); });
+  // Not a thread of the clock: it only waits for hotplug events, and waking it on every change
+  // the clock announces would double the cost of each report.
+  notifier_ = std::thread([this] { notifierLoop(); });
 }
 
 SimBackend::~SimBackend() {
-  clock_.notify([this] { stopNotifier_ = true; });
+  {
+    std::lock_guard lock(eventsMutex_);
+    stopNotifier_ = true;
+  }
+  eventsCv_.notify_one();
   notifier_.join();
+  for (size_t i = 0; i < events_.size(); ++i) clock_.endWork();  // never delivered
 }
 
 std::vector<HidInterfaceInfo> SimBackend::enumerate() {
@@ -67,8 +74,9 @@ void SimBackend::plug() {
   clock_.notify([this] {
     if (present_) return;
     present_ = true;
-    events_.push_back({HotplugEvent::Arrived, kPath});
+    pushEvent(HotplugEvent::Arrived);
   });
+  eventsCv_.notify_one();
 }
 
 void SimBackend::unplug() {
@@ -82,8 +90,15 @@ void SimBackend::disappearLocked() {
     present_ = false;
     ++generation_;
     queue_.clear();
-    events_.push_back({HotplugEvent::Removed, kPath});
+    pushEvent(HotplugEvent::Removed);
   });
+  eventsCv_.notify_one();
+}
+
+void SimBackend::pushEvent(HotplugEvent event) {
+  clock_.beginWorkLocked();  // ended once the handler has seen it
+  std::lock_guard lock(eventsMutex_);
+  events_.push_back({event, kPath});
 }
 
 bool SimBackend::present() {
@@ -209,16 +224,18 @@ int SimBackend::deviceRead(uint64_t generation, const bool& interrupted, uint8_t
 void SimBackend::notifierLoop() {
   for (;;) {
     std::optional<Hotplug> event;
-    clock_.waitFor(Clock::kForever, [&] {
-      if (stopNotifier_) return true;
-      if (events_.empty()) return false;
+    {
+      std::unique_lock lock(eventsMutex_);
+      eventsCv_.wait(lock, [&] { return stopNotifier_ || !events_.empty(); });
+      if (stopNotifier_) return;
       event = std::move(events_.front());
       events_.pop_front();
-      return true;
-    });
-    if (!event) return;
-    std::lock_guard lock(handlerMutex_);
-    if (handler_) handler_(event->event, event->path);
+    }
+    {
+      std::lock_guard lock(handlerMutex_);
+      if (handler_) handler_(event->event, event->path);
+    }
+    clock_.endWork();
   }
 }
 

@@ -5,10 +5,12 @@
 // applied on the way.
 //
 // Locking: the box, the faults and the counters are guarded by one box mutex; the answer
-// queue, presence and the hotplug event queue by the clock's lock (readers wait on them).
-// The box mutex is taken before the clock's lock, never after it. Hotplug notifications
+// queue and presence by the clock's lock (readers wait on them), the hotplug events by a lock
+// of their own, taken inside the clock's. The box mutex is taken before the clock's lock, never
+// after it. Hotplug notifications
 // come from a thread of the backend, one at a time; setHotplugHandler waits for a running
 // notification to finish. Devices must not outlive the backend.
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -77,6 +79,7 @@ class SimBackend : public HidBackend {
   void disappearLocked();  // box mutex held
   void applyFaults(Pending& p);
   void notifierLoop();
+  void pushEvent(HotplugEvent event);  // with the clock's lock held
 
   Clock& clock_;
 
@@ -92,6 +95,10 @@ class SimBackend : public HidBackend {
   uint64_t generation_ = 0;    // bumped when the box disappears
   std::deque<Pending> queue_;  // by due time
   uint64_t pushes_ = 0;
+
+  // Hotplug events on their way to the handler.
+  std::mutex eventsMutex_;
+  std::condition_variable eventsCv_;
   std::deque<Hotplug> events_;
   bool stopNotifier_ = false;
 
