@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "device/clock.h"
+#include "support/clock_threads.h"
 
 namespace ax7 {
 namespace {
+
+using test::startTogether;
 
 // Spins until `flag` is set. Used to learn that another thread has entered a clock wait: its
 // predicate sets the flag under the clock's lock, and the waiter keeps that lock until it sleeps.
@@ -19,19 +22,6 @@ void spinUntil(const std::atomic<bool>& flag) {
   while (!flag.load()) std::this_thread::yield();
 }
 
-// Starts registered threads that begin their bodies together: otherwise the first one could
-// move time on its own before the others exist.
-std::vector<std::thread> startTogether(Clock& clock, std::vector<std::function<void()>> bodies) {
-  auto go = std::make_shared<bool>(false);  // guarded by the clock's lock
-  std::vector<std::thread> threads;
-  for (auto& body : bodies)
-    threads.push_back(clock.startThread([&clock, go, body = std::move(body)] {
-      clock.waitFor(Clock::kForever, [&] { return *go; });
-      body();
-    }));
-  clock.notify([&] { *go = true; });
-  return threads;
-}
 
 void joinAll(std::vector<std::thread>& threads) {
   for (auto& t : threads) t.join();

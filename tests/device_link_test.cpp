@@ -14,12 +14,15 @@
 #include <vector>
 
 #include "device/clock.h"
+#include "support/clock_threads.h"
 #include "device/debug_log.h"
 #include "device/usb_link.h"
 #include "support/echo_backend.h"
 
 namespace ax7 {
 namespace {
+
+using test::startTogether;
 
 Report frame(std::initializer_list<uint8_t> bytes) {
   Report r{};
@@ -35,19 +38,6 @@ HidInterfaceInfo otherDevice(std::string path, uint16_t vendor, uint16_t product
   return {std::move(path), vendor, product, true};
 }
 
-// Starts registered threads that begin their bodies together, so that none of them moves
-// virtual time before the others exist.
-std::vector<std::thread> startTogether(Clock& clock, std::vector<std::function<void()>> bodies) {
-  auto go = std::make_shared<bool>(false);  // guarded by the clock's lock
-  std::vector<std::thread> threads;
-  for (auto& body : bodies)
-    threads.push_back(clock.startThread([&clock, go, body = std::move(body)] {
-      clock.waitFor(Clock::kForever, [&] { return *go; });
-      body();
-    }));
-  clock.notify([&] { *go = true; });
-  return threads;
-}
 
 // The echo box, remembering which paths were opened and refusing some as a missing udev rule
 // would.
