@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <QThread>
+#include <chrono>
+#include <future>
+#include <memory>
 
 namespace ax7::ui {
 
@@ -20,14 +23,22 @@ intptr_t QtViewNotifier::send(int message, intptr_t wParam, intptr_t lParam) {
   if (QThread::currentThread() == thread()) {
     return handlers_.sent ? handlers_.sent(message, wParam, lParam) : 0;
   }
-  intptr_t answer = 0;
+  // Not a blocking queued call: one already on its way when the view detaches (the program is
+  // closing and its event loop has ended) would never return, and closing the link waits for
+  // the reader that is making it.
+  auto answer = std::make_shared<std::promise<intptr_t>>();
+  std::future<intptr_t> result = answer->get_future();
   QMetaObject::invokeMethod(
       this,
-      [&] {
-        if (!detached_.load() && handlers_.sent) answer = handlers_.sent(message, wParam, lParam);
+      [this, answer, message, wParam, lParam] {
+        intptr_t a = 0;
+        if (!detached_.load() && handlers_.sent) a = handlers_.sent(message, wParam, lParam);
+        answer->set_value(a);
       },
-      Qt::BlockingQueuedConnection);
-  return answer;
+      Qt::QueuedConnection);
+  while (result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+    if (detached_.load()) return 0;
+  return result.get();
 }
 
 void QtViewNotifier::showError(const std::string& text, const std::string& caption) {

@@ -1,7 +1,8 @@
 #pragma once
 // The core's messages to the main view, carried onto the UI thread: posted messages as queued
-// calls, sent messages as blocking queued calls (direct when already on the UI thread), error
-// boxes queued so the reader thread never waits for a person.
+// calls, sent messages as queued calls the sender waits for (direct when already on the UI
+// thread; given up when the view detaches), error boxes queued so the reader thread never waits
+// for a person.
 #include <QObject>
 #include <atomic>
 #include <functional>
