@@ -11,7 +11,7 @@
 #include "shell/recent_files.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
-#include "shell/trace_writer.h"
+#include "device/trace_file.h"
 #include "shell_fixture.h"
 
 using namespace ax7;
@@ -287,7 +287,7 @@ void FileCommandsTest::traceLines() {
   QTemporaryDir dir;
   const QString path = dir.filePath("trace.txt");
   {
-    TraceWriter trace;
+    ax7::TraceFile trace;
     std::string error;
     QVERIFY(trace.open(path.toStdString(), &error));
     trace.phase("SynchronizeFromBox");
@@ -300,7 +300,7 @@ void FileCommandsTest::traceLines() {
   QCOMPARE(lines.value(0), QByteArray("# SynchronizeFromBox"));
   QCOMPARE(lines.value(1), "> 0280" + QByteArray(118, '0'));
   QCOMPARE(lines.value(2), "< 0180415837" + QByteArray(112, '0'));
-  TraceWriter cannot;
+  ax7::TraceFile cannot;
   std::string error;
   QVERIFY(!cannot.open(dir.filePath("no/dir/t.txt").toStdString(), &error));
   QVERIFY(!error.empty());

@@ -11,6 +11,7 @@
 #include "shell/master_labels.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
+#include "support/qt_text.h"
 
 Q_DECLARE_METATYPE(ax7::ui::MasterLabel)
 Q_DECLARE_METATYPE(ax7::ui::LabelOccasion)
@@ -22,16 +23,8 @@ namespace {
 constexpr int kZh = 0;
 constexpr int kEn = 1;
 
-QString U(const char* text) {
-  return QString::fromUtf8(text);
-}
-
-QString TextOf(QWidget* w) {
-  if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
-  if (auto* box = qobject_cast<QCheckBox*>(w)) return box->text();
-  if (auto* button = qobject_cast<QToolButton*>(w)) return button->text();
-  return {};
-}
+using ax7::test::TextOf;
+using ax7::test::U;
 
 // A ribbon built in a language (or left empty with -1), as the main window builds it.
 struct Built {

@@ -22,6 +22,7 @@
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
 #include "shell/step_slider.h"
+#include "support/qt_text.h"
 
 using namespace ax7::ui;
 
@@ -98,16 +99,8 @@ const TabRowButton kTabRow[] = {{32922, "输入源", "Input Source"},
                                 {32805, "中/EN", "中/EN"},
                                 {57664, "", ""}};
 
-QString U(const char* text) {
-  return QString::fromUtf8(text);
-}
-
-QString TextOf(QWidget* w) {
-  if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
-  if (auto* box = qobject_cast<QCheckBox*>(w)) return box->text();
-  if (auto* button = qobject_cast<QToolButton*>(w)) return button->text();
-  return {};
-}
+using ax7::test::TextOf;
+using ax7::test::U;
 
 // A window holding just the ribbon, 1240 pixels wide; it records what reaches it from the
 // ribbon (wheel events, context-menu requests).

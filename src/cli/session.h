@@ -11,7 +11,7 @@
 
 #include "cli/command.h"
 #include "cli/notifier.h"
-#include "cli/trace_file.h"
+#include "device/trace_file.h"
 #include "device/clock.h"
 #include "device/core.h"
 #include "device/hid_backend.h"

@@ -8,7 +8,7 @@
 #include "device/core.h"
 #include "device/hid_backend.h"
 #include "shell/qt_view_notifier.h"
-#include "shell/trace_writer.h"
+#include "device/trace_file.h"
 
 namespace ax7::ui {
 
@@ -40,7 +40,7 @@ class DeviceSession {
   std::unique_ptr<HidBackend> ownedBackend_;
   Clock& clock_;
   HidBackend& backend_;
-  TraceWriter trace_;
+  TraceFile trace_;
   QtViewNotifier notifier_;
   std::unique_ptr<Core> core_;  // first to go: it waits for the workers and the reader
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "device/commands.h"
 #include "params/byte_order.h"
 
 namespace ax7::sim {
@@ -16,14 +17,15 @@ constexpr double kTwoPi = 6.283185307179586;
 uint32_t floatWord(double v) {
   return std::bit_cast<uint32_t>(float(v));
 }
+// The box holds what the program's encoders send.
 uint32_t level(int v) {
-  return floatWord(v / 100.0);
+  return std::bit_cast<uint32_t>(EncodeLevel(v));
 }
 uint32_t gate(int v) {
-  return floatWord(v / 10000.0);
+  return std::bit_cast<uint32_t>(EncodeGate(v));
 }
 uint32_t master(int v) {
-  return floatWord(v / 100.0 + 0.0005);
+  return std::bit_cast<uint32_t>(EncodeMaster(v));
 }
 // Saturates instead of overflowing: PC blocks from mode files may hold any bit pattern.
 int32_t truncToInt(double v) {

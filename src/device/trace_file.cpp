@@ -1,14 +1,14 @@
-#include "shell/trace_writer.h"
+#include "device/trace_file.h"
 
 #include <cerrno>
 #include <system_error>
 
-namespace ax7::ui {
+namespace ax7 {
 
 namespace {
 
 std::string hex(const Report& r) {
-  static const char kDigits[] = "0123456789abcdef";
+  static constexpr char kDigits[] = "0123456789abcdef";
   std::string out;
   out.reserve(r.size() * 2);
   for (uint8_t b : r) {
@@ -20,42 +20,41 @@ std::string hex(const Report& r) {
 
 }  // namespace
 
-TraceWriter::~TraceWriter() {
-  std::lock_guard lock(mutex_);
-  if (file_) std::fclose(file_);
+TraceFile::~TraceFile() {
+  close();
 }
 
-bool TraceWriter::open(const std::string& path, std::string* error) {
+bool TraceFile::open(const std::string& path, std::string* error) {
   std::lock_guard lock(mutex_);
   if (file_) std::fclose(file_);
   file_ = std::fopen(path.c_str(), "w");
   if (!file_) {
-    if (error) {
+    if (error)
       *error = "cannot write trace file '" + path + "': " + std::generic_category().message(errno);
-    }
     return false;
   }
   return true;
 }
 
-bool TraceWriter::isOpen() const {
+void TraceFile::close() {
   std::lock_guard lock(mutex_);
-  return file_ != nullptr;
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
 }
 
-void TraceWriter::written(const Report& report) {
+void TraceFile::written(const Report& report) {
   writeLine("> " + hex(report));
 }
 
-void TraceWriter::read(const Report& report) {
+void TraceFile::read(const Report& report) {
   writeLine("< " + hex(report));
 }
 
-void TraceWriter::phase(std::string_view name) {
+void TraceFile::phase(std::string_view name) {
   writeLine("# " + std::string(name));
 }
 
-void TraceWriter::writeLine(const std::string& line) {
+void TraceFile::writeLine(const std::string& line) {
   std::lock_guard lock(mutex_);
   if (!file_) return;
   std::fputs(line.c_str(), file_);
@@ -63,4 +62,4 @@ void TraceWriter::writeLine(const std::string& line) {
   std::fflush(file_);
 }
 
-}  // namespace ax7::ui
+}  // namespace ax7

@@ -1,13 +1,14 @@
 #pragma once
-// The --trace file: one line per report crossing the transport, in order ("> " written,
-// "< " read, 122 lowercase hex digits), and "# NAME" when a long operation starts.
+// The --trace file of ax7ctl and ax7-control: one line per report crossing the transport, in
+// order ("> " written, "< " read, 122 lowercase hex digits), and "# NAME" when a long operation
+// starts. Flushed per line, so the trace of a run that ends badly is complete up to there.
 #include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "device/report_trace.h"
 
-namespace ax7::cli {
+namespace ax7 {
 
 class TraceFile final : public ReportTrace {
  public:
@@ -27,8 +28,8 @@ class TraceFile final : public ReportTrace {
  private:
   void writeLine(const std::string& line);
 
-  std::mutex mutex_;  // the writer and the reader thread both report here
+  std::mutex mutex_;  // the UI, the workers and the reader all report here
   std::FILE* file_ = nullptr;
 };
 
-}  // namespace ax7::cli
+}  // namespace ax7
