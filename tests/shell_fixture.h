@@ -15,7 +15,7 @@
 #include "shell/connection.h"
 #include "shell/device_session.h"
 #include "shell/main_window.h"
-#include "shell/prompter.h"
+#include "pages/prompter.h"
 #include "sim/sim_backend.h"
 #include "support/frame_capture.h"
 

@@ -30,7 +30,8 @@ namespace {
 
 class CountingPage : public Page {
  public:
-  CountingPage(PageKind kind, QWidget* parent) : Page(kind, parent) {}
+  CountingPage(PageContext& context, PageKind kind, QWidget* parent)
+      : Page(context, kind, parent) {}
   void RefreshAll() override { ++refreshes; }
   void ApplyLanguage() override { ++languages; }
   int refreshes = 0;
@@ -229,7 +230,7 @@ void FrameTest::languageSwitchRelabelsEverythingOpen() {
   Ribbon& ribbon = s.window->ribbon();
   CountingPage* page = nullptr;
   s.window->pages().setCreator(PageKind::Delay, [&](int, QWidget* parent) {
-    return page = new CountingPage(PageKind::Delay, parent);
+    return page = new CountingPage(*s.window, PageKind::Delay, parent);
   });
   s.window->ShowPage(PageKind::Delay, 0);
   ToolWindow* tool = s.window->tools().open(kMachineSettingsWindow);

@@ -13,7 +13,7 @@
 #include "shell/mode_commands.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
-#include "shell/step_slider.h"
+#include "pages/step_slider.h"
 #include "shell_fixture.h"
 
 using namespace ax7;

@@ -24,8 +24,8 @@ namespace {
 
 class TestPage : public Page {
  public:
-  TestPage(PageKind kind, int argument, bool eq, QWidget* parent)
-      : Page(kind, parent), argument(argument), eq(eq) {}
+  TestPage(PageContext& context, PageKind kind, int argument, bool eq, QWidget* parent)
+      : Page(context, kind, parent), argument(argument), eq(eq) {}
   void RefreshAll() override { ++refreshes; }
   void ApplyLanguage() override { ++languages; }
   void SelectArgument(int a) override {
@@ -48,7 +48,8 @@ class TestPage : public Page {
 
 class LearningWindow : public ToolWindow {
  public:
-  explicit LearningWindow(QWidget* parent) : ToolWindow(kKeyLearningWindow, parent) {}
+  LearningWindow(PageContext& context, QWidget* parent)
+      : ToolWindow(context, kKeyLearningWindow, parent) {}
   void ShowLearnedCode(int code) override { codes.push_back(code); }
   std::vector<int> codes;
 };
@@ -59,9 +60,9 @@ void useTestPages(Shell& s, int* created) {
                         PageKind::Compressor, PageKind::Room}) {
     const bool eq =
         kind == PageKind::Music || kind == PageKind::Output || kind == PageKind::Effects;
-    s.window->pages().setCreator(kind, [kind, eq, created](int argument, QWidget* parent) {
+    s.window->pages().setCreator(kind, [&s, kind, eq, created](int argument, QWidget* parent) {
       ++*created;
-      return new TestPage(kind, argument, eq, parent);
+      return new TestPage(*s.window, kind, argument, eq, parent);
     });
   }
 }
@@ -238,18 +239,14 @@ void PageHostTest::toolWindowsAreKeptAndConditional() {
 void PageHostTest::messagesReachTheView() {
   Shell s(ShellOptions().noConnect());
   QtViewNotifier& notifier = s.session->notifier();
-  ToolWindows& tools = s.window->tools();
-  LearningWindow* learning = nullptr;
-  ToolWindows::Spec spec;
-  spec.create = [&](QWidget* owner) { return learning = new LearningWindow(owner); };
-  tools.define(kKeyLearningWindow, spec);
-  // Without the learning window a learned key is dropped; a sent message is answered 0.
+  // Without a key-learning dialog a learned key is dropped; a sent message is answered 0.
   intptr_t answer = -1;
   std::thread dropped([&] { answer = notifier.send(kMsgKeyLearned, 0x21, 0); });
   QTRY_COMPARE(answer, intptr_t(0));
   dropped.join();
 
-  tools.open(kKeyLearningWindow);
+  auto* learning = new LearningWindow(*s.window, s.window.get());
+  s.window->publishKeyLearning(learning);
   answer = -1;
   std::thread reader([&] { answer = notifier.send(kMsgKeyLearned, 0x22, 0); });
   QTRY_COMPARE(answer, intptr_t(0));
@@ -259,6 +256,10 @@ void PageHostTest::messagesReachTheView() {
   QCOMPARE(notifier.send(kMsgPlugResetDone, 8, 0), intptr_t(0));
   QCOMPARE(notifier.send(kMsgKeyLearned, 0x23, 0), intptr_t(0));
   QCOMPARE(learning->codes.back(), 0x23);
+  // Gone with its dialog: the guarded pointer drops the next code.
+  delete learning;
+  QVERIFY(s.window->keyLearning() == nullptr);
+  QCOMPARE(notifier.send(kMsgKeyLearned, 0x24, 0), intptr_t(0));
 
   // A device error from the reader thread becomes one error box on the UI thread.
   std::thread([&] { notifier.showError("bad", "Error"); }).join();

@@ -21,7 +21,7 @@
 #include "shell/master_labels.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
-#include "shell/step_slider.h"
+#include "pages/step_slider.h"
 #include "support/qt_text.h"
 
 using namespace ax7::ui;

@@ -1,6 +1,5 @@
 #include "pages/band_editor.h"
 
-#include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,23 +7,25 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QSlider>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "graphs/eq_panel_labels.h"
 #include "pages/eq_editor_text.h"
+#include "pages/radio_group.h"
+#include "pages/step_slider.h"
+#include "params/saturate.h"
 
 namespace ax7::ui {
 namespace {
 
 constexpr const char* kRadioTexts[] = {"PEQ", "LP", "HP", "LS", "HS"};
 
-void setClamped(QSlider* slider, double value) {
-  const QSignalBlocker block(slider);
-  const double v = std::isfinite(value) ? std::round(value) : 0.0;
-  slider->setValue(int(std::clamp(v, double(slider->minimum()), double(slider->maximum()))));
+void setClamped(StepSlider* slider, double value) {
+  // Rounded to the nearest step; a value that is no number shows the minimum.
+  const double rounded = std::round(value);
+  slider->setValue(SliderPosition(rounded, slider->minimum(), slider->maximum()));
 }
 
 }  // namespace
@@ -35,13 +36,13 @@ BandEditor::BandEditor(QWidget* parent) : QWidget(parent) {
 
   typeBox_ = new QGroupBox(this);
   auto* typeRow = new QHBoxLayout(typeBox_);
-  typeGroup_ = new QButtonGroup(this);
+  typeGroup_ = new RadioGroup(this);
   for (int i = 0; i < 5; ++i) {
     radios_[i] = new QRadioButton(QString::fromLatin1(kRadioTexts[i]), typeBox_);
     typeGroup_->addButton(radios_[i], i);
     typeRow->addWidget(radios_[i]);
   }
-  connect(typeGroup_, &QButtonGroup::idClicked, this, &BandEditor::typeClicked);
+  connect(typeGroup_, &RadioGroup::idClicked, this, &BandEditor::typeClicked);
   outer->addWidget(typeBox_);
 
   number_ = new QLabel(this);
@@ -61,11 +62,8 @@ BandEditor::BandEditor(QWidget* parent) : QWidget(parent) {
   outer->addStretch(1);
   const auto addRow = [&](int row, QLabel*& caption, QLineEdit*& edit, int min, int max) {
     caption = new QLabel(this);
-    auto* slider = new QSlider(Qt::Horizontal, this);
+    auto* slider = new StepSlider(Qt::Horizontal, this);
     slider->setRange(min, max);
-    // One step per track click, arrow key and wheel notch.
-    slider->setSingleStep(1);
-    slider->setPageStep(1);
     slider->setFocusPolicy(Qt::StrongFocus);
     edit = new QLineEdit(this);
     edit->setFixedWidth(70);
@@ -80,26 +78,26 @@ BandEditor::BandEditor(QWidget* parent) : QWidget(parent) {
   frequencySlider_ = addRow(1, frequencyCaption_, frequencyEdit_, kFrequencyMin, kFrequencyMax);
   qSlider_ = addRow(2, qCaption_, qEdit_, kQMin, kQMaxPeq);
 
-  // Signals of programmatic moves are blocked, so these are the user's moves.
-  connect(gainSlider_, &QSlider::valueChanged, this, [this](int v) {
+  // Moves made in code report nothing, so these are the user's moves.
+  connect(gainSlider_, &StepSlider::userMoved, this, [this](int v) {
     gainEdit_->setText(eqpanel::gainText(v / 10.0));
     emit editsApplied();
   });
-  connect(frequencySlider_, &QSlider::valueChanged, this, [this](int v) {
+  connect(frequencySlider_, &StepSlider::userMoved, this, [this](int v) {
     frequencyEdit_->setText(eqtext::editFrequencyText(v));
     emit editsApplied();
   });
-  connect(qSlider_, &QSlider::valueChanged, this, [this](int v) {
+  connect(qSlider_, &StepSlider::userMoved, this, [this](int v) {
     qEdit_->setText(eqpanel::qText(v / 100.0));
     emit editsApplied();
   });
 
   setTabOrder(radios_[4], gainSlider_);
-  setLanguage(1);
+  setLanguage(Language::English);
 }
 
-void BandEditor::setLanguage(int language) {
-  const bool zh = language == 0;
+void BandEditor::setLanguage(Language language) {
+  const bool zh = language == Language::Chinese;
   typeBox_->setTitle(zh ? QString::fromUtf8("类型") : QStringLiteral("EQ Type"));
   gainCaption_->setText(zh ? QString::fromUtf8("增益") : QStringLiteral("Gain"));
   frequencyCaption_->setText(zh ? QString::fromUtf8("频率") : QStringLiteral("F"));
@@ -111,13 +109,7 @@ void BandEditor::setBandNumber(int shownNumber) {
 }
 
 void BandEditor::setTypeIndex(int index) {
-  // An exclusive group cannot show "none"; drop exclusivity while clearing.
-  typeGroup_->setExclusive(false);
-  for (int i = 0; i < 5; ++i) {
-    const QSignalBlocker block(radios_[i]);
-    radios_[i]->setChecked(i == index);
-  }
-  typeGroup_->setExclusive(true);
+  typeGroup_->setCheckedId(index);
 }
 
 int BandEditor::typeIndex() const {
@@ -125,7 +117,6 @@ int BandEditor::typeIndex() const {
 }
 
 void BandEditor::setPeqQRange(bool peq) {
-  const QSignalBlocker block(qSlider_);
   qSlider_->setRange(kQMin, peq ? kQMaxPeq : kQMaxOther);
 }
 

@@ -6,14 +6,17 @@
 #include <QWidget>
 #include <array>
 
-class QButtonGroup;
+#include "pages/language.h"
+#include "pages/step_slider.h"
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QSlider;
 
 namespace ax7::ui {
+
+class RadioGroup;
 
 class BandEditor : public QWidget {
   Q_OBJECT
@@ -25,7 +28,7 @@ class BandEditor : public QWidget {
 
   explicit BandEditor(QWidget* parent = nullptr);
 
-  void setLanguage(int language);
+  void setLanguage(Language language);
   // The 1-based band number in large green figures.
   void setBandNumber(int shownNumber);
   // Radio 0..4 (PEQ, LP, HP, LS, HS) checked, or none for -1; reports nothing.
@@ -42,9 +45,9 @@ class BandEditor : public QWidget {
   QString qText() const;
 
   QRadioButton* typeRadio(int index) const { return radios_[index]; }
-  QSlider* gainSlider() const { return gainSlider_; }
-  QSlider* frequencySlider() const { return frequencySlider_; }
-  QSlider* qSlider() const { return qSlider_; }
+  StepSlider* gainSlider() const { return gainSlider_; }
+  StepSlider* frequencySlider() const { return frequencySlider_; }
+  StepSlider* qSlider() const { return qSlider_; }
   QLineEdit* gainEdit() const { return gainEdit_; }
   QLineEdit* frequencyEdit() const { return frequencyEdit_; }
   QLineEdit* qEdit() const { return qEdit_; }
@@ -59,15 +62,15 @@ class BandEditor : public QWidget {
 
  private:
   QGroupBox* typeBox_ = nullptr;
-  QButtonGroup* typeGroup_ = nullptr;
+  RadioGroup* typeGroup_ = nullptr;
   std::array<QRadioButton*, 5> radios_{};
   QLabel* number_ = nullptr;
   QLabel* gainCaption_ = nullptr;
   QLabel* frequencyCaption_ = nullptr;
   QLabel* qCaption_ = nullptr;
-  QSlider* gainSlider_ = nullptr;
-  QSlider* frequencySlider_ = nullptr;
-  QSlider* qSlider_ = nullptr;
+  StepSlider* gainSlider_ = nullptr;
+  StepSlider* frequencySlider_ = nullptr;
+  StepSlider* qSlider_ = nullptr;
   QLineEdit* gainEdit_ = nullptr;
   QLineEdit* frequencyEdit_ = nullptr;
   QLineEdit* qEdit_ = nullptr;

@@ -19,6 +19,7 @@
 #include "pages/band_editor.h"
 #include "pages/eq_editor_text.h"
 #include "pages/eq_table.h"
+#include "pages/step_slider.h"
 #include "params/band_record.h"
 #include "params/memory.h"
 
@@ -198,7 +199,7 @@ void EqEditor::setLanguage(int language) {
   language_ = language;
   panel_->setLanguage(language);
   table_->setLanguage(language);
-  editor_->setLanguage(language);
+  editor_->setLanguage(LanguageFromIndex(language));
   crossoverTitle_->setText(language == 0 ? QString::fromUtf8("类型") : QStringLiteral("Type"));
   for (int b = 0; b < std::min(config_.tableRows, panel_->markerCount()); ++b) {
     table_->showType(b, eqtext::typeName(shownType(b), language_));

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include "device/core.h"
+#include "pages/language.h"
+#include "pages/page_context.h"
 
 class QSettings;
 
@@ -18,6 +20,7 @@ struct Timings {
   int firstConnectMs = 250;   // connect attempt after start
   int statusPeriodMs = 300;   // status request 0x0E
   int uiUpdateMs = 100;       // status panes, check marks and microphone labels
+  int pageStatusMs = 300;     // the pages' own status timers (meters, format text)
   int syncTimeoutMs = 30000;  // the progress dialog gives up
   int saveModeNoticeDelayMs = 500;
   bool startTimers = true;  // false: nothing runs by itself
@@ -41,10 +44,10 @@ class AppState {
   AppState& operator=(const AppState&) = delete;
 
   // The Chinese or the English text of a pair, by the interface language.
-  QString text(const char* zh, const char* en) const {
-    return QString::fromUtf8(g_nLanguage == 1 ? en : zh);
-  }
-  bool english() const { return g_nLanguage == 1; }
+  QString text(const char* zh, const char* en) const { return Pick(language(), zh, en); }
+  bool english() const { return language() == Language::English; }
+  Language language() const { return LanguageFromIndex(g_nLanguage); }
+  void setLanguage(Language language) { g_nLanguage = LanguageIndex(language); }
   bool boxOpen() const { return core.link.g_bDeviceOpen.load() != 0; }
 
   Core& core;
@@ -52,13 +55,15 @@ class AppState {
   Prompter& prompter;
   const Timings timings;
 
-  int g_nLanguage = 0;      // 0 Chinese, 1 English
+  int g_nLanguage = 0;      // the profile's index of language(): 0 Chinese, 1 English
   int pendingBoxMode = -1;  // box mode to store after the next synchronisation
   bool peakOption = true;   // allows the periodic status request (About box)
   bool errorBoxAllowed = true;
   bool f7Guard = true;
   int musicPageGroup = 0;  // 0 mic A, 1 mic B, 2 music
   int outputChannel = 0;   // 0..7
+  EqCopySource eqCopy;     // one for every EQ editor
+  LocateSelection locate;  // the room page's, kept for the whole run
 };
 
 // Colours given as COLORREF (0x00BBGGRR).

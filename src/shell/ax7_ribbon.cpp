@@ -10,7 +10,7 @@
 #include "shell/ribbon.h"
 #include "shell/ribbon_icons.h"
 #include "shell/ribbon_ids.h"
-#include "shell/step_slider.h"
+#include "pages/step_slider.h"
 
 namespace ax7::ui {
 

@@ -7,7 +7,7 @@
 #include "hid/permissions.h"
 #include "shell/app_state.h"
 #include "shell/balloon.h"
-#include "shell/prompter.h"
+#include "pages/prompter.h"
 #include "shell/sync_dialog.h"
 #include "shell/tool_windows.h"
 

@@ -7,7 +7,7 @@
 #include "params/mode_file.h"
 #include "shell/app_state.h"
 #include "shell/info_box.h"
-#include "shell/prompter.h"
+#include "pages/prompter.h"
 #include "shell/recent_files.h"
 #include "shell/ribbon_ids.h"
 #include "shell/sync_dialog.h"

@@ -3,9 +3,9 @@
 #include <QSettings>
 
 #include "shell/app_state.h"
-#include "shell/dialog_texts.h"
 #include "shell/master_labels.h"
 #include "shell/page_host.h"
+#include "shell/qt_translations.h"
 #include "shell/ribbon.h"
 #include "shell/tool_windows.h"
 
@@ -13,29 +13,31 @@ namespace ax7::ui {
 
 LanguageSwitch::LanguageSwitch(AppState& state, Ribbon& ribbon, PageHost& pages, ToolWindows& tools,
                                QObject* parent)
-    : QObject(parent), state_(state), ribbon_(ribbon), pages_(pages), tools_(tools) {}
+    : QObject(parent),
+      state_(state),
+      ribbon_(ribbon),
+      pages_(pages),
+      tools_(tools),
+      qt_(new QtTranslations(this)) {}
+
+LanguageSwitch::~LanguageSwitch() = default;
 
 void LanguageSwitch::toggle() {
-  state_.g_nLanguage = 1 - state_.g_nLanguage;
+  state_.setLanguage(OtherLanguage(state_.language()));
   state_.settings.setValue(kKeyLanguage, state_.g_nLanguage);
   ApplyUiLanguage();
 }
 
-void LanguageSwitch::loadTexts(QWidget* window, int dialogId) const {
-  LoadDialogTexts(window, dialogId, EmbeddedLanguageTable(state_.g_nLanguage));
+bool LanguageSwitch::qtTextsTranslated() const {
+  return qt_->translated();
 }
 
 void LanguageSwitch::ApplyUiLanguage() {
-  const lang::LanguageTable& table = EmbeddedLanguageTable(state_.g_nLanguage);
+  qt_->apply(state_.language());
   RelabelRibbon(ribbon_, state_.core.mem, state_.g_nLanguage);
-  // Without a table the windows keep the texts they have.
-  if (table.empty()) return;
-  for (ToolWindow* window : tools_.openWindows()) {
-    if (window->dialogId() != kRemoteLearningWindow && window->dialogId() != kKeyLearningWindow) {
-      LoadDialogTexts(window, window->dialogId(), table);
-    }
-    window->languageChanged();
-  }
+  // Every window relabels itself: the table texts of its dialog id, then its pictures and
+  // the texts written in code (a window without table texts still follows the switch).
+  for (ToolWindow* window : tools_.openWindows()) window->ApplyLanguage();
   if (Page* page = pages_.currentPage()) page->ApplyLanguage();
 }
 

@@ -8,7 +8,7 @@
 #include "shell/command_line.h"
 #include "shell/device_session.h"
 #include "shell/main_window.h"
-#include "shell/prompter.h"
+#include "pages/prompter.h"
 #include "shell/single_instance.h"
 #include "shell/startup_probe.h"
 

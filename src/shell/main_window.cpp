@@ -21,8 +21,8 @@
 #include "shell/mic_status_labels.h"
 #include "shell/mode_commands.h"
 #include "shell/page_host.h"
-#include "shell/placeholder_page.h"
-#include "shell/prompter.h"
+#include "pages/page_factory.h"
+#include "pages/prompter.h"
 #include "shell/qt_view_notifier.h"
 #include "shell/recent_files.h"
 #include "shell/ribbon.h"
@@ -42,8 +42,7 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   setWindowIcon(ApplicationIcon());
   setMinimumSize(kMinWidth, kMinHeight);
 
-  const int language = state_.settings.value(kKeyLanguage, 0).toInt();
-  state_.g_nLanguage = language == 1 ? 1 : 0;
+  state_.setLanguage(LanguageFromIndex(state_.settings.value(kKeyLanguage, 0).toInt()));
 
   Core& core = state_.core;
   ribbon_ = new Ribbon(this);
@@ -57,8 +56,6 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   balloon_ = new Balloon(this, windowIcon());
   recent_ = new RecentFiles(state_.settings, this);
   language_ = new LanguageSwitch(state_, *ribbon_, *pages_, *tools_, this);
-  tools_->setTextLoader(
-      [this](QWidget* window, int dialogId) { language_->loadTexts(window, dialogId); });
   defineToolWindows();
   modes_ = new ModeCommands(state_, this, *info_, *sync_);
   files_ = new FileCommands(state_, this, *info_, *sync_, *recent_);
@@ -74,7 +71,7 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   // The view's creation: the first page, its texts, then the first connect attempt. The
   // ribbon is still empty, so the language pass leaves it alone.
   pages_->setFallbackCreator([this](PageKind kind, int argument, QWidget* parent) -> Page* {
-    return new PlaceholderPage(state_, kind, argument, parent);
+    return CreatePage(*this, kind, argument, parent);
   });
   ShowPage(PageKind::Music, 0);
   ApplyUiLanguage();
@@ -128,9 +125,8 @@ void MainWindow::routeMessages(QtViewNotifier& notifier) {
     if (message == kMsgSyncFinished) connection_->syncFinished(int(wParam));
   };
   h.sent = [this](int message, intptr_t wParam, intptr_t) -> intptr_t {
-    if (message == kMsgKeyLearned) {
-      if (ToolWindow* w = tools_->window(kKeyLearningWindow)) w->ShowLearnedCode(int(wParam));
-    }
+    // The key-learning dialog runs modally and is published while it runs.
+    if (message == kMsgKeyLearned) tools_->deliverLearnedCode(int(wParam));
     // 3025 (plug reset finished): answering lets the worker end.
     return 0;
   };
@@ -141,28 +137,26 @@ void MainWindow::routeMessages(QtViewNotifier& notifier) {
 }
 
 void MainWindow::defineToolWindows() {
-  struct Tool {
-    int id;
-    const char* title;  // the window's own title until its texts come from the table
-    bool refresh;
-    bool hideOnClose;
-  };
-  const Tool tools[] = {
-      {kMachineSettingsWindow, "机器设置", false, false},
-      {kRemoteLearningWindow, "遥控学习", false, false},
-      {kAutoSubWindow, "自动超低", true, false},
-      {kMusicAgcWindow, "音乐AGC", true, false},
-      {kMusicSourceWindow, "输入源", true, true},
-  };
-  for (const Tool& t : tools) {
+  for (const ToolWindowFactoryEntry& entry : ToolWindowFactories()) {
+    const int id = entry.dialogId;
     ToolWindows::Spec spec;
-    const int id = t.id;
-    const QString title = QString::fromUtf8(t.title);
-    spec.create = [id, title](QWidget* owner) {
-      return new PlaceholderToolWindow(id, title, owner);
+    spec.create = [this, create = entry.create, id](QWidget* owner) -> ToolWindow* {
+      ToolWindow* w = create(*this, owner);
+      if (w && id == kMachineSettingsWindow) {
+        // The window may have changed what the ribbon shows; queued, because it also goes
+        // while its own handlers or CloseToolWindows are still running.
+        connect(
+            w, &QObject::destroyed, this,
+            [this] {
+              if (master_) master_->RefreshRibbonValues();
+            },
+            Qt::QueuedConnection);
+      }
+      return w;
     };
-    spec.refreshOnOpen = t.refresh;
-    spec.hideOnClose = t.hideOnClose;
+    // Auto SUB, music AGC and music source are filled from memory on each opening.
+    spec.refreshOnOpen = id == kAutoSubWindow || id == kMusicAgcWindow || id == kMusicSourceWindow;
+    spec.hideOnClose = id == kMusicSourceWindow;
     // Machine settings are only shown on each opening; the others are centred and get texts.
     spec.centre = id != kMachineSettingsWindow;
     spec.textsOnOpen = id != kMachineSettingsWindow;
@@ -180,6 +174,43 @@ void MainWindow::ShowInfoBox(const QString& text, int milliseconds) {
 
 void MainWindow::RunSyncDialog() {
   sync_->RunSyncDialog();
+}
+
+void MainWindow::SynchronizeFromBox() {
+  state_.core.sync.startSynchronizeFromBox();
+  sync_->RunSyncDialog();
+}
+
+Core& MainWindow::core() {
+  return state_.core;
+}
+
+Prompter& MainWindow::prompter() {
+  return state_.prompter;
+}
+
+Language MainWindow::language() const {
+  return state_.language();
+}
+
+EqCopySource& MainWindow::eqCopySource() {
+  return state_.eqCopy;
+}
+
+LocateSelection& MainWindow::locateSelection() {
+  return state_.locate;
+}
+
+int MainWindow::pageStatusPeriodMs() const {
+  return state_.timings.startTimers ? state_.timings.pageStatusMs : 0;
+}
+
+void MainWindow::publishKeyLearning(ToolWindow* dialog) {
+  tools_->publishKeyLearning(dialog);
+}
+
+ToolWindow* MainWindow::keyLearning() const {
+  return tools_->keyLearning();
 }
 
 void MainWindow::ShowPage(PageKind kind, int argument) {
@@ -201,7 +232,7 @@ void MainWindow::RefreshAllPages() {
     const int id = w->dialogId();
     if (id == kMachineSettingsWindow || id == kAutoSubWindow || id == kMusicAgcWindow ||
         id == kMusicSourceWindow) {
-      w->refresh();
+      w->RefreshAll();
     }
   }
   updateUi();
@@ -211,7 +242,7 @@ void MainWindow::updateUi() {
   if (status_) status_->update();
   if (master_) master_->updateMuteChecks();
   modes_->updateChecks(*ribbon_);
-  UpdateMicStatusLabels(*ribbon_, state_.core.mem.dev, state_.g_nLanguage);
+  UpdateMicStatusLabels(*ribbon_, state_.core.mem.dev, state_.language());
 }
 
 void MainWindow::handleCommand(int id) {

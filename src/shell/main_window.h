@@ -6,7 +6,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "shell/page.h"
+#include "pages/page.h"
+#include "pages/page_context.h"
 
 namespace ax7 {
 class HidBackend;
@@ -32,7 +33,8 @@ class SyncDialogHost;
 class ToolWindows;
 class WheelFilter;
 
-class MainWindow : public QMainWindow {
+// It is also the context of every page and tool window.
+class MainWindow : public QMainWindow, public PageContext {
   Q_OBJECT
  public:
   static constexpr int kMinWidth = 1240;
@@ -42,9 +44,10 @@ class MainWindow : public QMainWindow {
              QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // The operations other parts of the program use.
-  void ShowInfoBox(const QString& text, int milliseconds);
-  void RunSyncDialog();
+  // The operations other parts of the program use (the first ones also serve the pages).
+  void ShowInfoBox(const QString& text, int milliseconds) override;
+  void RunSyncDialog() override;
+  void SynchronizeFromBox() override;
   void ShowPage(PageKind kind, int argument);
   void RefreshAllPages();
   void CloseToolWindows();
@@ -72,6 +75,17 @@ class MainWindow : public QMainWindow {
   RecentFiles& recent() { return *recent_; }
   StatusPanes& status() { return *status_; }
   LanguageSwitch& language() { return *language_; }
+
+  // PageContext.
+  Core& core() override;
+  Prompter& prompter() override;
+  Language language() const override;
+  EqCopySource& eqCopySource() override;
+  LocateSelection& locateSelection() override;
+  int pageStatusPeriodMs() const override;
+  void publishKeyLearning(ToolWindow* dialog) override;
+  ToolWindow* keyLearning() const override;
+  QWidget* dialogOwner() override { return this; }
 
   void handleCommand(int id);
   void handleSlider(int id, int position);

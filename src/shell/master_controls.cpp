@@ -9,7 +9,7 @@
 #include "shell/info_box.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
-#include "shell/step_slider.h"
+#include "pages/step_slider.h"
 
 namespace ax7::ui {
 

@@ -24,8 +24,8 @@ void setTwin(Ribbon& ribbon, int inputId, const QString& text) {
 
 }  // namespace
 
-MicStatusTexts FormatMicStatus(const std::array<uint8_t, kLiveStatusSize>& s, int language) {
-  const bool en = language == 1;
+MicStatusTexts FormatMicStatus(const std::array<uint8_t, kLiveStatusSize>& s, Language language) {
+  const bool en = language == Language::English;
   const QString freq = en ? QStringLiteral("Freq:") : QString::fromUtf8("频率:");
   const QString battery = en ? QStringLiteral("Battary: ") : QString::fromUtf8("电   量:");
   MicStatusTexts t;
@@ -39,7 +39,7 @@ MicStatusTexts FormatMicStatus(const std::array<uint8_t, kLiveStatusSize>& s, in
   return t;
 }
 
-void UpdateMicStatusLabels(Ribbon& ribbon, const DeviceState& device, int language) {
+void UpdateMicStatusLabels(Ribbon& ribbon, const DeviceState& device, Language language) {
   const MicStatusTexts t = FormatMicStatus(device.g_liveStatus.snapshot(), language);
   setTwin(ribbon, ID_LABEL_MIC1_RF, t.rf[0]);
   setTwin(ribbon, ID_LABEL_MIC1_FREQ, t.frequency[0]);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 
+#include "pages/language.h"
 #include "params/memory.h"
 
 namespace ax7::ui {
@@ -16,7 +17,8 @@ struct MicStatusTexts {
   QString battery[2];
 };
 
-MicStatusTexts FormatMicStatus(const std::array<uint8_t, kLiveStatusSize>& status, int language);
-void UpdateMicStatusLabels(Ribbon& ribbon, const DeviceState& device, int language);
+MicStatusTexts FormatMicStatus(const std::array<uint8_t, kLiveStatusSize>& status,
+                               Language language);
+void UpdateMicStatusLabels(Ribbon& ribbon, const DeviceState& device, Language language);
 
 }  // namespace ax7::ui

@@ -6,7 +6,7 @@
 
 #include "shell/app_state.h"
 #include "shell/info_box.h"
-#include "shell/prompter.h"
+#include "pages/prompter.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
 #include "shell/sync_dialog.h"

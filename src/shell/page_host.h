@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "shell/page.h"
+#include "pages/page.h"
 
 namespace ax7::ui {
 

@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "shell/step_slider.h"
+#include "pages/step_slider.h"
 
 namespace ax7::ui {
 

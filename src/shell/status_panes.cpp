@@ -7,8 +7,8 @@
 #include <QStatusBar>
 
 #include "shell/app_state.h"
-#include "shell/page.h"
-#include "shell/prompter.h"
+#include "pages/page.h"
+#include "pages/prompter.h"
 
 namespace ax7::ui {
 

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "shell/app_state.h"
-#include "shell/prompter.h"
+#include "pages/prompter.h"
 
 namespace ax7::ui {
 

@@ -1,8 +1,5 @@
 #include "shell/tool_windows.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
-
 namespace ax7::ui {
 
 void ToolWindows::define(int dialogId, Spec spec) {
@@ -23,11 +20,11 @@ ToolWindow* ToolWindows::open(int dialogId) {
     w->setModal(false);
     w->setAttribute(Qt::WA_DeleteOnClose, !spec.hideOnClose);
     slot = w;
-    if (loadTexts_) loadTexts_(w, dialogId);
+    w->ApplyLanguage();
   }
   ToolWindow* w = slot;
-  if (spec.refreshOnOpen) w->refresh();
-  if (spec.textsOnOpen && !created && loadTexts_) loadTexts_(w, dialogId);
+  if (spec.refreshOnOpen) w->RefreshAll();
+  if (spec.textsOnOpen && !created) w->ApplyLanguage();
   if (spec.centre && owner_) {
     w->adjustSize();
     const QRect frame = owner_->window()->frameGeometry();
@@ -45,31 +42,31 @@ ToolWindow* ToolWindows::window(int dialogId) const {
 }
 
 void ToolWindows::CloseToolWindows() {
+  // The key-learning dialog runs modally inside a handler of the remote learning window: end
+  // its loop first, so that handler can return before its window goes.
+  if (ToolWindow* learning = std::exchange(keyLearning_, nullptr)) {
+    learning->done(QDialog::Rejected);
+  }
   for (int id : {kMachineSettingsWindow, kAutoSubWindow, kMusicAgcWindow, kMusicSourceWindow,
                  kRemoteLearningWindow}) {
     auto it = windows_.find(id);
     if (it == windows_.end()) continue;
-    delete it->second.data();
+    const QPointer<ToolWindow> w = it->second;
     windows_.erase(it);
+    if (w) w->closeLater();
   }
 }
 
 std::vector<ToolWindow*> ToolWindows::openWindows() const {
   std::vector<ToolWindow*> out;
   for (const auto& [id, w] : windows_) {
-    if (w) out.push_back(w);
+    if (w && !w->closing()) out.push_back(w);
   }
   return out;
 }
 
-PlaceholderToolWindow::PlaceholderToolWindow(int dialogId, const QString& title, QWidget* parent)
-    : ToolWindow(dialogId, parent) {
-  setWindowTitle(title);
-  auto* label = new QLabel(title, this);
-  label->setAlignment(Qt::AlignCenter);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(label);
-  resize(360, 200);
+void ToolWindows::deliverLearnedCode(int code) {
+  if (keyLearning_) keyLearning_->ShowLearnedCode(code);
 }
 
 }  // namespace ax7::ui

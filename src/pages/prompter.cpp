@@ -1,4 +1,4 @@
-#include "shell/prompter.h"
+#include "pages/prompter.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -10,7 +10,7 @@
 #include <QtTest>
 
 #include "lang/language_table.h"
-#include "shell/dialog_texts.h"
+#include "pages/dialog_texts.h"
 
 using ax7::lang::LanguageTable;
 using ax7::ui::EmbeddedLanguageTable;
@@ -115,21 +115,26 @@ class DialogTextsTest : public QObject {
   }
 
   void embedsBothTables() {
-    QCOMPARE(QString::fromStdString(EmbeddedLanguageTable(0).title(335)), QString("机器设置"));
-    QCOMPARE(QString::fromStdString(EmbeddedLanguageTable(1).title(335)), QString("Machine Set"));
-    QCOMPARE(QString::fromStdString(EmbeddedLanguageTable(1).caption(385, 1054)),
-             QString("Phase 180°"));
-    QCOMPARE(&EmbeddedLanguageTable(0), &EmbeddedLanguageTable(5));
+    const auto& zh = EmbeddedLanguageTable(ax7::ui::Language::Chinese);
+    const auto& en = EmbeddedLanguageTable(ax7::ui::Language::English);
+    QCOMPARE(QString::fromStdString(zh.title(335)), QString("机器设置"));
+    QCOMPARE(QString::fromStdString(en.title(335)), QString("Machine Set"));
+    QCOMPARE(QString::fromStdString(en.caption(385, 1054)), QString("Phase 180°"));
+    // The caption lookup pages build and relabel with; a missing key gives the fallback.
+    QCOMPARE(ax7::ui::DialogCaption(en, 385, 1054, "x"), QString("Phase 180°"));
+    QCOMPARE(ax7::ui::DialogCaption(zh, 385, 1074, "延时"), QString("延时"));
+    QCOMPARE(ax7::ui::DialogCaption(en, 346, 1077, "通道6"), QString("通道6"));
+    QCOMPARE(&EmbeddedLanguageTable(ax7::ui::LanguageFromIndex(5)), &zh);
 
     // A switch back and forth relabels a window completely.
     QWidget window;
     auto* phase = Control<QCheckBox>(&window, 1054, "template");
-    LoadDialogTexts(&window, 385, EmbeddedLanguageTable(1));
+    LoadDialogTexts(&window, 385, EmbeddedLanguageTable(ax7::ui::Language::English));
     QCOMPARE(phase->text(), QString("Phase 180°"));
-    LoadDialogTexts(&window, 385, EmbeddedLanguageTable(0));
+    LoadDialogTexts(&window, 385, EmbeddedLanguageTable(ax7::ui::Language::Chinese));
     QCOMPARE(phase->text(), QString("相位180°"));
   }
 };
 
 QTEST_MAIN(DialogTextsTest)
-#include "shell_dialogtexts_qtest.moc"
+#include "pages_dialogtexts_qtest.moc"

@@ -1,4 +1,4 @@
-#include "shell/step_slider.h"
+#include "pages/step_slider.h"
 
 #include <QMouseEvent>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "shell/dialog_texts.h"
+#include "pages/dialog_texts.h"
 
 #include <QAbstractButton>
 #include <QByteArray>
@@ -44,10 +44,16 @@ void SetControlText(QWidget* control, const QString& text) {
 
 }  // namespace
 
-const ax7::lang::LanguageTable& EmbeddedLanguageTable(int language) {
+const ax7::lang::LanguageTable& EmbeddedLanguageTable(Language language) {
   static const ax7::lang::LanguageTable chinese = ReadTable(":/lang/chinese.ini");
   static const ax7::lang::LanguageTable english = ReadTable(":/lang/english.ini");
-  return language == 1 ? english : chinese;
+  return language == Language::English ? english : chinese;
+}
+
+QString DialogCaption(const ax7::lang::LanguageTable& table, int dialogId, int controlId,
+                      const QString& fallback) {
+  const std::string caption = table.caption(dialogId, controlId);
+  return caption.empty() ? fallback : QString::fromStdString(caption);
 }
 
 void LoadDialogTexts(QWidget* window, int dialogId, const ax7::lang::LanguageTable& table) {
@@ -62,8 +68,8 @@ void LoadDialogTexts(QWidget* window, int dialogId, const ax7::lang::LanguageTab
     bool isNumber = false;
     const int id = idProperty.toInt(&isNumber);
     if (!idProperty.isValid() || !isNumber) continue;
-    const std::string caption = table.caption(dialogId, id);
-    if (!caption.empty()) SetControlText(control, QString::fromStdString(caption));
+    const QString caption = DialogCaption(table, dialogId, id);
+    if (!caption.isEmpty()) SetControlText(control, caption);
   }
 }
 

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "shell/step_slider.h"
+#include "pages/step_slider.h"
 
 using namespace ax7::ui;
 
@@ -185,4 +185,4 @@ void StepSliderTest::keysAndWheelStepOne() {
 }
 
 QTEST_MAIN(StepSliderTest)
-#include "shell_stepslider_qtest.moc"
+#include "pages_stepslider_qtest.moc"

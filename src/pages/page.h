@@ -1,10 +1,21 @@
 #pragma once
-// What the page host needs from a processing page. Pages fill their controls from parameter
-// memory (RefreshAll), take their texts from the current language (ApplyLanguage), and ask for
-// other pages through showPageRequested rather than creating them.
+// Pages and tool windows share one lifecycle: they are built with their context, fill their
+// controls from parameter memory in RefreshAll, and take every text from the current language
+// in ApplyLanguage (the table texts of their dialog id, then the pairs written in code). The
+// page host shows one page at a time; pages ask for other pages through showPageRequested
+// rather than creating them.
 #include <QWidget>
 
+#include "pages/page_context.h"
+
 namespace ax7::ui {
+
+class PagePart {
+ public:
+  virtual ~PagePart() = default;
+  virtual void RefreshAll() = 0;
+  virtual void ApplyLanguage() = 0;
+};
 
 // The page kinds; the values are the dialog ids that key their texts in the language tables.
 enum class PageKind {
@@ -16,16 +27,20 @@ enum class PageKind {
   Room = 334,        // no argument
 };
 
-class Page : public QWidget {
+class Page : public QWidget, public PagePart {
   Q_OBJECT
  public:
-  Page(PageKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {}
+  Page(PageContext& context, PageKind kind, QWidget* parent)
+      : QWidget(parent), context_(context), kind_(kind) {}
 
   PageKind kind() const { return kind_; }
   int dialogId() const { return int(kind_); }
+  PageContext& context() const { return context_; }
 
-  virtual void RefreshAll() = 0;
-  virtual void ApplyLanguage() = 0;
+  void RefreshAll() override {}
+  // The texts of the page's dialog id for its direct child controls; pages with texts in code
+  // or in nested widgets add theirs after calling this.
+  void ApplyLanguage() override;
   // ShowPage asked for this page's own kind: the output page selects the channel, the effects
   // page the mode, the music page the group (and refreshes); the others stay as they are.
   virtual void SelectArgument(int argument) {}
@@ -41,6 +56,7 @@ class Page : public QWidget {
   void showPageRequested(ax7::ui::PageKind kind, int argument);
 
  private:
+  PageContext& context_;
   PageKind kind_;
 };
 

@@ -1,0 +1,11 @@
+#include "pages/page_factory.h"
+#include "pages/placeholder_page.h"
+
+namespace ax7::ui {
+
+// Placeholder until the page lands.
+Page* CreateMusicPage(PageContext& context, int argument, QWidget* parent) {
+  return new PlaceholderPage(context, PageKind::Music, argument, parent);
+}
+
+}  // namespace ax7::ui
