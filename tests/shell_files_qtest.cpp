@@ -109,6 +109,9 @@ void FileCommandsTest::failedLoadLeavesNoPendingMode() {
   s.window->files().loadFile();
   QVERIFY(s.sent().empty());
   QCOMPARE(s.prompter.count("warning"), 1);
+  // In the interface language (Chinese here), with the file's version.
+  QCOMPARE(s.prompter.shown.back().caption, QString::fromUtf8("错误"));
+  QVERIFY(s.prompter.shown.back().text.contains(QString::fromUtf8("不支持的模式文件版本 6")));
   QCOMPARE(s.state->pendingBoxMode, -1);
   QCOMPARE(s.mem().pc.getInt(18), before);
   QVERIFY(s.window->recent().paths().isEmpty());
@@ -118,12 +121,19 @@ void FileCommandsTest::failedLoadLeavesNoPendingMode() {
   s.window->handleCommand(ID_LOADMODE_M1);
   QCOMPARE(framesStarting(s.sent(), "02 03"), 0);
 
-  // A file that cannot be opened gets the mode file's own message.
+  // A file that cannot be opened gets the mode file's own message, in both languages.
   s.prompter.openFile = s.dir.filePath("m1-missing.px44t");
+  s.window->files().loadFile();
+  QCOMPARE(s.prompter.shown.back().caption, QString::fromUtf8("文件错误"));
+  QVERIFY(s.prompter.shown.back().text.contains("m1-missing.px44t"));
+  QCOMPARE(s.state->pendingBoxMode, -1);
+  s.window->handleCommand(ID_BTN_LANGUAGE);
   s.window->files().loadFile();
   QCOMPARE(s.prompter.shown.back().caption, QString("Can't write to file"));
   QVERIFY(s.prompter.shown.back().text.contains("m1-missing.px44t"));
-  QCOMPARE(s.state->pendingBoxMode, -1);
+  s.prompter.openFile = bad.fileName();
+  s.window->files().loadFile();
+  QVERIFY(s.prompter.shown.back().text.contains("unsupported mode file version 6"));
 }
 
 void FileCommandsTest::withoutBoxOnlyTheNotice() {

@@ -7,6 +7,7 @@
 #include "params/mode_file.h"
 #include "shell/app_state.h"
 #include "shell/info_box.h"
+#include "shell/mode_file_messages.h"
 #include "pages/prompter.h"
 #include "shell/recent_files.h"
 #include "shell/ribbon_ids.h"
@@ -64,16 +65,10 @@ void FileCommands::loadFile() {
 bool FileCommands::loadAndSynchronize(const QString& path) {
   const ModeFileResult r = LoadModeFile(state_.core.mem, localPath(path));
   if (!r.ok) {
-    if (r.systemError != 0) {
-      state_.prompter.showWarning(
-          window_, QString::asprintf(kModeFileLoadErrorFormat, localPath(path).c_str()),
-          QString::fromLatin1(kModeFileErrorCaption));
-    } else {
-      // The file was read but is no mode file this program knows (version, size): say so
-      // rather than doing nothing.
-      state_.prompter.showWarning(window_, QString::fromStdString(r.error),
-                                  state_.text("错误", "Error"));
-    }
+    // Also a file that was read but is no mode file this program knows (version, size): say
+    // so rather than doing nothing.
+    const ModeFileMessage m = ModeFileLoadMessage(r, path, state_.language());
+    state_.prompter.showWarning(window_, m.text, m.caption);
     return false;
   }
   state_.core.sync.startSynchronizeToBox();

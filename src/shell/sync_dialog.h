@@ -8,12 +8,31 @@
 #include <functional>
 #include <utility>
 
+#include "pages/language.h"
+
 class QLabel;
 class QProgressBar;
 
 namespace ax7::ui {
 
 class AppState;
+
+// A busy strip: a short block that slides back and forth, one step per advance(). Unlike a
+// busy progress bar it never looks full, so it cannot be mistaken for "done".
+class Marquee : public QWidget {
+  Q_OBJECT
+ public:
+  explicit Marquee(QWidget* parent = nullptr);
+  void advance();
+  int phase() const { return phase_; }
+  QSize sizeHint() const override { return {200, 10}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int phase_ = 0;  // 0..2*kSteps-1: there and back
+};
 
 class SyncDialog : public QDialog {
   Q_OBJECT
@@ -22,7 +41,7 @@ class SyncDialog : public QDialog {
   using Progress = std::function<std::pair<int, int>()>;
 
   SyncDialog(QWidget* parent, const QString& title, const QString& text, Progress progress,
-             int timeoutMs);
+             int timeoutMs, Language language = Language::Chinese);
 
   // The synchronisation finished: end the dialog (the view calls this on message 1002).
   void finishSync();
@@ -32,6 +51,13 @@ class SyncDialog : public QDialog {
   QString text() const;
   // Latest real progress shown, for tests: (done, total).
   std::pair<int, int> shownProgress() const;
+  // No report has been answered yet (the box is still being waited for): the strip moves and
+  // the counter says so.
+  bool waiting() const { return waiting_; }
+  QString progressText() const;
+  Marquee* marquee() const { return marquee_; }
+  // One step of the window's timer (tests call it instead of waiting).
+  void tick();
 
  public slots:
   void reject() override;  // Esc and the window's close button do nothing
@@ -40,15 +66,15 @@ class SyncDialog : public QDialog {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void tick();
-
   QLabel* label_;
-  QProgressBar* marquee_;
+  Marquee* marquee_;
   QProgressBar* progressBar_;
   Progress progress_;
   QTimer tickTimer_;
   QTimer timeoutTimer_;
   bool timedOut_ = false;
+  bool waiting_ = true;
+  Language language_;
 };
 
 // RunSyncDialog: one progress window at a time, run modally.
