@@ -290,7 +290,8 @@ int Ribbon::addPanel(int categoryIndex, const QString& text) {
   panel.frame = new QWidget(category.page);
   panel.frame->setObjectName(QStringLiteral("ribbonPanel"));
   auto* vertical = new QVBoxLayout(panel.frame);
-  vertical->setContentsMargins(5, 4, 5, 2);
+  // Narrow side margins: all ten panels must fit the smallest window (1240 pixels).
+  vertical->setContentsMargins(3, 4, 3, 2);
   vertical->setSpacing(3);
   auto* body = new QWidget(panel.frame);
   body->setObjectName(QStringLiteral("ribbonPanelBody"));
