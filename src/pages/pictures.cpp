@@ -175,7 +175,7 @@ const std::array<QRect, 17>& RemoteKeyAreas() {
 }
 
 void PaintRemote(QPainter& p, const QRect& r) {
-  static const char* kKeyFaces[17] = {"⏻",    "SRC", "HDMI", "▲", "▼", "◀", "▶", "OK", "MENU",
+  static const char* kKeyFaces[17] = {"",     "SRC", "HDMI", "▲", "▼", "◀", "▶", "OK", "MENU",
                                       "MUTE", "EXIT", "+",   "−", "+", "−", "+", "−"};
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
@@ -217,7 +217,16 @@ void PaintRemote(QPainter& p, const QRect& r) {
     } else {
       p.drawRoundedRect(k, 5, 5);
     }
-    p.setPen(Qt::white);
+    p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+    if (power) {
+      // The power symbol, drawn: fonts rarely have it.
+      const qreal rr = std::min(k.width(), k.height()) * 0.26;
+      p.setBrush(Qt::NoBrush);
+      p.drawArc(QRectF(k.center().x() - rr, k.center().y() - rr + 1, 2 * rr, 2 * rr), 120 * 16,
+                -240 * 16);
+      p.drawLine(QPointF(k.center().x(), k.center().y() - rr - 1), QPointF(k.center().x(), k.center().y()));
+      continue;
+    }
     p.setFont(pictureFont(i < 3 || (i >= 8 && i <= 10) ? 9 : 12));
     p.drawText(k, Qt::AlignCenter, QString::fromUtf8(kKeyFaces[i]));
   }
