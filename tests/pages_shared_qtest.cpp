@@ -20,6 +20,7 @@
 #include "pages/placeholder_page.h"
 #include "pages/radio_group.h"
 #include "pages/value_row.h"
+#include "pages_fixture.h"
 
 using namespace ax7::ui;
 
@@ -33,31 +34,6 @@ void save(QWidget& w, const QString& name) {
 QString tag(Language l) {
   return l == Language::Chinese ? "zh" : "en";
 }
-
-// The context a page test gives a page: no core is touched by the pieces tested here.
-class FakeContext final : public PageContext {
- public:
-  ax7::Core& core() override { std::abort(); }
-  Prompter& prompter() override { std::abort(); }
-  Language language() const override { return language_; }
-  void ShowInfoBox(const QString& text, int) override { infos.push_back(text); }
-  void RunSyncDialog() override { ++syncDialogs; }
-  void SynchronizeFromBox() override { ++syncs; }
-  EqCopySource& eqCopySource() override { return copy; }
-  LocateSelection& locateSelection() override { return locate; }
-  int pageStatusPeriodMs() const override { return 0; }
-  void publishKeyLearning(ToolWindow* d) override { learning = d; }
-  ToolWindow* keyLearning() const override { return learning; }
-  QWidget* dialogOwner() override { return nullptr; }
-
-  Language language_ = Language::Chinese;
-  std::vector<QString> infos;
-  int syncDialogs = 0;
-  int syncs = 0;
-  EqCopySource copy;
-  LocateSelection locate;
-  ToolWindow* learning = nullptr;
-};
 
 }  // namespace
 
@@ -267,7 +243,7 @@ void SharedPiecesTest::picturesDrawAtTheirSizes() {
 }
 
 void SharedPiecesTest::factoryMakesEveryKindAndPagesFollowTheLanguage() {
-  FakeContext context;
+  ax7::test::PageFixture context;
   QWidget host;
   for (const PageFactoryEntry& e : PageFactories()) {
     std::unique_ptr<Page> page(CreatePage(context, e.kind, 1, &host));
@@ -281,25 +257,31 @@ void SharedPiecesTest::factoryMakesEveryKindAndPagesFollowTheLanguage() {
     QVERIFY(w);
     QCOMPARE(w->dialogId(), e.dialogId);
     // Titles come from the table in the context's language and follow a switch.
-    context.language_ = Language::Chinese;
+    context.setLanguage(Language::Chinese);
     w->ApplyLanguage();
     const QString zh = QString::fromStdString(EmbeddedLanguageTable(Language::Chinese).title(e.dialogId));
     QCOMPARE(w->windowTitle(), zh);
-    context.language_ = Language::English;
+    context.setLanguage(Language::English);
     w->ApplyLanguage();
     QVERIFY(w->windowTitle() != zh);
   }
   QCOMPARE(ToolWindowFactories().size(), size_t(5));
 
   // A page built in one language and relabelled in the other.
-  context.language_ = Language::Chinese;
+  context.setLanguage(Language::Chinese);
   std::unique_ptr<Page> page(CreatePage(context, PageKind::Output, 2, &host));
   const QLabel* title = page->findChildren<QLabel*>().value(0);
   QVERIFY(title);
   QCOMPARE(title->text(), QString::fromUtf8("输出通道"));
-  context.language_ = Language::English;
+  context.setLanguage(Language::English);
   page->ApplyLanguage();
   QCOMPARE(title->text(), QString("Output channels"));
+  // The context is a real core over the simulated box: the page reads what the box holds.
+  QVERIFY(context.core().link.g_bDeviceOpen.load() != 0);
+  QVERIFY(context.sent().empty());
+  context.SynchronizeFromBox();
+  QCOMPARE(context.synchronisations, 1);
+  QVERIFY(!context.sent().empty());
   // The context's shared state outlives pages.
   context.locate.button = 3;
   page.reset(CreatePage(context, PageKind::Room, 0, &host));

@@ -1,0 +1,102 @@
+#pragma once
+// A page or tool window on its own: a context over the core, the simulated box and the
+// virtual clock, with no main window. The box is opened and read once, the prompter answers
+// from a script, and a trace captures every report written, so a page test checks what its
+// controls store and send.
+#include <QString>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "device/clock.h"
+#include "device/core.h"
+#include "pages/page_context.h"
+#include "pages/prompter.h"
+#include "sim/sim_backend.h"
+#include "support/frame_capture.h"
+
+namespace ax7::test {
+
+class PagePrompter final : public ui::Prompter {
+ public:
+  std::deque<ui::Answer> answers;  // Yes when empty
+  QString openFile, saveFile;
+  std::vector<QString> shown;  // texts of every box shown
+
+  ui::Answer askYesNo(QWidget*, const QString& t, const QString&) override { return ask(t); }
+  ui::Answer askYesNoCancel(QWidget*, const QString& t, const QString&) override { return ask(t); }
+  void showError(QWidget*, const QString& t, const QString&) override { shown.push_back(t); }
+  void showWarning(QWidget*, const QString& t, const QString&) override { shown.push_back(t); }
+  void showInformation(QWidget*, const QString& t, const QString&) override { shown.push_back(t); }
+  QString openFileName(QWidget*, const QString&) override { return openFile; }
+  QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    return saveFile;
+  }
+
+ private:
+  ui::Answer ask(const QString& t) {
+    shown.push_back(t);
+    if (answers.empty()) return ui::Answer::Yes;
+    const ui::Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+class PageFixture final : public ui::PageContext {
+ public:
+  explicit PageFixture(ui::Language language = ui::Language::Chinese, bool open = true,
+                       sim::SimFaults faults = {})
+      : backend(clock, std::move(faults)), trace(clock), language_(language) {
+    core_ = std::make_unique<Core>(backend, clock);
+    core_->link.setTrace(&trace);
+    if (open && core_->link.OpenUsbDevice(nullptr)) {
+      core_->sync.startSynchronizeFromBox();
+      core_->sync.waitIdle();
+    }
+    trace.clear();
+  }
+  ~PageFixture() override {
+    core_->link.CloseUsbDevice(false);
+    core_->link.setTrace(nullptr);
+    core_.reset();
+  }
+
+  // PageContext.
+  Core& core() override { return *core_; }
+  ui::Prompter& prompter() override { return prompts; }
+  ui::Language language() const override { return language_; }
+  void ShowInfoBox(const QString& text, int) override { infos.push_back(text); }
+  void RunSyncDialog() override { core_->sync.waitIdle(); }
+  void SynchronizeFromBox() override {
+    ++synchronisations;
+    core_->sync.startSynchronizeFromBox();
+    core_->sync.waitIdle();
+  }
+  ui::EqCopySource& eqCopySource() override { return eqCopy; }
+  ui::LocateSelection& locateSelection() override { return locate; }
+  int pageStatusPeriodMs() const override { return 0; }  // tests call the status handlers
+  void publishKeyLearning(ui::ToolWindow* d) override { learning = d; }
+  ui::ToolWindow* keyLearning() const override { return learning; }
+  QWidget* dialogOwner() override { return nullptr; }
+
+  void setLanguage(ui::Language l) { language_ = l; }
+  ParameterMemory& mem() { return core_->mem; }
+  std::vector<std::string> sent() { return framesHex(trace.reports()); }
+
+  VirtualClock clock;
+  sim::SimBackend backend;
+  CapturingTrace trace;
+  PagePrompter prompts;
+  std::vector<QString> infos;
+  int synchronisations = 0;
+  ui::EqCopySource eqCopy;
+  ui::LocateSelection locate;
+  ui::ToolWindow* learning = nullptr;
+
+ private:
+  ui::Language language_;
+  std::unique_ptr<Core> core_;
+};
+
+}  // namespace ax7::test
