@@ -32,6 +32,7 @@ using ax7::ui::EqCopySource;
 using ax7::ui::EqEditor;
 using ax7::ui::EqEditorConfig;
 using ax7::ui::EqTable;
+using ax7::ui::Language;
 
 namespace {
 
@@ -101,7 +102,7 @@ struct Harness {
     c.sendBand = [this](int r, int t, float g, int f, float q) { sent.push_back({r, t, g, f, q}); };
     c.copyEqSet = std::move(copySet);
     editor->configure(std::move(c));
-    editor->setLanguage(1);
+    editor->setLanguage(Language::English);
     editor->resize(1000, 360);
     panel()->setMenuRunner([this](QMenu& menu, const QPoint&) -> QAction* {
       for (QAction* a : menu.actions()) {
@@ -599,7 +600,7 @@ void EqEditorTest::screenshots() {
     QVERIFY(h.editor->grab().save(screenshotPath("eqeditor_mic_table.png")));
     h.clickBand(4);
     QVERIFY(h.editor->grab().save(screenshotPath("eqeditor_mic_band5.png")));
-    h.editor->setLanguage(0);
+    h.editor->setLanguage(Language::Chinese);
     QVERIFY(h.editor->grab().save(screenshotPath("eqeditor_mic_band5_zh.png")));
   }
   {

@@ -195,12 +195,12 @@ void EqEditor::DeselectBand() {
   showCrossoverList(false);
 }
 
-void EqEditor::setLanguage(int language) {
+void EqEditor::setLanguage(Language language) {
   language_ = language;
-  panel_->setLanguage(language);
+  panel_->setLanguage(LanguageIndex(language));
   table_->setLanguage(language);
-  editor_->setLanguage(LanguageFromIndex(language));
-  crossoverTitle_->setText(language == 0 ? QString::fromUtf8("类型") : QStringLiteral("Type"));
+  editor_->setLanguage(language);
+  crossoverTitle_->setText(Pick(language, "类型", "Type"));
   for (int b = 0; b < std::min(config_.tableRows, panel_->markerCount()); ++b) {
     table_->showType(b, eqtext::typeName(shownType(b), language_));
   }

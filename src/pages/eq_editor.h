@@ -5,6 +5,7 @@
 // of the crossover band.
 #pragma once
 
+#include "pages/language.h"
 #include <QColor>
 #include <QWidget>
 #include <functional>
@@ -71,8 +72,8 @@ class EqEditor : public QWidget {
   // Reads the bypass word again and hands it to the graph.
   void refreshBypass();
   // 0 Chinese, 1 English: graph, table titles and type names, editor captions.
-  void setLanguage(int language);
-  int language() const { return language_; }
+  void setLanguage(Language language);
+  Language language() const { return language_; }
   void setRowNumberColour(const QColor& colour);
 
   CEqPanel* panel() const { return panel_; }
@@ -114,7 +115,7 @@ class EqEditor : public QWidget {
   const ParameterMemory& memory_;
   EqCopySource& copySource_;
   EqEditorConfig config_;
-  int language_ = 1;
+  Language language_ = Language::English;
   int selected_ = -1;
 
   CEqPanel* panel_ = nullptr;

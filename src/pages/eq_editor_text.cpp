@@ -21,13 +21,13 @@ double leadingNumber(const QString& text) {
   return m.captured(0).trimmed().startsWith(QLatin1Char('-')) ? -INFINITY : INFINITY;
 }
 
-QString typeName(int type, int language) {
+QString typeName(int type, Language language) {
   const dsp::SectionTypeName name = dsp::sectionTypeName(type);
-  const std::string_view text = language == 0 ? name.chinese : name.english;
+  const std::string_view text = language == Language::Chinese ? name.chinese : name.english;
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-int typeFromName(const QString& text, int language) {
+int typeFromName(const QString& text, Language language) {
   for (int t = 0; t <= 5; ++t) {
     if (text == typeName(t, language)) return t;
   }

@@ -1,6 +1,7 @@
 // Texts of the EQ table and band editor: type names, the edit formats and reading numbers back.
 #pragma once
 
+#include "pages/language.h"
 #include <QString>
 
 namespace ax7::ui::eqtext {
@@ -13,9 +14,9 @@ double leadingNumber(const QString& text);
 
 // "OFF", "PEQ", "LP", "HP", "LS", "HS" (Chinese "关闭", "参量", "低通", "高通", "低架", "高架") for
 // types 0..5; crossover sections 6..21 as "LP" or "HP"; empty for any other code.
-QString typeName(int type, int language);
+QString typeName(int type, Language language);
 // The type 0..5 whose name (in the language) is the text, or -1.
-int typeFromName(const QString& text, int language);
+int typeFromName(const QString& text, Language language);
 
 // The band editor's frequency edit, "%dHz" of the whole hertz.
 QString editFrequencyText(double hz);

@@ -75,9 +75,9 @@ void EqTable::setBandRows(int n) {
   }
 }
 
-void EqTable::setLanguage(int language) {
+void EqTable::setLanguage(Language language) {
   language_ = language;
-  const bool zh = language == 0;
+  const bool zh = language == Language::Chinese;
   setHorizontalHeaderLabels({QString(), zh ? QString::fromUtf8("类型") : QStringLiteral("Type"),
                              zh ? QString::fromUtf8("增益") : QStringLiteral("Gain"),
                              zh ? QString::fromUtf8("频率") : QStringLiteral("Freq"),

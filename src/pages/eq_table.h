@@ -2,6 +2,7 @@
 // the last three edited in place as text. It only shows and reports; the EQ editor decides.
 #pragma once
 
+#include "pages/language.h"
 #include <QColor>
 #include <QTableWidget>
 
@@ -17,8 +18,8 @@ class EqTable : public QTableWidget {
   // Rows 1..n; cell texts are kept where rows remain.
   void setBandRows(int n);
   // Column titles and the type list in the language (0 Chinese, 1 English).
-  void setLanguage(int language);
-  int language() const { return language_; }
+  void setLanguage(Language language);
+  Language language() const { return language_; }
   // Colour of the row numbers, drawn on a near-black column.
   void setRowNumberColour(const QColor& colour);
   // Width that shows every column without a scroll bar.
@@ -48,7 +49,7 @@ class EqTable : public QTableWidget {
   void fitColumns();
   QTableWidgetItem* cell(int row, int column);
 
-  int language_ = 1;
+  Language language_ = Language::English;
   QColor numberColour_{0, 200, 255};
 };
 
