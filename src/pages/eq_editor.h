@@ -5,12 +5,12 @@
 // of the crossover band.
 #pragma once
 
-#include "pages/language.h"
 #include <QColor>
 #include <QWidget>
 #include <functional>
 
 #include "pages/eq_copy_source.h"
+#include "pages/language.h"
 
 class QComboBox;
 class QLabel;

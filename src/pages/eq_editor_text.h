@@ -1,8 +1,9 @@
 // Texts of the EQ table and band editor: type names, the edit formats and reading numbers back.
 #pragma once
 
-#include "pages/language.h"
 #include <QString>
+
+#include "pages/language.h"
 
 namespace ax7::ui::eqtext {
 

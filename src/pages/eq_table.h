@@ -2,9 +2,10 @@
 // the last three edited in place as text. It only shows and reports; the EQ editor decides.
 #pragma once
 
-#include "pages/language.h"
 #include <QColor>
 #include <QTableWidget>
+
+#include "pages/language.h"
 
 namespace ax7::ui {
 

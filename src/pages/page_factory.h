@@ -2,10 +2,10 @@
 // How pages and tool windows are made. Each kind has one creator, defined in that page's or
 // window's own source file, so work on one page touches that page's files only. A kind whose
 // real page has not landed yet creates a placeholder in its file.
+#include <vector>
+
 #include "pages/page.h"
 #include "pages/tool_window.h"
-
-#include <vector>
 
 namespace ax7::ui {
 

@@ -1,5 +1,7 @@
 #include "shell/tool_windows.h"
 
+#include <utility>
+
 namespace ax7::ui {
 
 void ToolWindows::define(int dialogId, Spec spec) {
