@@ -18,8 +18,6 @@ namespace ax7::cli {
 
 namespace {
 
-constexpr int kCmdStatus = 0x0E;
-
 // A box that leaves this many requests in a row unanswered is taken to be silent: every
 // request waits out the reply gate, so going on would only spend minutes finding out.
 constexpr int64_t kQuietLimitMs = 3 * kReplyTimeoutMs + 200;
@@ -201,12 +199,12 @@ int Session::synchronizeToBox() {
 
 int Session::requestStatus() {
   for (int attempt = 0; attempt < kStatusAttempts; ++attempt) {
-    clock_->notify([&] { seen_[kCmdStatus] = false; });
-    if (core_->cmd.SendCommand(kCmdStatus) != int(kReportSize)) {
+    clock_->notify([&] { seen_[kLiveStatusReport] = false; });
+    if (core_->cmd.RequestStatus() != int(kReportSize)) {
       return failAndClose("the box was disconnected");
     }
     // A lost answer is no failure of the box: the desktop program simply asks again.
-    if (clock_->waitFor(kReplyTimeoutMs, [&] { return seen_[kCmdStatus]; })) return kExitOk;
+    if (clock_->waitFor(kReplyTimeoutMs, [&] { return seen_[kLiveStatusReport]; })) return kExitOk;
   }
   if (int rc = checkLink(true); rc != kExitOk) return rc;
   return failAndClose("the box did not send its status");
