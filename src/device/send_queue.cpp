@@ -81,11 +81,14 @@ void SendQueue::push(Item item) {
 }
 
 void SendQueue::ensureSender() {
+  if (started_.load(std::memory_order_acquire)) return;
   std::lock_guard lock(threadMutex_);
-  if (sender_.joinable()) return;
+  if (started_.load(std::memory_order_relaxed)) return;
   bool stopping = false;
   clock_.notify([&] { stopping = stopping_; });
-  if (!stopping) sender_ = clock_.startThread([this] { run(); });
+  if (stopping) return;
+  sender_ = clock_.startThread([this] { run(); });
+  started_.store(true, std::memory_order_release);
 }
 
 void SendQueue::run() {

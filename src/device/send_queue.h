@@ -22,6 +22,7 @@
 //   the remaining reports are dropped by WriteUsbData at once.
 // - stop() (and the destructor) drop what still waits and join the sender; a sender blocked on
 //   the reply gate is released by the link's close or by the gate's time-out.
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -84,6 +85,7 @@ class SendQueue final : public FrameSink {
 
   std::mutex threadMutex_;  // starting and joining the sender
   std::thread sender_;
+  std::atomic<bool> started_{false};
 };
 
 }  // namespace ax7
