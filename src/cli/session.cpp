@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "cli/exit_codes.h"
-#include "device/box_check.h"
 #include "cli/sim_state.h"
+#include "device/box_check.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_faults.h"
 #ifdef AX7_WITH_HIDAPI

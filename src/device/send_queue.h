@@ -52,10 +52,10 @@ class SendQueue final : public FrameSink {
   void stop();
 
   struct Counts {
-    uint64_t queued = 0;     // reports handed in
-    uint64_t merged = 0;     // of these, replaced a waiting report
-    uint64_t written = 0;    // reports the sender handed to the link
-    size_t waiting = 0;      // items in the queue now
+    uint64_t queued = 0;   // reports handed in
+    uint64_t merged = 0;   // of these, replaced a waiting report
+    uint64_t written = 0;  // reports the sender handed to the link
+    size_t waiting = 0;    // items in the queue now
   };
   Counts counts() const;
 

@@ -34,24 +34,24 @@ enum class Encoding : uint8_t {
 
 enum class Param : uint8_t {
   // Block 1, microphones.
-  MicVolume,       // per input 0..3
-  MicGate,         // per input
+  MicVolume,  // per input 0..3
+  MicGate,    // per input
   AutoSubSwitch,
   AutoSubAmount,
   MicMaster,
   MicMute,
   MicAEqBypass,
-  MicToA,          // per input
+  MicToA,  // per input
   ShiftFreqA,
   ShiftPeriodA,
   ShiftOffA,
   EffectMaster,
   MicBEqBypass,
-  MicToB,          // per input
+  MicToB,  // per input
   ShiftFreqB,
   ShiftPeriodB,
   ShiftOffB,
-  EffectMasterB,   // the second copy of the effect master volume
+  EffectMasterB,  // the second copy of the effect master volume
   // Block 2, echo.
   EchoAEqBypass,
   EchoLevelA,
@@ -72,7 +72,7 @@ enum class Param : uint8_t {
   ReverbLevelA,
   ReverbPredelayA,
   ReverbTimeA,
-  ReverbTimeA2,    // the second index of reverb time A
+  ReverbTimeA2,  // the second index of reverb time A
   ReverbBEqBypass,
   ReverbLevelB,
   ReverbPredelayB,
@@ -122,20 +122,22 @@ constexpr int kParamCount = int(Param::Count_);
 
 struct ParamDesc {
   Param id;
-  const char* name;   // for scripts, logs and tests
-  int word;           // PC block word of instance 0; -1: kept elsewhere
-  int block;          // DSP block of instance 0
-  int index;          // DSP index of instance 0
-  int count;          // 32-bit words in one report
+  const char* name;  // for scripts, logs and tests
+  int word;          // PC block word of instance 0; -1: kept elsewhere
+  int block;         // DSP block of instance 0
+  int index;         // DSP index of instance 0
+  int count;         // 32-bit words in one report
   Encoding encoding;
-  int instances;      // 1, 4 microphone inputs or 8 output channels
-  bool perChannel;    // instances step the block (outputs), else the index (inputs)
-  bool readBack;      // a parameter answer for this address is stored in the word
+  int instances;           // 1, 4 microphone inputs or 8 output channels
+  bool perChannel;         // instances step the block (outputs), else the index (inputs)
+  bool readBack;           // a parameter answer for this address is stored in the word
   float minimum, maximum;  // what editors offer (not enforced by the encoders)
 
   int wordOf(int instance) const { return word < 0 ? -1 : word + instance; }
   int blockOf(int instance) const { return perChannel ? block + instance : block; }
-  int indexOf(int instance) const { return perChannel || instances == 1 ? index : index + instance; }
+  int indexOf(int instance) const {
+    return perChannel || instances == 1 ? index : index + instance;
+  }
   bool validInstance(int instance) const { return instance >= 0 && instance < instances; }
 };
 

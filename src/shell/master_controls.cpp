@@ -58,8 +58,8 @@ const MasterControl kControls[] = {
      Param::EchoMute},
     {ID_SLIDER_MUSICVOL, ID_LABEL_MUSICVOL, MasterLabel::MusicVolume, Param::MusicMaster, true,
      Param::MusicMute},
-    {ID_SLIDER_NOISEGATE, ID_LABEL_NOISEGATE, MasterLabel::NoiseGate, Param::MusicNoiseGate,
-     false, Param::MicMute},
+    {ID_SLIDER_NOISEGATE, ID_LABEL_NOISEGATE, MasterLabel::NoiseGate, Param::MusicNoiseGate, false,
+     Param::MicMute},
     {ID_SLIDER_PITCH, 0, MasterLabel::NoiseGate, Param::MusicPitch, false, Param::MicMute},
 };
 
