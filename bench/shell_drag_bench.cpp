@@ -2,7 +2,8 @@
 // time): how long the window's event loop stalls at worst, and how many reports reach the box.
 // Variants: the ribbon's microphone master slider and an EQ band (what the EQ graph sends per
 // mouse move), both through the outgoing queue; and the slider's edits sent directly on the
-// window's thread, the way every edit went before the queue, for comparison.
+// window's thread, the way every edit went before the queue, for comparison; and the slider
+// against a box that never answers (every report waits out the 1800 ms reply gate).
 //
 // Counters: max_stall_ms (longest gap between two ticks of a 2 ms heartbeat timer),
 // max_edit_ms (longest time one mouse move spent on the window's thread), edits,
@@ -36,7 +37,7 @@ namespace {
 
 using namespace ax7;
 
-enum Variant { kQueuedSlider = 0, kQueuedEqBand = 1, kDirectSlider = 2 };
+enum Variant { kQueuedSlider = 0, kQueuedEqBand = 1, kDirectSlider = 2, kQueuedSliderSilent = 3 };
 
 constexpr int kLatencyMs = 200;
 constexpr int kDragMs = 2000;
@@ -60,6 +61,7 @@ void BM_Drag(benchmark::State& state) {
     RealClock clock;
     sim::SimFaults faults;
     faults.latencyMs = kLatencyMs;
+    faults.silent = variant == kQueuedSliderSilent;
     sim::SimBackend backend(clock, faults);
     ui::DeviceSession session(clock, backend);
     Core& core = session.core();
@@ -111,7 +113,8 @@ void BM_Drag(benchmark::State& state) {
       QElapsedTimer handler;
       handler.start();
       switch (variant) {
-        case kQueuedSlider: {
+        case kQueuedSlider:
+        case kQueuedSliderSilent: {
           const QSignalBlocker block(slider);
           slider->setValue(last);
           window.master().handleSlider(ui::ID_SLIDER_MICVOL);
@@ -132,22 +135,25 @@ void BM_Drag(benchmark::State& state) {
     drag.start();
     app().exec();
     const uint64_t reportsDuringDrag = core.link.writeCount() - writesBefore;
-    core.queue.waitIdle();
+    core.queue.waitIdle(variant == kQueuedSliderSilent ? 0 : Clock::kForever);
     const uint64_t reports = core.link.writeCount() - writesBefore;
 
     bool atLast = false;
-    backend.withBox([&](sim::SimBox& b) {
-      if (variant == kQueuedEqBand) {
-        const auto c = dsp::designSection(1, float(last - 50) / 4.0f, 250, 1.41f);
-        const auto words = dsp::boxWords(c);
-        const auto got = b.dspParam(1, 16 + 3);
-        atLast = got.size() == 5 && got[0] == std::bit_cast<uint32_t>(words[0]) &&
-                 got[2] == std::bit_cast<uint32_t>(words[2]);
-      } else {
-        const auto got = b.dspParam(1, 14);
-        atLast = !got.empty() && got[0] == std::bit_cast<uint32_t>(EncodeMaster(last));
-      }
-    });
+    if (variant != kQueuedSliderSilent)
+      backend.withBox([&](sim::SimBox& b) {
+        if (variant == kQueuedEqBand) {
+          const auto c = dsp::designSection(1, float(last - 50) / 4.0f, 250, 1.41f);
+          const auto words = dsp::boxWords(c);
+          const auto a = EqSenders::AddressOf(0, 3);
+          const auto got = b.dspParam(a.block, a.index);
+          atLast = got.size() == 5 && got[0] == std::bit_cast<uint32_t>(words[0]) &&
+                   got[2] == std::bit_cast<uint32_t>(words[2]);
+        } else {
+          const ParamDesc& mic = Describe(Param::MicMaster);
+          const auto got = b.dspParam(mic.block, mic.index);
+          atLast = !got.empty() && got[0] == std::bit_cast<uint32_t>(EncodeMaster(last));
+        }
+      });
     state.counters["max_stall_ms"] = double(maxStall);
     state.counters["max_edit_ms"] = double(maxHandler);
     state.counters["edits"] = edits;
@@ -162,6 +168,7 @@ BENCHMARK(BM_Drag)
     ->Arg(kQueuedSlider)
     ->Arg(kQueuedEqBand)
     ->Arg(kDirectSlider)
+    ->Arg(kQueuedSliderSilent)
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
