@@ -23,14 +23,14 @@
 
 #include "device/core.h"
 #include "dsp/biquad.h"
+#include "pages/prompter.h"
+#include "pages/step_slider.h"
 #include "shell/app_state.h"
 #include "shell/device_session.h"
 #include "shell/main_window.h"
 #include "shell/master_controls.h"
-#include "shell/prompter.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
-#include "shell/step_slider.h"
 #include "sim/sim_backend.h"
 
 namespace {
