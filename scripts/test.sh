@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: once in a normal build, once under ASan+UBSan.
+# Sets up, builds and runs every test: once in a normal build, once under ASan+UBSan; then the
+# core and ax7ctl alone (no Qt, no hidapi) under ThreadSanitizer, so a Qt include in the core or
+# a data race in its threads fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,3 +16,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAX7_SANITIZE=addres
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAX7_SANITIZE=thread \
+      -DAX7_WITH_GUI=OFF -DAX7_WITH_HIDAPI=OFF -DAX7_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$jobs"
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build-tsan --output-on-failure -j"$jobs"

@@ -143,6 +143,8 @@ void ConnectionTest::modelAndProtocolChecks_data() {
   QTest::newRow("extra character") << "AX7X" << 17 << model;
   QTest::newRow("another model") << "AX8" << 17 << model;
   QTest::newRow("protocol 16") << "AX7" << 16 << version;
+  // An empty name is a wrong model, not silence: the box did answer.
+  QTest::newRow("empty model name") << "" << 17 << model;
 }
 
 void ConnectionTest::modelAndProtocolChecks() {

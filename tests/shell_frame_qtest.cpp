@@ -79,10 +79,13 @@ void FrameTest::profileAtStart() {
     QCOMPARE(s.window->ribbon().panelText(kOutputCategory, 1), QString("Efx Vol"));
     QCOMPARE(s.window->status().eqBypass()->text(), QString("Bypass"));
   }
+  // A later start on the same profile puts the look back, whatever was stored meanwhile.
   Shell s(ShellOptions().noConnect());
+  s.window.reset();
   s.settings.setValue("ApplicationLook", 7);
-  Shell again(ShellOptions().noConnect());
-  QCOMPARE(again.settings.value("ApplicationLook").toInt(), 215);
+  QCOMPARE(s.settings.value("ApplicationLook").toInt(), 7);
+  s.window = std::make_unique<ui::MainWindow>(*s.state, s.backend, s.session->notifier());
+  QCOMPARE(s.settings.value("ApplicationLook").toInt(), 215);
 }
 
 void FrameTest::infoBoxShowsOneNoticeAtATime() {

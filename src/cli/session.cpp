@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "cli/exit_codes.h"
-#include "cli/sim_state.h"
+#include "cli/sim_setup.h"
 #include "device/box_check.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_faults.h"
@@ -53,24 +53,10 @@ int Session::run(const std::function<int()>& body) {
 int Session::start() {
   const GlobalOptions& o = ctx_.options;
   if (o.device == DeviceKind::Sim) {
-    sim::SimFaults faults;
-    faults.latencyMs = int(o.simLatencyMs);
-    for (const std::string& spec : o.simFaults) {
-      std::string error;
-      if (!sim::ParseSimFault(spec, faults, &error)) {
-        return fail(ctx_, kExitUsage, "--sim-fault " + spec + ": " + error);
-      }
-    }
-    auto sim = std::make_unique<sim::SimBackend>(*clock_, faults);
-    if (!o.simStatePath.empty()) {
-      sim::SimBox box;
-      std::string error;
-      if (!buildSimState(o.simStatePath, &box, &error)) {
-        return fail(ctx_, kExitUsage, "--sim-state: " + error);
-      }
-      sim->withBox([&](sim::SimBox& b) { b = box; });
-    }
-    backend_ = std::move(sim);
+    SimSetup setup;
+    std::string error;
+    if (!parseSimSetup(o, &setup, &error)) return fail(ctx_, kExitUsage, error);
+    backend_ = makeSimBackend(*clock_, setup);
   } else {
 #ifdef AX7_WITH_HIDAPI
     backend_ = std::make_unique<HidapiBackend>();

@@ -43,7 +43,8 @@ double clampLevel(double db) {
   return std::clamp(db, CompressAxes::kMinDb, CompressAxes::kMaxDb);
 }
 
-// The design's fonts are Windows CJK faces; elsewhere the installed CJK face takes their place.
+// Windows CJK faces first (mode files and screenshots are shared with Windows users), then the
+// CJK face a Linux desktop has installed.
 QFont cjkFont(const QString& windowsName, const QString& localName) {
   QFont font;
   font.setFamilies({windowsName, localName, QStringLiteral("WenQuanYi Micro Hei")});

@@ -41,7 +41,7 @@ constexpr FrequencyLabel kFrequencyLabels[] = {
     {1000, "1kHz"}, {2000, "2kHz"}, {5000, "5kHz"}, {10000, "10kHz"}, {20000, "20kHz"},
 };
 
-// The faces of the original layout with the nearest faces found on Linux desktops after them.
+// Arial's metrics fix the label layout; the nearest faces found on Linux desktops follow it.
 QFont sansFont(double points) {
   QFont f;
   f.setFamilies({"Arial", "Nimbus Sans", "Liberation Sans", "DejaVu Sans"});
@@ -66,8 +66,8 @@ QColor withAlpha(QColor c, int alpha) {
   return c;
 }
 
-// A cardinal spline through the points as cubic Bezier segments, with the tension scale of the
-// original drawing library (tension 0 gives straight segments).
+// A cardinal spline through the points as cubic Bezier segments; tension 0 gives straight
+// segments, 1 the usual rounded curve (control points a third of the neighbour distance away).
 QPainterPath cardinalSpline(const std::vector<QPointF>& pts, double tension, bool closed) {
   QPainterPath path;
   const size_t n = pts.size();

@@ -65,27 +65,26 @@ OpenError classifyOpenFailure(const std::string& path) {
 
 // hidapi 0.13 crashes when asked to open anything but a hidraw node (it looks the node up in
 // udev by its device number), so a path that did not come from enumeration is checked first.
-bool isHidrawNode(const std::string& path, OpenError* error) {
+OpenError checkHidrawNode(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
-    *error =
-        (errno == EACCES || errno == EPERM) ? OpenError::PermissionDenied : OpenError::NotFound;
-    return false;
+    return (errno == EACCES || errno == EPERM) ? OpenError::PermissionDenied : OpenError::NotFound;
   }
-  *error = OpenError::Other;
-  if (!S_ISCHR(st.st_mode)) return false;
+  if (!S_ISCHR(st.st_mode)) return OpenError::Other;
   const std::string link = "/sys/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
                            std::to_string(minor(st.st_rdev)) + "/subsystem";
   char target[256];
   const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-  if (n <= 0) return false;
+  if (n <= 0) return OpenError::Other;
   const std::string_view subsystem(target, size_t(n));
-  return subsystem.ends_with("/hidraw");
+  return subsystem.ends_with("/hidraw") ? OpenError::None : OpenError::Other;
 }
 
 }  // namespace
 
-HidapiBackend::HidapiBackend() {
+HidNodeProbe HidNodeProbe::system() { return {checkHidrawNode, classifyOpenFailure}; }
+
+HidapiBackend::HidapiBackend(HidNodeProbe probe) : probe_(std::move(probe)) {
   static std::once_flag once;
   std::call_once(once, [] { hid_init(); });
 }
@@ -108,13 +107,13 @@ std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
 std::unique_ptr<HidDevice> HidapiBackend::open(const std::string& path, OpenError* error) {
   OpenError ignored = OpenError::None;
   if (!error) error = &ignored;
-  if (!isHidrawNode(path, error)) return nullptr;
-  *error = OpenError::None;
+  *error = probe_.check(path);
+  if (*error != OpenError::None) return nullptr;
   hid_device* reader = hid_open_path(path.c_str());
   hid_device* writer = reader ? hid_open_path(path.c_str()) : nullptr;
   if (!reader || !writer) {
     if (reader) hid_close(reader);
-    *error = classifyOpenFailure(path);
+    *error = probe_.whyOpenFailed(path);
     return nullptr;
   }
   return std::make_unique<HidapiDevice>(reader, writer);

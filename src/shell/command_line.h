@@ -1,8 +1,13 @@
 #pragma once
-// ax7-control's command line: which backend to use, the simulated box's answer time, a report
-// trace, and an optional mode file to open.
+// ax7-control's command line: which backend to use, the simulated box's answer time, faults and
+// starting state (read as ax7ctl reads them), a report trace, a script to run, and an optional
+// mode file to open.
 #include <QString>
 #include <QStringList>
+#include <vector>
+
+#include "cli/sim_setup.h"
+#include "shell/script_parser.h"
 
 namespace ax7::ui {
 
@@ -10,12 +15,17 @@ struct CommandLine {
   enum class Device { Hid, Sim };
   Device device = Device::Hid;
   int simLatencyMs = 0;
+  cli::SimSetup sim;         // faults (latency included) and --sim-state
+  bool virtualTime = false;  // --virtual-time (tests; not in --help)
   QString tracePath;
-  QString modeFile;  // empty: none
+  QString scriptPath;                  // --script; empty: none
+  std::vector<ScriptCommand> script;   // its commands, read at start
+  QString modeFile;                    // empty: none
 };
 
 // Parses the arguments (argv[0] first). On failure returns false and says why in *error; with
-// --help or --version the text to print is in *error and *exitNow is set.
+// --help or --version the text to print is in *error and *exitNow is set. Needs a
+// QCoreApplication (not a QApplication: it runs before the display is opened).
 bool ParseCommandLine(const QStringList& arguments, CommandLine* out, QString* error,
                       bool* exitNow);
 

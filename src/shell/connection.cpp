@@ -71,6 +71,7 @@ bool Connection::openAndSynchronize(int balloonMs, bool closeToolWindows) {
                        state_.text("信息", "Information"), balloonMs);
   // A box that never answers must not pass the model check with the name of an earlier one.
   core.mem.dev.g_szModule.set(u"");
+  core.mem.dev.g_nCmdVersion.store(0);
   core.sync.startSynchronizeFromBox();
   sync_.RunSyncDialog();
   // Not after a rejection or an unplug during the transfer.
@@ -110,6 +111,13 @@ void Connection::syncFinished(int direction) {
     // model check nor a pending store into a box mode means anything now.
     state_.pendingBoxMode = -1;
     if (refreshAll_) refreshAll_();
+    return;
+  }
+  // Neither the identity nor the protocol version came back: the box is silent, and saying
+  // that its model is wrong would send the user looking in the wrong place.
+  if (core.mem.dev.g_szModule.get().empty() && core.mem.dev.g_nCmdVersion.load() == 0) {
+    reject(state_.text("设备没有应答，请检查设备的电源和USB连接!",
+                       "The box did not answer. Check its power and USB cable."));
     return;
   }
   if (const char* rejection = BoxRejection(core.mem.dev)) {

@@ -1,7 +1,7 @@
 #include "shell/device_session.h"
 
 #include "shell/command_line.h"
-#include "sim/sim_backend.h"
+#include "cli/sim_setup.h"
 #ifdef AX7_WITH_HIDAPI
 #include "hid/hidapi_backend.h"
 #endif
@@ -34,12 +34,15 @@ DeviceSession::~DeviceSession() {
 }
 
 std::unique_ptr<DeviceSession> DeviceSession::create(const CommandLine& options, QString* error) {
-  auto clock = std::make_unique<RealClock>();
+  std::unique_ptr<Clock> clock;
+  if (options.virtualTime) {
+    clock = std::make_unique<VirtualClock>();
+  } else {
+    clock = std::make_unique<RealClock>();
+  }
   std::unique_ptr<HidBackend> backend;
   if (options.device == CommandLine::Device::Sim) {
-    sim::SimFaults faults;
-    faults.latencyMs = options.simLatencyMs;
-    backend = std::make_unique<sim::SimBackend>(*clock, faults);
+    backend = cli::makeSimBackend(*clock, options.sim);
   } else {
 #ifdef AX7_WITH_HIDAPI
     backend = std::make_unique<HidapiBackend>();

@@ -62,9 +62,11 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   connection_ = new Connection(state_, backend, this, *sync_, *balloon_, *tools_);
   connection_->setRefreshAll([this] { RefreshAllPages(); });
   connection_->setAfterFirstAttempt([this] {
-    if (pendingDocument_.isEmpty()) return;
-    const QString path = std::exchange(pendingDocument_, QString());
-    files_->openDocument(path);
+    if (!pendingDocument_.isEmpty()) {
+      const QString path = std::exchange(pendingDocument_, QString());
+      files_->openDocument(path);
+    }
+    for (auto& fn : std::exchange(afterStart_, {})) fn();
   });
   routeMessages(notifier);
 

@@ -4,7 +4,9 @@
 // their handlers.
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "pages/page.h"
 #include "pages/page_context.h"
@@ -59,6 +61,8 @@ class MainWindow : public QMainWindow, public PageContext {
   void raiseWindow();
   // A mode file named on the command line: opened once the first connection attempt is over.
   void openDocumentAfterConnect(const QString& path);
+  // Runs fn once the first connection attempt and that mode file are done with (a script).
+  void runAfterStart(std::function<void()> fn) { afterStart_.push_back(std::move(fn)); }
 
   // Parts, for the program's wiring and for tests.
   AppState& state() { return state_; }
@@ -120,6 +124,7 @@ class MainWindow : public QMainWindow, public PageContext {
   KeyFilter* keys_;
   QTimer uiTimer_;
   QString pendingDocument_;
+  std::vector<std::function<void()>> afterStart_;
   bool closing_ = false;
 };
 

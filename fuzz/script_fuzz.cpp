@@ -1,0 +1,47 @@
+// ax7-control --script files are written by hand or by other programs: no byte sequence may
+// crash the reader, a refusal names a line that exists, and what is accepted holds only the
+// commands and values the window knows how to carry out.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "shell/script_parser.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using ax7::ui::ScriptCommand;
+  const std::string_view source(reinterpret_cast<const char*>(data), size);
+  const long lines = long(std::count(source.begin(), source.end(), '\n')) + 1;
+  std::vector<ScriptCommand> commands;
+  ax7::ui::ScriptError error;
+  if (!ax7::ui::ParseScript(source, &commands, &error)) {
+    if (error.line < 1 || error.line > lines || error.message.empty()) std::abort();
+    return 0;
+  }
+  int previous = 0;
+  for (const ScriptCommand& c : commands) {
+    if (c.line <= previous || c.line > lines || c.id < 0) std::abort();
+    previous = c.line;
+    switch (c.kind) {
+      case ScriptCommand::Kind::Drag:
+        if (c.numbers.size() != 4) std::abort();
+        break;
+      case ScriptCommand::Kind::Page:
+        if (c.numbers.size() != 2 || c.numbers[1] < 0 || c.numbers[1] > 7) std::abort();
+        break;
+      case ScriptCommand::Kind::Wait:
+        if (c.numbers.size() != 1 || c.numbers[0] < 0 || c.numbers[0] > 600000) std::abort();
+        break;
+      case ScriptCommand::Kind::Shot:
+      case ScriptCommand::Kind::File:
+      case ScriptCommand::Kind::Key:
+        if (c.text.empty()) std::abort();
+        break;
+      default:
+        break;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,238 @@
+#include "shell/script_parser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace ax7::ui {
+
+namespace {
+
+using Kind = ScriptCommand::Kind;
+
+struct PageName {
+  std::string_view name;
+  int dialogId;
+};
+// The page kinds by their dialog ids (see PageKind).
+constexpr PageName kPages[] = {{"music", 313},      {"effects", 421}, {"output", 385},
+                               {"compressor", 346}, {"delay", 333},   {"room", 334}};
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Splits off the first word; `rest` keeps what follows, without leading spaces.
+std::string_view nextWord(std::string_view& rest) {
+  rest = trim(rest);
+  size_t end = 0;
+  while (end < rest.size() && !isSpace(rest[end])) ++end;
+  const std::string_view word = rest.substr(0, end);
+  rest = trim(rest.substr(end));
+  return word;
+}
+
+std::optional<long long> toInteger(std::string_view word) {
+  if (word.empty()) return std::nullopt;
+  long long v = 0;
+  const char* first = word.data();
+  const char* last = word.data() + word.size();
+  if (*first == '+') ++first;
+  const auto [ptr, ec] = std::from_chars(first, last, v);
+  if (ec != std::errc() || ptr != last) return std::nullopt;
+  return v;
+}
+
+std::optional<double> toNumber(std::string_view word) {
+  if (word.empty()) return std::nullopt;
+  double v = 0;
+  const char* first = word.data();
+  const char* last = word.data() + word.size();
+  if (*first == '+') ++first;
+  const auto [ptr, ec] = std::from_chars(first, last, v);
+  if (ec != std::errc() || ptr != last || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+class LineReader {
+ public:
+  LineReader(std::string_view rest, ScriptError* error) : rest_(rest), error_(error) {}
+
+  bool fail(std::string message) {
+    error_->message = std::move(message);
+    return false;
+  }
+  std::string_view word() { return nextWord(rest_); }
+  std::string_view rest() const { return rest_; }
+  bool atEnd() const { return rest_.empty(); }
+
+  // An integer in [lo, hi], called `what` in the message.
+  bool integer(const char* what, long long lo, long long hi, long long* out) {
+    const std::string_view w = word();
+    if (w.empty()) return fail(std::string("missing ") + what);
+    const auto v = toInteger(w);
+    if (!v || *v < lo || *v > hi) {
+      return fail(std::string(what) + " must be a whole number " + std::to_string(lo) + ".." +
+                  std::to_string(hi) + ", not '" + std::string(w) + "'");
+    }
+    *out = *v;
+    return true;
+  }
+  bool id(int* out) {
+    long long v = 0;
+    if (!integer("control id", 0, 0x7fffffff, &v)) return false;
+    *out = int(v);
+    return true;
+  }
+  bool end() {
+    if (!atEnd()) return fail("unexpected '" + std::string(rest_) + "' at the end of the line");
+    return true;
+  }
+
+ private:
+  std::string_view rest_;
+  ScriptError* error_;
+};
+
+bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
+  LineReader r(text, error);
+  const std::string_view name = r.word();
+  long long v = 0;
+  if (name == "page") {
+    cmd->kind = Kind::Page;
+    const std::string_view kind = r.word();
+    const auto* page = std::find_if(std::begin(kPages), std::end(kPages),
+                                    [&](const PageName& p) { return p.name == kind; });
+    if (page == std::end(kPages)) {
+      return r.fail("page must be music, effects, output, compressor, delay or room, not '" +
+                    std::string(kind) + "'");
+    }
+    long long argument = 0;
+    if (!r.atEnd() && !r.integer("page argument", 0, 7, &argument)) return false;
+    cmd->numbers = {double(page->dialogId), double(argument)};
+    return r.end();
+  }
+  if (name == "tool") {
+    cmd->kind = Kind::Tool;
+    if (!r.integer("tool window id", 0, 0x7fffffff, &v)) return false;
+    if (std::find(std::begin(kScriptToolIds), std::end(kScriptToolIds), v) ==
+        std::end(kScriptToolIds)) {
+      return r.fail("tool window id must be 335, 373, 410, 424 or 512, not " + std::to_string(v));
+    }
+    cmd->id = int(v);
+    return r.end();
+  }
+  if (name == "click") {
+    cmd->kind = Kind::Click;
+    return r.id(&cmd->id) && r.end();
+  }
+  if (name == "set") {
+    cmd->kind = Kind::Set;
+    if (!r.id(&cmd->id)) return false;
+    const std::string_view value = r.word();
+    if (value.empty()) return r.fail("missing value");
+    const auto number = toNumber(value);
+    if (!number) return r.fail("value must be a number, not '" + std::string(value) + "'");
+    cmd->numbers = {*number};
+    cmd->text = std::string(value);
+    return r.end();
+  }
+  if (name == "text") {
+    cmd->kind = Kind::Text;
+    if (!r.id(&cmd->id)) return false;
+    cmd->text = std::string(r.rest());  // may be empty: clears the field
+    return true;
+  }
+  if (name == "select") {
+    cmd->kind = Kind::Select;
+    if (!r.id(&cmd->id) || !r.integer("row", 0, 1 << 20, &v)) return false;
+    cmd->numbers = {double(v)};
+    return r.end();
+  }
+  if (name == "drag") {
+    cmd->kind = Kind::Drag;
+    if (!r.id(&cmd->id)) return false;
+    for (const char* what : {"X1", "Y1", "X2", "Y2"}) {
+      if (!r.integer(what, -100000, 100000, &v)) return false;
+      cmd->numbers.push_back(double(v));
+    }
+    return r.end();
+  }
+  if (name == "key") {
+    cmd->kind = Kind::Key;
+    if (!r.id(&cmd->id)) return false;
+    cmd->text = std::string(r.word());
+    if (cmd->text.empty()) return r.fail("missing key name");
+    return r.end();
+  }
+  if (name == "lang") {
+    cmd->kind = Kind::Lang;
+    const std::string_view which = r.word();
+    if (which != "zh" && which != "en") {
+      return r.fail("lang must be zh or en, not '" + std::string(which) + "'");
+    }
+    cmd->numbers = {which == "zh" ? 0.0 : 1.0};
+    return r.end();
+  }
+  if (name == "wait") {
+    cmd->kind = Kind::Wait;
+    if (!r.integer("milliseconds", 0, 600000, &v)) return false;
+    cmd->numbers = {double(v)};
+    return r.end();
+  }
+  if (name == "shot" || name == "file") {
+    cmd->kind = name == "shot" ? Kind::Shot : Kind::File;
+    cmd->text = std::string(r.rest());
+    if (cmd->text.empty()) return r.fail("missing file name");
+    return true;
+  }
+  if (name == "answer") {
+    cmd->kind = Kind::Answer;
+    const std::string_view which = r.word();
+    const double answer = which == "yes" ? 0 : which == "no" ? 1 : which == "cancel" ? 2 : -1;
+    if (answer < 0) return r.fail("answer must be yes, no or cancel, not '" + std::string(which) + "'");
+    cmd->numbers = {answer};
+    return r.end();
+  }
+  if (name == "quit") {
+    cmd->kind = Kind::Quit;
+    return r.end();
+  }
+  return r.fail("unknown command '" + std::string(name) + "'");
+}
+
+}  // namespace
+
+bool ParseScript(std::string_view source, std::vector<ScriptCommand>* out, ScriptError* error) {
+  std::vector<ScriptCommand> commands;
+  int lineNumber = 0;
+  while (!source.empty() || lineNumber == 0) {
+    ++lineNumber;
+    const size_t end = source.find('\n');
+    const std::string_view line = source.substr(0, end);
+    source = end == std::string_view::npos ? std::string_view() : source.substr(end + 1);
+    const std::string_view text = trim(line);
+    if (text.empty() || text.front() == '#') continue;
+    if (text.find('\0') != std::string_view::npos) {
+      *error = {lineNumber, "a NUL byte in the line"};
+      return false;
+    }
+    ScriptCommand cmd;
+    cmd.line = lineNumber;
+    ScriptError lineError;
+    if (!parseLine(text, &cmd, &lineError)) {
+      *error = {lineNumber, lineError.message};
+      return false;
+    }
+    commands.push_back(std::move(cmd));
+  }
+  *out = std::move(commands);
+  return true;
+}
+
+}  // namespace ax7::ui

@@ -1,0 +1,47 @@
+#pragma once
+// The commands of an ax7-control --script file, one a line, read without Qt so the reader can be
+// fuzzed on its own. Whether an id names a control is only known in the window, when the
+// command runs; everything else is checked here.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ax7::ui {
+
+struct ScriptCommand {
+  enum class Kind {
+    Page,    // page KIND [ARG]: numbers = {page kind's dialog id, argument}
+    Tool,    // tool ID
+    Click,   // click ID
+    Set,     // set ID VALUE: text = VALUE as written (a number)
+    Text,    // text ID TEXT: text typed, then Enter
+    Select,  // select ID ROW: numbers = {row}
+    Drag,    // drag ID X1 Y1 X2 Y2: numbers = {x1, y1, x2, y2}
+    Key,     // key ID KEYNAME: text = key name
+    Lang,    // lang zh|en: numbers = {0 Chinese, 1 English}
+    Wait,    // wait MS: numbers = {ms}
+    Shot,    // shot FILE: text = file
+    Answer,  // answer yes|no|cancel: numbers = {0 yes, 1 no, 2 cancel}
+    File,    // file PATH: text = what the next file dialog returns
+    Quit,
+  };
+  Kind kind = Kind::Quit;
+  int line = 0;  // 1-based
+  int id = 0;
+  std::vector<double> numbers;
+  std::string text;
+};
+
+struct ScriptError {
+  int line = 0;
+  std::string message;
+};
+
+// The tool window ids `tool` accepts.
+inline constexpr int kScriptToolIds[] = {335, 373, 410, 424, 512};
+
+// Reads the whole script. Blank lines and lines starting with '#' (after spaces) are skipped.
+// On the first bad line returns false with its number and what is wrong.
+bool ParseScript(std::string_view source, std::vector<ScriptCommand>* out, ScriptError* error);
+
+}  // namespace ax7::ui
