@@ -8,6 +8,7 @@
 
 #include "params/byte_order.h"
 #include "params/room.h"
+#include "params/saturate.h"
 
 namespace ax7 {
 
@@ -52,15 +53,6 @@ Report newFrame(uint8_t code) {
   return r;
 }
 
-// A wild time (NaN, infinite, huge) must not reach the float-to-int conversion, which is
-// undefined outside the int range.
-int32_t saturateToInt32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-  if (v <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  return int32_t(v);  // truncation
-}
-
 // Minimum clamps that also catch NaN, so memory never keeps a value the box cannot take.
 float atLeast(float v, float minimum) {
   return v >= minimum ? v : minimum;
@@ -82,7 +74,8 @@ float EncodeMaster(int value) {
   return float(double(value) / 100.0 + 0.0005);
 }
 int32_t EncodeSamples(float ms) {
-  return saturateToInt32(double(ms) * 48.0 + 0.5);
+  // A wild time (NaN, infinite, huge) saturates rather than reaching an undefined conversion.
+  return SaturateToInt32(double(ms) * 48.0 + 0.5);
 }
 uint32_t ByteWord(int value) {
   return uint32_t(value) & 0xFFu;

@@ -8,10 +8,13 @@
 #include "dsp/biquad.h"
 #include "params/band_record.h"
 #include "params/room.h"
+#include "params/saturate.h"
 
 namespace ax7 {
 
 namespace {
+
+constexpr int kMasterVolumeTop = 100;
 
 float muteWord(int32_t v) { return v != 0 ? 0.0f : 1.0f; }
 float phaseWord(int32_t v) { return v != 0 ? -1.0f : 1.0f; }
@@ -245,7 +248,7 @@ void Synchroniser::SendAllParams(bool softStart) {
   level(2, 8, 30);
   level(3, 8, 44);
   cmd_.SetReverbPredelayA(pc.getFloat(45));
-  cmd_.SetReverbTimeA(int(pc.getFloat(46)));
+  cmd_.SetReverbTimeA(SaturateToInt32(pc.getFloat(46)));
   cmd_.SetEchoPredelayA(pc.getFloat(31));
   cmd_.SetEchoTimeA(pc.getFloat(32));
   level(2, 11, 33);
@@ -255,13 +258,13 @@ void Synchroniser::SendAllParams(bool softStart) {
   level(2, 21, 36);
   level(3, 20, 48);
   cmd_.SetReverbPredelayB(pc.getFloat(49));
-  cmd_.SetReverbTimeB(int(pc.getFloat(50)));
+  cmd_.SetReverbTimeB(SaturateToInt32(pc.getFloat(50)));
   cmd_.SetEchoPredelayB(pc.getFloat(37));
   cmd_.SetEchoTimeB(pc.getFloat(38));
   level(2, 24, 39);
   level(2, 25, 40);
 
-  byteWord(4, 18, pc.getInt(62) + 5);
+  byteWord(4, 18, int(pc.raw(62) + 5u));  // only the low byte is sent; no overflow on wild words
   byteWord(4, 13, pc.getInt(193));
   cmd_.SetMusicAgcLevel(pc.raw(194));
   cmd_.WriteDspParam(4, 19, EncodeGate(pc.getInt(64)), 1);
@@ -295,13 +298,15 @@ void Synchroniser::ResendAllEq() {
 }
 
 void Synchroniser::RampMasterVolume() {
-  const int mic = mem_.pc.getInt(0);
+  // A ramp ends at the top of the volume range: a wild word from a mode file must not turn
+  // into billions of reports.
+  const int mic = std::min(mem_.pc.getInt(0), kMasterVolumeTop);
   if (mic < 80) {
     cmd_.WriteDspParam(1, 14, EncodeMaster(mic), 1);
   } else {
     for (int i = 80; i <= mic; ++i) cmd_.WriteDspParam(1, 14, EncodeMaster(i), 1);
   }
-  const int music = mem_.pc.getInt(53);
+  const int music = std::min(mem_.pc.getInt(53), kMasterVolumeTop);
   if (music < 70) {
     cmd_.WriteDspParam(4, 11, EncodeMaster(music), 1);
   } else {
@@ -325,7 +330,8 @@ int Synchroniser::ExpectedWriteReports() const {
   n += 23 + 1;                                               // box image and room trims
   n += 2 * 10 + 4 * 7 + 10 + 8 * 13;                         // every EQ section
   if (softStart) {
-    const int mic = pc.getInt(0), music = pc.getInt(53);
+    const int mic = std::min(pc.getInt(0), kMasterVolumeTop);
+    const int music = std::min(pc.getInt(53), kMasterVolumeTop);
     n += mic < 80 ? 1 : mic - 79;
     n += music < 70 ? 1 : music - 69;
   }
