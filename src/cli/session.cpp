@@ -193,13 +193,14 @@ int Session::identifyBox() {
 
 int Session::checkIdentity() {
   // Without the answers to the identification requests, memory still holds the start-up
-  // identity, and blaming the model or the version would be wrong. One more reply time tells
-  // a box that answers too slowly from one that answers nonsense or nothing.
+  // identity, and blaming the model or the version would be wrong. Two more reply times (the
+  // last request may have gone out one reply time before the check) tell a box that answers
+  // too slowly from one that answers nonsense or nothing.
   auto identified = [&] { return seen_[kModuleAnswer] && seen_[kCmdVersionAnswer]; };
   bool answered = false;
   clock_->waitFor(0, [&] { return answered = identified(); });
   if (!answered) {
-    if (clock_->waitFor(kReplyTimeoutMs, identified)) {
+    if (clock_->waitFor(2 * kReplyTimeoutMs, identified)) {
       return failAndClose("the box answers too slowly: its identification came after the " +
                           std::to_string(kReplyTimeoutMs) + " ms reply time");
     }
