@@ -320,7 +320,11 @@ void Synchroniser::RampMasterVolume() {
 int Synchroniser::ExpectedWriteReports() const {
   const auto& pc = mem_.pc;
   const bool softStart = mem_.dev.g_settingsCurrent.get(0) == 1;
-  auto shift = [&](int word) { return pc.getInt(word) == 1 ? 1 : 3; };
+  // A shift value outside 0..5 (only a damaged file holds one) sends nothing.
+  auto shift = [&](int word) {
+    const int v = pc.getInt(word);
+    return v == 1 ? 1 : (v >= 0 && v <= 5 ? 3 : 0);
+  };
   int n = softStart ? 2 : 0;
   n += 7;                                                    // EQ bypasses
   n += 8 * 20;                                               // output channels
