@@ -3,10 +3,12 @@
 // size limit, so a reader that trusts the file's size or its end is caught.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,10 +33,6 @@ const std::string& scratchPath() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static ax7::ParameterMemory defaults;
-  static const bool initialised = (ax7::InitParameterMemory(defaults), true);
-  (void)initialised;
-
   const std::string& path = scratchPath();
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) std::abort();
@@ -50,17 +48,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The desktop program's loader reads no more than a mode file and agrees with the byte
   // loader on what it read.
-  static ax7::ParameterMemory viaFile, viaBytes;
-  viaFile = defaults;
-  viaBytes = defaults;
+  auto fresh = [] {
+    auto m = std::make_unique<ax7::ParameterMemory>();
+    ax7::InitParameterMemory(*m);
+    return m;
+  };
+  const auto fileMemory = fresh(), bytesMemory = fresh(), cliMemory = fresh();
+  ax7::ParameterMemory& viaFile = *fileMemory;
+  ax7::ParameterMemory& viaBytes = *bytesMemory;
   const ax7::ModeFileResult r = ax7::LoadModeFile(viaFile, path);
   const ax7::ModeFileResult b =
       ax7::LoadModeFileBytes(viaBytes, data, std::min(size, size_t(ax7::kModeFileSize)));
   if (r.ok != b.ok || r.ok != r.error.empty()) std::abort();
   if (ax7::ModeFileBytes(viaFile) != ax7::ModeFileBytes(viaBytes)) std::abort();
 
-  static ax7::ParameterMemory viaCli;
-  viaCli = defaults;
+  ax7::ParameterMemory& viaCli = *cliMemory;
   int version = 0;
   std::string error;
   if (ax7::cli::loadModeInput(path, viaCli, &version, &error) != error.empty()) std::abort();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,26 +14,30 @@
 #include "params/mode_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static ax7::ParameterMemory defaults;
-  static const bool initialised = (ax7::InitParameterMemory(defaults), true);
-  (void)initialised;
+  static const std::vector<uint8_t> defaults = [] {
+    auto m = std::make_unique<ax7::ParameterMemory>();
+    ax7::InitParameterMemory(*m);
+    return ax7::ModeFileBytes(*m);
+  }();
 
   const std::vector<uint8_t> bytes(data, data + size);
-  static ax7::ParameterMemory mem;
-  mem = defaults;
+  auto memory = std::make_unique<ax7::ParameterMemory>();
+  ax7::ParameterMemory& mem = *memory;
+  ax7::InitParameterMemory(mem);
   int version = 0;
   std::string error;
   const bool ok = ax7::cli::loadModeBytes(bytes, "fuzz", mem, &version, &error);
   if (ok != error.empty() || error.find('\n') != std::string::npos) std::abort();
   if (!ok) {
-    if (ax7::ModeFileBytes(mem) != ax7::ModeFileBytes(defaults)) std::abort();  // untouched
+    if (ax7::ModeFileBytes(mem) != defaults) std::abort();  // untouched
     return 0;
   }
   if (version < 1 || version > 5) std::abort();
 
   const std::string text = ax7::cli::modeFileToJson(mem, version).dump(2);
-  static ax7::ParameterMemory again;
-  again = defaults;
+  auto againMemory = std::make_unique<ax7::ParameterMemory>();
+  ax7::ParameterMemory& again = *againMemory;
+  ax7::InitParameterMemory(again);
   int againVersion = 0;
   if (!ax7::cli::loadModeBytes(std::vector<uint8_t>(text.begin(), text.end()), "again", again,
                                &againVersion, &error)) {

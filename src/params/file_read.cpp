@@ -26,9 +26,20 @@ InputFile systemFailure(int err) {
   return f;
 }
 
+InputFile refusal(const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) return systemFailure(EISDIR);
+  InputFile f;
+  f.reason = kindOf(st.st_mode);
+  return f;
+}
+
 }  // namespace
 
 InputFile ReadInputFile(const std::string& path, size_t limit) {
+  // Some devices act on being opened at all, so what is plainly no file is refused first;
+  // the check after the open covers a file swapped in between.
+  struct stat before {};
+  if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) return refusal(before);
   // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return systemFailure(errno);
@@ -38,15 +49,9 @@ InputFile ReadInputFile(const std::string& path, size_t limit) {
     ::close(fd);
     return systemFailure(err);
   }
-  if (S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return systemFailure(EISDIR);
-  }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    InputFile f;
-    f.reason = kindOf(st.st_mode);
-    return f;
+    return refusal(st);
   }
 
   InputFile f;
