@@ -131,8 +131,9 @@ const CommandSpec kStatusCommand = {
     "\n"
     "Connects, checks the box's model and protocol version as read does, asks for its live\n"
     "status once and prints it: microphone and music levels, the music format and both\n"
-    "wireless microphones (RF and AF bars, frequency, battery of the first). --json: {\"api_version\": 1, \"mic_levels\", \"music_levels\",\n"
-    "\"music_format\", \"music_format_flags\", \"wireless\", \"raw_hex\"}.\n",
+    "wireless microphones (RF and AF bars, frequency, battery of the first).\n"
+    "--json: {\"api_version\": 1, \"mic_levels\", \"music_levels\", \"music_format\",\n"
+    "\"music_format_flags\", \"wireless\", \"raw_hex\"}.\n",
     runStatus,
 };
 
