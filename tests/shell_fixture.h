@@ -131,8 +131,12 @@ class Shell {
   ParameterMemory& mem() { return session->core().mem; }
   bool boxOpen() { return state->boxOpen(); }
 
-  // Frames written since the last clear, as hex text.
-  std::vector<std::string> sent() { return framesHex(trace.reports()); }
+  // Frames written since the last clear, as hex text, once the window's outgoing queue has
+  // sent what it holds.
+  std::vector<std::string> sent() {
+    core().queue.waitIdle();
+    return framesHex(trace.reports());
+  }
   void clearSent() { trace.clear(); }
 
   VirtualClock clock;

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "cli/exit_codes.h"
-#include "device/box_check.h"
 #include "cli/sim_state.h"
+#include "device/box_check.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_faults.h"
 #ifdef AX7_WITH_HIDAPI
@@ -18,7 +18,6 @@ namespace ax7::cli {
 
 namespace {
 
-constexpr int kCmdStatus = 0x0E;
 constexpr int kCmdVersionAnswer = 0x7F;
 constexpr int kModuleAnswer = 0x80;
 constexpr int kMcuVersionAnswer = 0x81;
@@ -260,12 +259,12 @@ int Session::storeInBoxMode(int mode) {
 
 int Session::requestStatus() {
   for (int attempt = 0; attempt < kStatusAttempts; ++attempt) {
-    clock_->notify([&] { seen_[kCmdStatus] = false; });
-    if (core_->cmd.SendCommand(kCmdStatus) != int(kReportSize)) {
+    clock_->notify([&] { seen_[kLiveStatusReport] = false; });
+    if (core_->cmd.RequestStatus() != int(kReportSize)) {
       return failAndClose("the box was disconnected");
     }
     // A lost answer is no failure of the box: the desktop program simply asks again.
-    if (clock_->waitFor(kReplyTimeoutMs, [&] { return seen_[kCmdStatus]; })) return kExitOk;
+    if (clock_->waitFor(kReplyTimeoutMs, [&] { return seen_[kLiveStatusReport]; })) return kExitOk;
   }
   if (int rc = checkLink(true); rc != kExitOk) return rc;
   return failAndClose("the box did not send its status");

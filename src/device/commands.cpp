@@ -22,29 +22,18 @@ constexpr int kMemHeader = 5;                                      // 02 85 hi l
 constexpr int kMaxMemoryChunk = 56;
 
 constexpr uint8_t kCmdDspWrite = 0x09;
+constexpr uint8_t kCmdDspRead = 0x0A;
+constexpr uint8_t kCmdStatus = 0x0E;
+constexpr uint8_t kCmdReset = 0x68;
+constexpr uint8_t kResetConfirm = 0xAA;
 constexpr uint8_t kCmdSaveMode = 0x03;
 constexpr uint8_t kCmdSelectMode = 0x04;
 constexpr uint8_t kCmdZWave = 0x12;
 constexpr uint8_t kCmdWriteMemory = 0x85;
 
-constexpr int kChannels = 8;
-constexpr int kMicInputs = 4;
 constexpr int kMaxMode = 3;
 constexpr int kFadeStepMs = 30;
 constexpr int kSaveModePauseMs = 20;
-
-// Block 1 (microphones), 2 (echo), 3 (reverb), 4 (music); outputs are 5 + channel.
-constexpr int kMicBlock = 1;
-constexpr int kEchoBlock = 2;
-constexpr int kReverbBlock = 3;
-constexpr int kMusicBlock = 4;
-constexpr int outputBlock(int channel) {
-  return 5 + channel;
-}
-
-bool validChannel(int channel) {
-  return channel >= 0 && channel < kChannels;
-}
 
 Report newFrame(uint8_t code) {
   Report r{};
@@ -96,11 +85,19 @@ std::array<float, 6> PackRoomTrim(float gainDb) {
   return {c1, c2, k1, k2, c1, c2};
 }
 
-Commands::Commands(ParameterMemory& mem, UsbLink& link, Clock& clock)
-    : mem_(mem), link_(link), clock_(clock) {}
+Commands::Commands(ParameterMemory& mem, UsbLink& link, Clock& clock, FrameSink* sink)
+    : mem_(mem), link_(link), clock_(clock), direct_(link, clock), sink_(sink ? *sink : direct_) {}
 
 int Commands::sendFrame(const Report& frame) {
-  return link_.WriteUsbData(frame.data(), frame.size());
+  return sink_.send(frame);
+}
+
+void Commands::pause(int ms) {
+  sink_.pause(ms);
+}
+
+void Commands::phase(const char* name) {
+  sink_.phase(name);
 }
 
 // ---- base senders -------------------------------------------------------------------------
@@ -152,233 +149,357 @@ int Commands::WriteBoxMemory(int address, const uint8_t* data, int length) {
   return sendFrame(r);
 }
 
-// ---- shared encoder shapes ----------------------------------------------------------------
+// ---- the parameter path -------------------------------------------------------------------
 
-void Commands::setByteWord(int word, int block, int index, int v) {
-  mem_.pc.setInt(size_t(word), v);
-  const uint32_t w = ByteWord(v);
-  WriteDspWords(block, index, &w, 1);
+int Commands::writeWord(const ParamDesc& d, int instance, uint32_t word) {
+  return WriteDspWords(d.blockOf(instance), d.indexOf(instance), &word, 1);
 }
 
-void Commands::setLevel(int word, int block, int index, int v) {
-  mem_.pc.setInt(size_t(word), v);
-  WriteDspParam(block, index, EncodeLevel(v), 1);
+int Commands::writeValue(const ParamDesc& d, int instance, float value) {
+  return WriteDspParam(d.blockOf(instance), d.indexOf(instance), value, d.count);
 }
 
-void Commands::setPredelay(int word, int block, int index, float ms) {
-  ms = atLeast(ms, 2.0f);
-  mem_.pc.setFloat(size_t(word), ms);
-  const uint32_t w = uint32_t(EncodeSamples(ms));
-  WriteDspWords(block, index, &w, 1);
+int Commands::WriteParamValue(Param p, int instance, float value) {
+  const ParamDesc& d = Describe(p);
+  if (!d.validInstance(instance)) return 0;
+  return writeValue(d, instance, value);
 }
 
-void Commands::setEchoTime(int word, int block, int index, float ms) {
-  // Whole milliseconds only; NaN goes to the minimum like any too-short time.
-  ms = atLeast(std::trunc(ms), 40.0f);
-  mem_.pc.setFloat(size_t(word), ms);
-  const uint32_t w = uint32_t(EncodeSamples(ms));
-  WriteDspWords(block, index, &w, 1);
+int Commands::RequestParam(Param p, int instance) {
+  const ParamDesc& d = Describe(p);
+  if (!d.validInstance(instance)) return 0;
+  return SendCommand(kCmdDspRead, 0x00, d.blockOf(instance), d.indexOf(instance), d.count);
 }
 
-void Commands::setReverbTime(int word, int block, int index, int v) {
-  mem_.pc.setFloat(size_t(word), float(v));
-  const float level = EncodeLevel(v);
-  WriteDspParam(block, index, level, 1);
-  WriteDspParam(block, index + 1, level, 1);
+int Commands::RequestStatus() {
+  return SendCommand(kCmdStatus);
 }
 
-void Commands::setShiftFreq(int word, int offWord, int block, int firstIndex, int value) {
-  if (value < 0 || value > 5) return;  // no period for other values
-  mem_.pc.setInt(size_t(word), value);
-  const int offIndex = firstIndex + 2;
-  if (value == 1) {
-    mem_.pc.setInt(size_t(offWord), 1);
-    const uint32_t off = ByteWord(1);
-    WriteDspWords(block, offIndex, &off, 1);
+int Commands::ResetMachine() {
+  return SendCommand(kCmdReset, kResetConfirm);
+}
+
+void Commands::SetParam(Param p, int instance, double value) {
+  const ParamDesc& d = Describe(p);
+  if (!d.validInstance(instance)) return;
+  const auto asInt = [value] { return SaturateToInt32(value); };
+  // Only shift values with a period exist; anything else leaves memory and the box alone.
+  if ((d.encoding == Encoding::ShiftFreq || d.encoding == Encoding::ShiftPeriod) &&
+      !(value >= 0 && value <= 5)) {
     return;
   }
-  mem_.pc.setInt(size_t(offWord), 0);
-  const uint32_t on = ByteWord(0);
-  WriteDspWords(block, offIndex, &on, 1);
-  WriteDspParam(block, firstIndex, EncodeAngularFrequency(value), 1);
-  const uint32_t period = uint32_t(EncodeSamples(kShiftPeriodMs[value]));
-  WriteDspWords(block, firstIndex + 1, &period, 1);
+  if (d.encoding == Encoding::Compressor) return;  // four values: SetCompressor
+  if (editHook_) editHook_(d, instance);
+
+  const size_t word = size_t(d.wordOf(instance));
+  switch (d.encoding) {
+    case Encoding::Predelay:
+    case Encoding::EchoTime:
+    case Encoding::ChannelDelay:
+      mem_.pc.setFloat(word, float(value));  // clamped by sendStored
+      break;
+    case Encoding::ReverbTime:
+      mem_.pc.setFloat(word, float(asInt()));
+      break;
+    case Encoding::RawWord:
+      mem_.pc.setRaw(word, uint32_t(value >= 0 && value <= 4294967295.0 ? int64_t(value) : 0));
+      break;
+    case Encoding::RoomTrim:
+      PutRoomTrimDb(mem_, instance, float(value));
+      break;
+    default:
+      mem_.pc.setInt(word, asInt());
+      break;
+  }
+  SendParam(p, instance);
 }
 
-// ---- byte words ---------------------------------------------------------------------------
-
-void Commands::SetMicAEqBypass(int v) {
-  setByteWord(5, kMicBlock, 26, v);
-}
-void Commands::SetMicBEqBypass(int v) {
-  setByteWord(13, kMicBlock, 45, v);
-}
-void Commands::SetEchoAEqBypass(int v) {
-  setByteWord(29, kEchoBlock, 7, v);
-}
-void Commands::SetEchoBEqBypass(int v) {
-  setByteWord(35, kEchoBlock, 20, v);
-}
-void Commands::SetReverbAEqBypass(int v) {
-  setByteWord(43, kReverbBlock, 7, v);
-}
-void Commands::SetReverbBEqBypass(int v) {
-  setByteWord(47, kReverbBlock, 19, v);
-}
-void Commands::SetMusicEqBypass(int v) {
-  setByteWord(61, kMusicBlock, 10, v);
-}
-void Commands::SetMusicSource(int v) {
-  setByteWord(63, kMusicBlock, 20, v);
+void Commands::SendParam(Param p, int instance) {
+  const ParamDesc& d = Describe(p);
+  if (!d.validInstance(instance)) return;
+  switch (p) {
+    case Param::EffectMaster:
+      // Both effect groups take the same master volume.
+      sendStored(d, instance);
+      sendStored(Describe(Param::EffectMasterB), instance);
+      return;
+    case Param::ReverbTimeA:
+      sendStored(d, instance);
+      sendStored(Describe(Param::ReverbTimeA2), instance);
+      return;
+    case Param::ReverbTimeB:
+      sendStored(d, instance);
+      sendStored(Describe(Param::ReverbTimeB2), instance);
+      return;
+    default:
+      sendStored(d, instance);
+      return;
+  }
 }
 
-void Commands::SetDelayOn(int channel, int v) {
-  if (validChannel(channel)) setByteWord(161 + channel, outputBlock(channel), 19, v);
+void Commands::sendStored(const ParamDesc& d, int instance) {
+  auto& pc = mem_.pc;
+  const size_t word = size_t(d.wordOf(instance));
+  switch (d.encoding) {
+    case Encoding::Level:
+      writeValue(d, instance, EncodeLevel(pc.getInt(word)));
+      break;
+    case Encoding::Gate:
+      writeValue(d, instance, EncodeGate(pc.getInt(word)));
+      break;
+    case Encoding::Master:
+      writeValue(d, instance, EncodeMaster(pc.getInt(word)));
+      break;
+    case Encoding::ByteWord:
+    case Encoding::ShiftOff:
+      writeWord(d, instance, ByteWord(pc.getInt(word)));
+      break;
+    case Encoding::Switch:
+      writeValue(d, instance, pc.getInt(word) != 0 ? 1.0f : 0.0f);
+      break;
+    case Encoding::Mute:
+      writeValue(d, instance, pc.getInt(word) != 0 ? 0.0f : 1.0f);
+      break;
+    case Encoding::Phase:
+      writeValue(d, instance, pc.getInt(word) != 0 ? -1.0f : 1.0f);
+      break;
+    case Encoding::Predelay:
+    case Encoding::EchoTime:
+    case Encoding::ChannelDelay: {
+      float ms = pc.getFloat(word);
+      // Whole milliseconds only for the echo time; NaN goes to the minimum like any too-short
+      // time.
+      if (d.encoding == Encoding::EchoTime) ms = std::trunc(ms);
+      ms = atLeast(ms, d.minimum);
+      pc.setFloat(word, ms);
+      writeWord(d, instance, uint32_t(EncodeSamples(ms)));
+      break;
+    }
+    case Encoding::ReverbTime: {
+      const int v = SaturateToInt32(pc.getFloat(word));
+      pc.setFloat(word, float(v));
+      writeValue(d, instance, EncodeLevel(v));
+      break;
+    }
+    case Encoding::Pitch:
+      // The box takes the pitch as a whole number 0..10.
+      writeWord(d, instance, pc.raw(word) + 5u);  // unsigned: no overflow on a wild word
+      break;
+    case Encoding::RawWord:
+      writeWord(d, instance, pc.raw(word));
+      break;
+    case Encoding::ShiftFreq:
+      sendShiftFreq(d);
+      break;
+    case Encoding::ShiftPeriod: {
+      const int v = pc.getInt(word);
+      if (v >= 0 && v <= 5) writeWord(d, instance, uint32_t(EncodeSamples(kShiftPeriodMs[v])));
+      break;
+    }
+    case Encoding::MusicMute:
+      sendMusicMute(d);
+      break;
+    case Encoding::DelayMode: {
+      const uint32_t words[2] = {std::bit_cast<uint32_t>(1.0f),
+                                 std::bit_cast<uint32_t>(pc.getInt(word) == 1 ? 0.0f : 1.0f)};
+      WriteDspWords(d.blockOf(instance), d.indexOf(instance), words, 2);
+      break;
+    }
+    case Encoding::Compressor: {
+      const float threshold = pc.getFloat(word);
+      const double ratio = pc.getFloat(word + 8);
+      const double attackMs = pc.getFloat(word + 16);
+      const double releaseMs = pc.getFloat(word + 24);
+      const float values[7] = {
+          threshold,
+          0.0f,
+          float(1.0 - 1.0 / ratio),
+          20.0f,
+          0.05f,
+          float(1.0 - std::exp(-1.0 / (attackMs * 48.0))),
+          float(1.0 - std::exp(-1.0 / (releaseMs * 48.0))),
+      };
+      uint32_t words[7];
+      for (int i = 0; i < 7; ++i) words[i] = std::bit_cast<uint32_t>(values[i]);
+      WriteDspWords(d.blockOf(instance), d.indexOf(instance), words, 7);
+      break;
+    }
+    case Encoding::RoomTrim: {
+      // The whole trim block goes to the box's memory, then the channel's six words.
+      const auto block = mem_.roomTrim.snapshot();
+      WriteBoxMemory(kRoomTrimAddress, block.data(), int(block.size()));
+      const auto trim = PackRoomTrim(RoomTrimDb(mem_, instance));
+      uint32_t words[6];
+      for (int i = 0; i < 6; ++i) words[i] = std::bit_cast<uint32_t>(trim[size_t(i)]);
+      WriteDspWords(d.blockOf(instance), d.indexOf(instance), words, 6);
+      break;
+    }
+  }
 }
 
-void Commands::SetCompressorOn(int channel, int v) {
-  if (validChannel(channel)) setByteWord(113 + channel, outputBlock(channel), 28, v);
+void Commands::sendShiftFreq(const ParamDesc& d) {
+  // The shift word, its off flag and the oscillator's period travel together.
+  const bool groupA = d.id == Param::ShiftFreqA;
+  const ParamDesc& off = Describe(groupA ? Param::ShiftOffA : Param::ShiftOffB);
+  const ParamDesc& period = Describe(groupA ? Param::ShiftPeriodA : Param::ShiftPeriodB);
+  const int value = mem_.pc.getInt(size_t(d.word));
+  if (value < 0 || value > 5) return;  // no period for other values
+  if (value == 1) {
+    mem_.pc.setInt(size_t(off.word), 1);
+    writeWord(off, 0, ByteWord(1));
+    return;
+  }
+  mem_.pc.setInt(size_t(off.word), 0);
+  writeWord(off, 0, ByteWord(0));
+  writeValue(d, 0, EncodeAngularFrequency(value));
+  writeWord(period, 0, uint32_t(EncodeSamples(kShiftPeriodMs[value])));
 }
 
-// ---- levels -------------------------------------------------------------------------------
-
-void Commands::SetMicVolume(int input, int v) {
-  if (input >= 0 && input < kMicInputs) setLevel(19 + input, kMicBlock, 4 + input, v);
-}
-
-void Commands::SetMicGate(int input, int v) {
-  if (input < 0 || input >= kMicInputs) return;
-  mem_.pc.setInt(size_t(23 + input), v);
-  WriteDspParam(kMicBlock, 8 + input, EncodeGate(v), 1);
-}
-
-void Commands::SetEchoLevelA(int v) {
-  setLevel(30, kEchoBlock, 8, v);
-}
-void Commands::SetEchoLevelB(int v) {
-  setLevel(36, kEchoBlock, 21, v);
-}
-void Commands::SetEchoStartVolA(int v) {
-  setLevel(33, kEchoBlock, 11, v);
-}
-void Commands::SetEchoStartVolB(int v) {
-  setLevel(39, kEchoBlock, 24, v);
-}
-void Commands::SetEchoDecayA(int v) {
-  setLevel(34, kEchoBlock, 12, v);
-}
-void Commands::SetEchoDecayB(int v) {
-  setLevel(40, kEchoBlock, 25, v);
-}
-void Commands::SetReverbLevelA(int v) {
-  setLevel(44, kReverbBlock, 8, v);
-}
-void Commands::SetReverbLevelB(int v) {
-  setLevel(48, kReverbBlock, 20, v);
-}
-void Commands::SetOpticalVolume(int v) {
-  setLevel(54, kMusicBlock, 21, v);
-}
-void Commands::SetHdmiVolume(int v) {
-  setLevel(55, kMusicBlock, 23, v);
-}
-void Commands::SetBtVolume(int v) {
-  setLevel(56, kMusicBlock, 27, v);
-}
-
-// ---- times --------------------------------------------------------------------------------
-
-void Commands::SetEchoPredelayA(float ms) {
-  setPredelay(31, kEchoBlock, 9, ms);
-}
-void Commands::SetEchoPredelayB(float ms) {
-  setPredelay(37, kEchoBlock, 22, ms);
-}
-void Commands::SetReverbPredelayA(float ms) {
-  setPredelay(45, kReverbBlock, 9, ms);
-}
-void Commands::SetReverbPredelayB(float ms) {
-  setPredelay(49, kReverbBlock, 21, ms);
-}
-void Commands::SetEchoTimeA(float ms) {
-  setEchoTime(32, kEchoBlock, 10, ms);
-}
-void Commands::SetEchoTimeB(float ms) {
-  setEchoTime(38, kEchoBlock, 23, ms);
-}
-void Commands::SetReverbTimeA(int v) {
-  setReverbTime(46, kReverbBlock, 10, v);
-}
-void Commands::SetReverbTimeB(int v) {
-  setReverbTime(50, kReverbBlock, 22, v);
-}
-
-void Commands::SetChannelDelay(int channel, float ms) {
-  if (!validChannel(channel)) return;
-  ms = atLeast(ms, 1.5f);
-  mem_.pc.setFloat(size_t(153 + channel), ms);
-  const uint32_t w = uint32_t(EncodeSamples(ms));
-  WriteDspWords(outputBlock(channel), 18, &w, 1);
-}
-
-// ---- the rest -----------------------------------------------------------------------------
-
-void Commands::SetShiftFreqA(int value) {
-  setShiftFreq(7, 8, kMicBlock, 31, value);
-}
-void Commands::SetShiftFreqB(int value) {
-  setShiftFreq(15, 16, kMicBlock, 50, value);
-}
-
-void Commands::SetMusicMute(int muted) {
-  mem_.pc.setInt(60, muted);
-  if (muted != 0) {
-    WriteDspParam(kMusicBlock, 12, 0.0f, 1);
+void Commands::sendMusicMute(const ParamDesc& d) {
+  if (mem_.pc.getInt(size_t(d.word)) != 0) {
+    writeValue(d, 0, 0.0f);
     return;
   }
   // Fade in, so unmuting does not click.
   for (int step = 0; step <= 8; ++step) {
-    WriteDspParam(kMusicBlock, 12, float(step) / 10.0f, 1);
-    clock_.sleepFor(kFadeStepMs);
+    writeValue(d, 0, float(step) / 10.0f);
+    pause(kFadeStepMs);
   }
-  WriteDspParam(kMusicBlock, 12, 1.0f, 1);
+  writeValue(d, 0, 1.0f);
+}
+
+// ---- named encoders -----------------------------------------------------------------------
+
+void Commands::SetMicAEqBypass(int v) {
+  SetParam(Param::MicAEqBypass, v);
+}
+void Commands::SetMicBEqBypass(int v) {
+  SetParam(Param::MicBEqBypass, v);
+}
+void Commands::SetEchoAEqBypass(int v) {
+  SetParam(Param::EchoAEqBypass, v);
+}
+void Commands::SetEchoBEqBypass(int v) {
+  SetParam(Param::EchoBEqBypass, v);
+}
+void Commands::SetReverbAEqBypass(int v) {
+  SetParam(Param::ReverbAEqBypass, v);
+}
+void Commands::SetReverbBEqBypass(int v) {
+  SetParam(Param::ReverbBEqBypass, v);
+}
+void Commands::SetMusicEqBypass(int v) {
+  SetParam(Param::MusicEqBypass, v);
+}
+void Commands::SetMusicSource(int v) {
+  SetParam(Param::MusicSource, v);
+}
+void Commands::SetDelayOn(int channel, int v) {
+  SetParam(Param::DelayOn, channel, v);
+}
+void Commands::SetCompressorOn(int channel, int v) {
+  SetParam(Param::CompressorOn, channel, v);
+}
+
+void Commands::SetMicVolume(int input, int v) {
+  SetParam(Param::MicVolume, input, v);
+}
+void Commands::SetMicGate(int input, int v) {
+  SetParam(Param::MicGate, input, v);
+}
+void Commands::SetEchoLevelA(int v) {
+  SetParam(Param::EchoLevelA, v);
+}
+void Commands::SetEchoLevelB(int v) {
+  SetParam(Param::EchoLevelB, v);
+}
+void Commands::SetEchoStartVolA(int v) {
+  SetParam(Param::EchoStartVolA, v);
+}
+void Commands::SetEchoStartVolB(int v) {
+  SetParam(Param::EchoStartVolB, v);
+}
+void Commands::SetEchoDecayA(int v) {
+  SetParam(Param::EchoDecayA, v);
+}
+void Commands::SetEchoDecayB(int v) {
+  SetParam(Param::EchoDecayB, v);
+}
+void Commands::SetReverbLevelA(int v) {
+  SetParam(Param::ReverbLevelA, v);
+}
+void Commands::SetReverbLevelB(int v) {
+  SetParam(Param::ReverbLevelB, v);
+}
+void Commands::SetOpticalVolume(int v) {
+  SetParam(Param::OpticalVolume, v);
+}
+void Commands::SetHdmiVolume(int v) {
+  SetParam(Param::Hdmi1Volume, v);
+}
+void Commands::SetBtVolume(int v) {
+  SetParam(Param::BtVolume, v);
+}
+
+void Commands::SetEchoPredelayA(float ms) {
+  SetParam(Param::EchoPredelayA, ms);
+}
+void Commands::SetEchoPredelayB(float ms) {
+  SetParam(Param::EchoPredelayB, ms);
+}
+void Commands::SetReverbPredelayA(float ms) {
+  SetParam(Param::ReverbPredelayA, ms);
+}
+void Commands::SetReverbPredelayB(float ms) {
+  SetParam(Param::ReverbPredelayB, ms);
+}
+void Commands::SetEchoTimeA(float ms) {
+  SetParam(Param::EchoTimeA, ms);
+}
+void Commands::SetEchoTimeB(float ms) {
+  SetParam(Param::EchoTimeB, ms);
+}
+void Commands::SetReverbTimeA(int v) {
+  SetParam(Param::ReverbTimeA, v);
+}
+void Commands::SetReverbTimeB(int v) {
+  SetParam(Param::ReverbTimeB, v);
+}
+void Commands::SetChannelDelay(int channel, float ms) {
+  SetParam(Param::ChannelDelay, channel, ms);
+}
+
+void Commands::SetShiftFreqA(int value) {
+  SetParam(Param::ShiftFreqA, value);
+}
+void Commands::SetShiftFreqB(int value) {
+  SetParam(Param::ShiftFreqB, value);
+}
+
+void Commands::SetMusicMute(int muted) {
+  SetParam(Param::MusicMute, muted);
 }
 
 void Commands::SetMusicAgcLevel(uint32_t raw) {
-  mem_.pc.setRaw(194, raw);
-  WriteDspWords(kMusicBlock, 14, &raw, 1);
+  SetParam(Param::MusicAgcLevel, double(raw));
 }
 
 void Commands::SetCompressor(int channel, float threshold, float ratio, float attackMs,
                              float releaseMs) {
-  if (!validChannel(channel)) return;
-  mem_.pc.setFloat(size_t(121 + channel), threshold);
-  mem_.pc.setFloat(size_t(129 + channel), ratio);
-  mem_.pc.setFloat(size_t(137 + channel), attackMs);
-  mem_.pc.setFloat(size_t(145 + channel), releaseMs);
-  const float values[7] = {
-      threshold,
-      0.0f,
-      float(1.0 - 1.0 / double(ratio)),
-      20.0f,
-      0.05f,
-      float(1.0 - std::exp(-1.0 / (double(attackMs) * 48.0))),
-      float(1.0 - std::exp(-1.0 / (double(releaseMs) * 48.0))),
-  };
-  uint32_t words[7];
-  for (int i = 0; i < 7; ++i) words[i] = std::bit_cast<uint32_t>(values[i]);
-  WriteDspWords(outputBlock(channel), 27, words, 7);
+  const ParamDesc& d = Describe(Param::Compressor);
+  if (!d.validInstance(channel)) return;
+  if (editHook_) editHook_(d, channel);
+  // Threshold, ratio, attack and release are four words, eight apart.
+  const size_t word = size_t(d.wordOf(channel));
+  mem_.pc.setFloat(word, threshold);
+  mem_.pc.setFloat(word + 8, ratio);
+  mem_.pc.setFloat(word + 16, attackMs);
+  mem_.pc.setFloat(word + 24, releaseMs);
+  SendParam(Param::Compressor, channel);
 }
 
 void Commands::SetRoomTrim(int channel, float trimDb) {
-  if (!validChannel(channel)) return;
-  PutRoomTrimDb(mem_, channel, trimDb);
-  const auto block = mem_.roomTrim.snapshot();
-  WriteBoxMemory(kRoomTrimAddress, block.data(), int(block.size()));
-  const auto trim = PackRoomTrim(trimDb);
-  uint32_t words[6];
-  for (int i = 0; i < 6; ++i) words[i] = std::bit_cast<uint32_t>(trim[size_t(i)]);
-  WriteDspWords(outputBlock(channel), 29, words, 6);
+  SetParam(Param::RoomTrim, channel, trimDb);
 }
 
 void Commands::SelectBoxMode(int mode) {
@@ -389,11 +510,11 @@ void Commands::SelectBoxMode(int mode) {
 }
 
 void Commands::SaveBoxMode(int mode) {
-  if (ReportTrace* trace = link_.trace()) trace->phase("SaveBoxMode");
+  phase("SaveBoxMode");
   mode = std::clamp(mode, 0, kMaxMode);
   mem_.dev.g_nCurrentMode.store(mode);
   SendCommand(kCmdSaveMode, mode);
-  clock_.sleepFor(kSaveModePauseMs);
+  pause(kSaveModePauseMs);
   // Both halves name the same mode, even if a mode report from the box arrived in the pause.
   SendCommand(kCmdSelectMode, mode);
 }
@@ -420,7 +541,7 @@ void Commands::StoreRoomBlock() {
 }
 
 void Commands::ResetRoom() {
-  for (int ch = 0; ch < kChannels; ++ch) SetRoomTrim(ch, 0.0f);
+  for (int ch = 0; ch < Describe(Param::RoomTrim).instances; ++ch) SetRoomTrim(ch, 0.0f);
   mem_.roomBlock.copyIn(0, kDefaultRoomBlock.data(), kDefaultRoomBlock.size());
   DecodeRoomBlock(mem_);
   StoreRoomBlock();

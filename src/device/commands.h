@@ -1,16 +1,23 @@
 #pragma once
 // Outgoing commands: the frame layout, the value encodings and every encoder. An encoder
-// stores its value in parameter memory first and then sends one report; nothing waits for an
-// answer, and without a box the report is dropped while memory keeps the value.
+// stores its value in parameter memory first and then sends its reports; nothing waits for an
+// answer, and without a box the report is dropped while memory keeps the value. Addresses and
+// encodings of the parameters come from the parameter table (params/param_table.h).
+//
+// Reports go to a FrameSink: straight through the reply gate (the synchronisation workers,
+// ax7ctl) or into the window's outgoing queue (Core::ui), which never blocks.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 
 #include "device/clock.h"
+#include "device/frame_sink.h"
 #include "device/report.h"
 #include "device/usb_link.h"
 #include "dsp/biquad.h"
 #include "params/memory.h"
+#include "params/param_table.h"
 
 namespace ax7 {
 
@@ -25,7 +32,38 @@ std::array<float, 6> PackRoomTrim(float gainDb);
 
 class Commands {
  public:
-  Commands(ParameterMemory& mem, UsbLink& link, Clock& clock);
+  // Without a sink, reports go straight to the link and pauses sleep on the calling thread.
+  Commands(ParameterMemory& mem, UsbLink& link, Clock& clock, FrameSink* sink = nullptr);
+  Commands(const Commands&) = delete;
+  Commands& operator=(const Commands&) = delete;
+
+  // The path of every edit, whoever makes it (ribbon, page, tool window, ax7ctl, script):
+  // stores the value in parameter memory with the clamps of its encoding and sends it.
+  // `instance` is the microphone input or output channel of per-input and per-channel
+  // parameters, 0 for the others; the value is the word's value (ms for times, dB for a room
+  // trim, the raw 32 bits for the AGC level). The compressor takes four values: SetCompressor.
+  void SetParam(Param p, int instance, double value);
+  void SetParam(Param p, double value) { SetParam(p, 0, value); }
+  // Runs before an edit changes memory (the word still holds the old value): the one place
+  // where an edit journal (undo/redo) hooks in. Synchronisations do not pass here.
+  using EditHook = std::function<void(const ParamDesc&, int instance)>;
+  void setEditHook(EditHook hook) { editHook_ = std::move(hook); }
+
+  // Sends what memory holds for the parameter (synchronisation); a word outside its clamps is
+  // stored back clamped, as an edit of that value would.
+  void SendParam(Param p, int instance = 0);
+  // `value` in every word of the parameter's address, memory untouched (soft start).
+  int WriteParamValue(Param p, int instance, float value);
+  // Asks the box for the parameter (answered by a parameter report).
+  int RequestParam(Param p, int instance = 0);
+  // Asks the box for its live status record.
+  int RequestStatus();
+  // Factory reset of the box (the user restarts it by hand afterwards).
+  int ResetMachine();
+  // A pause between two reports, on the sink (a wait in the queue, a sleep when direct).
+  void pause(int ms);
+  // Marks a phase in the trace, in its place among the reports.
+  void phase(const char* name);
 
   // Code, then byte arguments up to (not including) the first -1; at most 59 bytes go out.
   int SendCommand(std::initializer_list<int> codeAndArgs);
@@ -99,16 +137,19 @@ class Commands {
 
  private:
   int sendFrame(const Report& frame);
-  void setByteWord(int word, int block, int index, int v);
-  void setLevel(int word, int block, int index, int v);
-  void setPredelay(int word, int block, int index, float ms);
-  void setEchoTime(int word, int block, int index, float ms);
-  void setReverbTime(int word, int block, int index, int v);
-  void setShiftFreq(int word, int offWord, int block, int firstIndex, int value);
+  int writeWord(const ParamDesc& d, int instance, uint32_t word);
+  int writeValue(const ParamDesc& d, int instance, float value);
+  // One address of the parameter, encoded from memory.
+  void sendStored(const ParamDesc& d, int instance);
+  void sendShiftFreq(const ParamDesc& d);
+  void sendMusicMute(const ParamDesc& d);
 
   ParameterMemory& mem_;
   UsbLink& link_;
   Clock& clock_;
+  DirectSink direct_;
+  FrameSink& sink_;
+  EditHook editHook_;
 };
 
 }  // namespace ax7

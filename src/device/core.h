@@ -1,9 +1,15 @@
 #pragma once
 // The whole headless core for one program: memory, link, dispatcher, encoders and
 // synchronisation, wired together. The desktop program and ax7ctl each own one.
+//
+// Two sets of encoders share the memory: `cmd`/`eq` write straight through the reply gate and
+// block their thread (synchronisation workers, ax7ctl's sequential commands); `ui`/`uiEq` hand
+// their reports to the outgoing queue and return at once (everything the window's thread
+// sends).
 #include "device/commands.h"
 #include "device/dispatcher.h"
 #include "device/eq_senders.h"
+#include "device/send_queue.h"
 #include "device/sync.h"
 #include "device/usb_link.h"
 #include "params/defaults.h"
@@ -15,9 +21,12 @@ struct Core {
       : clock(clock),
         dispatcher(mem),
         link(backend, clock, mem.dev),
+        queue(link, clock),
         cmd(mem, link, clock),
         eq(cmd),
-        sync(mem, link, cmd, eq) {
+        ui(mem, link, clock, &queue),
+        uiEq(ui),
+        sync(mem, link, cmd, eq, queue) {
     InitParameterMemory(mem);
     link.setReportHandler([this](const Report& r) { dispatcher.DispatchReport(r); });
   }
@@ -27,8 +36,11 @@ struct Core {
   ParameterMemory mem;
   Dispatcher dispatcher;
   UsbLink link;
+  SendQueue queue;  // before the encoders that feed it, after the link it drains into
   Commands cmd;
   EqSenders eq;
+  Commands ui;
+  EqSenders uiEq;
   Synchroniser sync;
   ViewNotifier* notifier = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "params/byte_order.h"
+#include "params/param_table.h"
 #include "params/room.h"
 #include "params/saturate.h"
 
@@ -21,7 +22,7 @@ enum : uint8_t {
   kCurrentMode = 0x07,
   kParamsChanged = 0x09,
   kParamReply = 0x0A,
-  kLiveStatus = 0x0E,
+  kLiveStatus = kLiveStatusReport,
   kZWaveFrame = 0x12,
   kZWaveMemory = 0x14,
   kKeyLearned = 0x60,
@@ -79,265 +80,77 @@ struct ParamValue {
   int a;
 };
 
-void decodeMic(SharedWords<kPcWords>& pc, int index, const ParamValue& p) {
-  if (index >= 4 && index <= 7) {
-    pc.setInt(size_t(15 + index), p.d());
-  } else if (index >= 8 && index <= 11) {
-    pc.setInt(size_t(15 + index), p.g());
-  } else if (index >= 27 && index <= 30) {
-    pc.setInt(size_t(index - 26), p.d());
-  } else if (index >= 46 && index <= 49) {
-    pc.setInt(size_t(index - 37), p.d());
-  } else {
-    switch (index) {
-      case 12:
-        pc.setInt(27, p.a);
-        break;
-      case 13:
-        pc.setInt(28, p.d());
-        break;
-      case 14:
-        pc.setInt(0, p.d());
-        break;
-      case 15:
-        pc.setInt(17, p.inverted());
-        break;
-      case 26:
-        pc.setInt(5, p.a);
-        break;
-      case 31:
-        pc.setInt(7, p.f());
-        break;
-      case 33:
-        pc.setInt(8, p.a);
-        if (p.a == 1) pc.setInt(7, 1);
-        break;
-      case 34:
-        pc.setInt(18, p.d());
-        break;
-      case 45:
-        pc.setInt(13, p.a);
-        break;
-      case 50:
-        pc.setInt(15, p.f());
-        break;
-      case 52:
-        pc.setInt(16, p.a);
-        if (p.a == 1) pc.setInt(15, 1);
-        break;
-      default:
-        break;
-    }
-  }
-}
-
-void decodeEcho(SharedWords<kPcWords>& pc, int index, const ParamValue& p) {
-  switch (index) {
-    case 7:
-      pc.setInt(29, p.a);
-      break;
-    case 8:
-      pc.setInt(30, p.d());
-      break;
-    case 9:
-      pc.setFloat(31, p.t());
-      break;
-    case 10:
-      pc.setFloat(32, p.t());
-      break;
-    case 11:
-      pc.setInt(33, p.d());
-      break;
-    case 12:
-      pc.setInt(34, p.d());
-      break;
-    case 20:
-      pc.setInt(35, p.a);
-      break;
-    case 21:
-      pc.setInt(36, p.d());
-      break;
-    case 22:
-      pc.setFloat(37, p.t());
-      break;
-    case 23:
-      pc.setFloat(38, p.t());
-      break;
-    case 24:
-      pc.setInt(39, p.d());
-      break;
-    case 25:
-      pc.setInt(40, p.d());
-      break;
-    case 26:
-      pc.setInt(41, p.d());
-      break;
-    case 27:
-      pc.setInt(42, p.inverted());
-      break;
-    default:
-      break;
-  }
-}
-
-void decodeReverb(SharedWords<kPcWords>& pc, int index, const ParamValue& p) {
-  switch (index) {
-    case 7:
-      pc.setInt(43, p.a);
-      break;
-    case 8:
-      pc.setInt(44, p.d());
-      break;
-    case 9:
-      pc.setFloat(45, p.t());
-      break;
-    case 10:
-      pc.setFloat(46, float(p.d()));
-      break;  // the reverb time word holds a float
-    case 19:
-      pc.setInt(47, p.a);
-      break;
-    case 20:
-      pc.setInt(48, p.d());
-      break;
-    case 21:
-      pc.setFloat(49, p.t());
-      break;
-    case 22:
-      pc.setFloat(50, float(p.d()));
-      break;
-    case 24:
-      pc.setInt(51, p.d());
-      break;
-    case 25:
-      pc.setInt(52, p.inverted());
-      break;
-    default:
-      break;
-  }
-}
-
-void decodeMusic(SharedWords<kPcWords>& pc, int index, const ParamValue& p) {
-  switch (index) {
-    case 10:
-      pc.setInt(61, p.a);
-      break;
-    case 11:
-      pc.setInt(53, p.d());
-      break;
-    case 12:
-      pc.setInt(60, p.inverted());
-      break;
-    case 13:
-      pc.setInt(193, p.a);
-      break;
-    case 14:
-      pc.setRaw(194, p.raw);
-      break;  // the AGC level travels as its own 32 bits
-    case 18:
-      pc.setInt(62, p.a - 5);
-      break;  // pitch is sent offset by 5
-    case 19:
-      pc.setInt(64, p.g());
-      break;
-    case 20:
-      pc.setInt(63, p.a);
-      break;
-    case 21:
-      pc.setInt(54, p.d());
-      break;
-    case 22:
-      pc.setInt(57, p.d());
-      break;
-    case 23:
-      pc.setInt(55, p.d());
-      break;
-    case 24:
-      pc.setInt(196, p.d());
-      break;
-    case 25:
-      pc.setInt(197, p.d());
-      break;
-    case 26:
-      pc.setInt(198, p.d());
-      break;
-    case 27:
-      pc.setInt(56, p.d());
-      break;
-    case 28:
-      pc.setInt(58, p.d());
-      break;
-    case 29:
-      pc.setInt(59, p.d());
-      break;
-    case 30:
-      pc.setInt(195, p.a);
-      break;
-    default:
-      break;
-  }
-}
-
 // Inverts the seven compressor words: threshold, 0, 1 - 1/ratio, 20, 0.05,
-// 1 - e^(-1/(48 attack)), 1 - e^(-1/(48 release)).
-void decodeCompressor(SharedWords<kPcWords>& pc, size_t ch, const Report& r) {
-  auto word = [&r](size_t k) { return getBeFloat(&r[kParamWords + 4 * k]); };
-  pc.setRaw(121 + ch, getBe32(&r[kParamWords]));
-  setFiniteFloat(pc, 129 + ch, 1.0 / (1.0 - double(word(2))));
-  setFiniteFloat(pc, 137 + ch, -1.0 / (48.0 * std::log(1.0 - double(word(5)))));
-  setFiniteFloat(pc, 145 + ch, -1.0 / (48.0 * std::log(1.0 - double(word(6)))));
+// 1 - e^(-1/(48 attack)), 1 - e^(-1/(48 release)). Threshold, ratio, attack and release are
+// four words, eight apart.
+void decodeCompressor(SharedWords<kPcWords>& pc, size_t word, const Report& r) {
+  auto value = [&r](size_t k) { return getBeFloat(&r[kParamWords + 4 * k]); };
+  pc.setRaw(word, getBe32(&r[kParamWords]));
+  setFiniteFloat(pc, word + 8, 1.0 / (1.0 - double(value(2))));
+  setFiniteFloat(pc, word + 16, -1.0 / (48.0 * std::log(1.0 - double(value(5)))));
+  setFiniteFloat(pc, word + 24, -1.0 / (48.0 * std::log(1.0 - double(value(6)))));
 }
 
-void decodeOutput(SharedWords<kPcWords>& pc, size_t ch, int index, const Report& r,
-                  const ParamValue& p) {
-  switch (index) {
-    case 15:
-      pc.setInt(105 + ch, p.a);
+// Stores one parameter answer in the word the parameter table names, by its encoding.
+void decodeParam(SharedWords<kPcWords>& pc, const ParamDesc& d, int instance, const Report& r,
+                 const ParamValue& p) {
+  const size_t word = size_t(d.wordOf(instance));
+  switch (d.encoding) {
+    case Encoding::Level:
+    case Encoding::Master:
+    case Encoding::Switch:
+      pc.setInt(word, p.d());
       break;
-    case 16:
-      pc.setInt(97 + ch, p.a);
+    case Encoding::Gate:
+      pc.setInt(word, p.g());
       break;
-    case 17: {
+    case Encoding::ByteWord:
+      pc.setInt(word, p.a);
+      break;
+    case Encoding::ShiftOff:
+      pc.setInt(word, p.a);
+      // Off is also the shift value 1, which the shift word then shows.
+      if (p.a == 1) {
+        const Param shift = d.id == Param::ShiftOffA ? Param::ShiftFreqA : Param::ShiftFreqB;
+        pc.setInt(size_t(Describe(shift).word), 1);
+      }
+      break;
+    case Encoding::Mute:
+    case Encoding::MusicMute:
+      pc.setInt(word, p.inverted());
+      break;
+    case Encoding::Phase:
+      pc.setInt(word, p.d() <= 0 ? 1 : 0);  // -1.0 is the inverted phase
+      break;
+    case Encoding::Predelay:
+    case Encoding::EchoTime:
+    case Encoding::ChannelDelay:
+      pc.setFloat(word, p.t());
+      break;
+    case Encoding::ReverbTime:
+      pc.setFloat(word, float(p.d()));  // the reverb time word holds a float
+      break;
+    case Encoding::Pitch:
+      pc.setInt(word, p.a - 5);  // pitch is sent offset by 5
+      break;
+    case Encoding::RawWord:
+      pc.setRaw(word, p.raw);  // the AGC level travels as its own 32 bits
+      break;
+    case Encoding::ShiftFreq:
+      pc.setInt(word, p.f());
+      break;
+    case Encoding::DelayMode: {
       // The second word is 0.0 when the whole channel is delayed.
-      float second = getBeFloat(&r[kParamWords + 4]);
-      pc.setInt(169 + ch, SaturateToInt32(second) == 0 ? 1 : 0);
+      const float second = getBeFloat(&r[kParamWords + 4]);
+      pc.setInt(word, SaturateToInt32(second) == 0 ? 1 : 0);
       break;
     }
-    case 18:
-      pc.setFloat(153 + ch, p.t());
+    case Encoding::Compressor:
+      decodeCompressor(pc, word, r);
       break;
-    case 19:
-      pc.setInt(161 + ch, p.a);
-      break;
-    case 20:
-      pc.setInt(65 + ch, p.d());
-      break;
-    case 21:
-      pc.setInt(73 + ch, p.d());
-      break;
-    case 22:
-      pc.setInt(81 + ch, p.d());
-      break;
-    case 23:
-      pc.setInt(89 + ch, p.d());
-      break;
-    case 24:
-      pc.setInt(199 + ch, p.d());
-      break;
-    case 25:
-      pc.setInt(185 + ch, p.d() <= 0 ? 1 : 0);
-      break;  // -1.0 is the inverted phase
-    case 26:
-      pc.setInt(177 + ch, p.inverted());
-      break;
-    case 27:
-      decodeCompressor(pc, ch, r);
-      break;
-    case 28:
-      pc.setInt(113 + ch, p.a);
-      break;
-    default:
-      break;
+    case Encoding::ShiftPeriod:
+    case Encoding::RoomTrim:
+      break;  // not read back
   }
 }
 
@@ -481,29 +294,11 @@ void Dispatcher::DispatchReport(const Report& r) {
 }
 
 void Dispatcher::DecodeParamReply(const Report& r) {
-  int block = r[3];
-  int index = r[4];
-  if (block < 1 || block > 12) return;
   if (r[5] > kParamWordRoom) return;  // claims more words than a report can hold
-  SharedWords<kPcWords>& pc = mem_.pc;
-  ParamValue p(r);
-  switch (block) {
-    case 1:
-      decodeMic(pc, index, p);
-      break;
-    case 2:
-      decodeEcho(pc, index, p);
-      break;
-    case 3:
-      decodeReverb(pc, index, p);
-      break;
-    case 4:
-      decodeMusic(pc, index, p);
-      break;
-    default:
-      decodeOutput(pc, size_t(block - 5), index, r, p);
-      break;
-  }
+  int instance = 0;
+  const ParamDesc* d = FindParam(r[3], r[4], &instance);
+  if (!d || !d->readBack) return;
+  decodeParam(mem_.pc, *d, instance, r, ParamValue(r));
 }
 
 }  // namespace ax7

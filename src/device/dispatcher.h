@@ -10,6 +10,9 @@
 
 namespace ax7 {
 
+// Code of the report that carries the live status record (the answer to a status request).
+constexpr uint8_t kLiveStatusReport = 0x0E;
+
 class Dispatcher {
  public:
   using FrameHandler = std::function<void(const Report&)>;

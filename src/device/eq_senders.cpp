@@ -229,10 +229,8 @@ int EqSenders::FindHighFreqSplit(int channel) const {
 
 void EqSenders::SetHighFreqDelay(int channel, int mode) {
   if (!validChannel(channel)) return;
-  cmd_.memory().pc.setInt(size_t(169 + channel), mode);
-  const uint32_t words[2] = {std::bit_cast<uint32_t>(1.0f),
-                             std::bit_cast<uint32_t>(mode == 1 ? 0.0f : 1.0f)};
-  cmd_.WriteDspWords(5 + channel, 17, words, 2);
+  cmd_.memory().pc.setInt(size_t(Describe(Param::DelayMode).wordOf(channel)), mode);
+  cmd_.SendParam(Param::DelayMode, channel);
   // Taken before records 13 and 14 change, so that switching back restores this split.
   const int entry = FindHighFreqSplit(channel);
   if (mode == 1) {

@@ -16,13 +16,39 @@ namespace {
 
 constexpr int kMasterVolumeTop = 100;
 
-float muteWord(int32_t v) { return v != 0 ? 0.0f : 1.0f; }
-float phaseWord(int32_t v) { return v != 0 ? -1.0f : 1.0f; }
+using P = Param;
+
+constexpr uint8_t kCmdLoadMode = 0x05;
+
+// Parameters read back from the box, in the order they are asked for; per-input and
+// per-channel parameters are asked for every instance in turn.
+constexpr P kReadBack[] = {
+    P::MicVolume,      P::MicGate,       P::AutoSubSwitch,  P::AutoSubAmount,   P::MicMaster,
+    P::MicMute,        P::MicAEqBypass,  P::MicToA,         P::ShiftFreqA,      P::ShiftPeriodA,
+    P::ShiftOffA,      P::EffectMaster,  P::MicBEqBypass,   P::MicToB,          P::ShiftFreqB,
+    P::ShiftPeriodB,   P::ShiftOffB,     P::EchoMaster,     P::EchoMute,        P::EchoAEqBypass,
+    P::EchoLevelA,     P::EchoPredelayA, P::EchoTimeA,      P::EchoStartVolA,   P::EchoDecayA,
+    P::EchoBEqBypass,  P::EchoLevelB,    P::EchoPredelayB,  P::EchoTimeB,       P::EchoStartVolB,
+    P::EchoDecayB,     P::ReverbMaster,  P::ReverbMute,     P::ReverbAEqBypass, P::ReverbLevelA,
+    P::ReverbPredelayA, P::ReverbTimeA,  P::ReverbTimeA2,   P::ReverbBEqBypass, P::ReverbLevelB,
+    P::ReverbPredelayB, P::ReverbTimeB,  P::ReverbTimeB2,   P::MusicEqBypass,   P::MusicMaster,
+    P::MusicMute,      P::MusicAgcSwitch, P::MusicAgcLevel, P::MusicPitch,      P::MusicNoiseGate,
+    P::MusicSource,    P::OpticalVolume, P::CoaxialVolume,  P::Hdmi1Volume,     P::Hdmi2Volume,
+    P::Hdmi3Volume,    P::Hdmi4Volume,   P::BtVolume,       P::AuxVolume,       P::Aux2Volume,
+    P::HdmiInput,
+};
+
+// Then channel by channel these two, and then each of these for every channel.
+constexpr P kChannelPairs[] = {P::DelayMode, P::Compressor};
+constexpr P kChannelRows[] = {P::OutEqBypass, P::SpeakerAssign, P::ChannelDelay, P::DelayOn,
+                              P::MixDirect,   P::MixReverb,     P::MixEcho,      P::MixMusic,
+                              P::ChannelLevel, P::ChannelPhase, P::ChannelMute,  P::CompressorOn};
 
 }  // namespace
 
-Synchroniser::Synchroniser(ParameterMemory& mem, UsbLink& link, Commands& cmd, EqSenders& eq)
-    : mem_(mem), link_(link), cmd_(cmd), eq_(eq) {}
+Synchroniser::Synchroniser(ParameterMemory& mem, UsbLink& link, Commands& cmd, EqSenders& eq,
+                           SendQueue& queue)
+    : mem_(mem), link_(link), cmd_(cmd), eq_(eq), queue_(queue) {}
 
 Synchroniser::~Synchroniser() { waitIdle(); }
 
@@ -31,6 +57,7 @@ void Synchroniser::startWorker(void (Synchroniser::*proc)()) {
   running_.fetch_add(1);
   std::lock_guard lock(workersMutex_);
   workers_.push_back(link_.clock().startThread([this, proc] {
+    queue_.waitIdle();
     (this->*proc)();
     running_.fetch_sub(1);
   }));
@@ -65,13 +92,18 @@ int Synchroniser::progressDone() const {
 }
 
 void Synchroniser::phase(const char* name) {
-  if (ReportTrace* t = link_.trace()) t->phase(name);
+  cmd_.phase(name);
 }
 
 void Synchroniser::LoadBoxMode(int mode) {
   mode = std::clamp(mode, 0, 3);
   mem_.dev.g_nCurrentMode = mode;
-  cmd_.SendCommand(0x05, mode);
+  // Queued behind the window's edits; the worker starts reading once it has gone out.
+  Report recall{};
+  recall[0] = 0x02;
+  recall[1] = kCmdLoadMode;
+  recall[2] = uint8_t(mode);
+  queue_.send(recall);
   startSynchronizeFromBox();
 }
 
@@ -122,24 +154,13 @@ void Synchroniser::ReadAllFromBox() {
 }
 
 void Synchroniser::RequestAllParams() {
-  auto req = [this](int block, int index, int count = 1) {
-    cmd_.SendCommand(0x0A, 0x00, block, index, count);
+  auto all = [this](P p) {
+    for (int i = 0; i < Describe(p).instances; ++i) cmd_.RequestParam(p, i);
   };
-  for (int i = 4; i <= 15; ++i) req(1, i);
-  for (int i = 26; i <= 34; ++i) req(1, i);
-  for (int i = 45; i <= 52; ++i) req(1, i);
-  for (int i : {26, 27, 7, 8, 9, 10, 11, 12, 20, 21, 22, 23, 24, 25}) req(2, i);
-  req(3, 24, 2);
-  req(3, 25, 2);
-  for (int i : {7, 8, 9, 10, 11, 19, 20, 21, 22, 23}) req(3, i);
-  for (int i : {10, 11, 12, 13, 14}) req(4, i);
-  for (int i = 18; i <= 30; ++i) req(4, i);
-  for (int ch = 0; ch < 8; ++ch) {
-    req(5 + ch, 17, 2);
-    req(5 + ch, 27, 7);
-  }
-  for (int i : {15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26, 28})
-    for (int ch = 0; ch < 8; ++ch) req(5 + ch, i);
+  for (P p : kReadBack) all(p);
+  for (int ch = 0; ch < Describe(P::DelayMode).instances; ++ch)
+    for (P p : kChannelPairs) cmd_.RequestParam(p, ch);
+  for (P p : kChannelRows) all(p);
 }
 
 void Synchroniser::RequestBoxImage() {
@@ -159,117 +180,61 @@ void Synchroniser::WriteAllToBox() {
   ResendAllEq();
   if (softStart) RampMasterVolume();
   // The box reports its master volumes back, so words 0 and 53 show what it really uses.
-  cmd_.SendCommand(0x0A, 0x00, 1, 14, 1);
-  cmd_.SendCommand(0x0A, 0x00, 4, 11, 1);
+  cmd_.RequestParam(P::MicMaster);
+  cmd_.RequestParam(P::MusicMaster);
   link_.clock().sleepFor(50);
   mem_.dev.g_bParamsChanged = 0;
 }
 
 void Synchroniser::SendAllParams(bool softStart) {
   auto& pc = mem_.pc;
-  auto byteWord = [this](int block, int index, int v) {
-    const uint32_t w = ByteWord(v);
-    cmd_.WriteDspWords(block, index, &w, 1);
-  };
-  auto level = [this, &pc](int block, int index, int word, int count = 1) {
-    cmd_.WriteDspParam(block, index, EncodeLevel(pc.getInt(word)), count);
+  auto send = [this](std::initializer_list<P> params, int instance = 0) {
+    for (P p : params) cmd_.SendParam(p, instance);
   };
 
   if (softStart) {
-    cmd_.WriteDspParam(1, 14, 0.0f, 1);
-    cmd_.WriteDspParam(4, 11, 0.0f, 1);
+    cmd_.WriteParamValue(P::MicMaster, 0, 0.0f);
+    cmd_.WriteParamValue(P::MusicMaster, 0, 0.0f);
   }
-  byteWord(1, 26, pc.getInt(5));
-  byteWord(3, 7, pc.getInt(43));
-  byteWord(2, 7, pc.getInt(29));
-  byteWord(1, 45, pc.getInt(13));
-  byteWord(3, 19, pc.getInt(47));
-  byteWord(2, 20, pc.getInt(35));
-  byteWord(4, 10, pc.getInt(61));
+  send({P::MicAEqBypass, P::ReverbAEqBypass, P::EchoAEqBypass, P::MicBEqBypass,
+        P::ReverbBEqBypass, P::EchoBEqBypass, P::MusicEqBypass});
 
-  for (int ch = 0; ch < 8; ++ch) {
-    const int b = 5 + ch;
-    byteWord(b, 15, pc.getInt(105 + ch));
-    byteWord(b, 19, pc.getInt(161 + ch));
-    eq_.SetHighFreqDelay(ch, pc.getInt(169 + ch));
-    const float delay = std::max(1.5f, pc.getFloat(153 + ch));
-    pc.setFloat(153 + ch, delay);
-    const uint32_t samples = uint32_t(EncodeSamples(delay));
-    cmd_.WriteDspWords(b, 18, &samples, 1);
-    level(b, 20, 65 + ch);
-    level(b, 21, 73 + ch);
-    level(b, 22, 81 + ch);
-    level(b, 23, 89 + ch);
-    cmd_.WriteDspParam(b, 26, muteWord(pc.getInt(177 + ch)), 1);
-    cmd_.WriteDspParam(b, 25, phaseWord(pc.getInt(185 + ch)), 1);
-    byteWord(b, 16, pc.getInt(97 + ch));
-    byteWord(b, 28, pc.getInt(113 + ch));
-    cmd_.SetCompressor(ch, pc.getFloat(121 + ch), pc.getFloat(129 + ch), pc.getFloat(137 + ch),
-                       pc.getFloat(145 + ch));
-    cmd_.SetRoomTrim(ch, RoomTrimDb(mem_, ch));
-    level(b, 24, 199 + ch);
+  for (int ch = 0; ch < Describe(P::OutEqBypass).instances; ++ch) {
+    send({P::OutEqBypass, P::DelayOn}, ch);
+    eq_.SetHighFreqDelay(ch, pc.getInt(size_t(Describe(P::DelayMode).wordOf(ch))));
+    send({P::ChannelDelay, P::MixDirect, P::MixReverb, P::MixEcho, P::MixMusic, P::ChannelMute,
+          P::ChannelPhase, P::SpeakerAssign, P::CompressorOn, P::Compressor, P::RoomTrim,
+          P::ChannelLevel},
+         ch);
   }
 
-  cmd_.WriteDspParam(1, 34, EncodeMaster(pc.getInt(18)), 1);
-  cmd_.WriteDspParam(1, 53, EncodeMaster(pc.getInt(18)), 1);
-  cmd_.WriteDspParam(1, 15, muteWord(pc.getInt(17)), 1);
-  cmd_.SetMusicMute(pc.getInt(60));
-  cmd_.WriteDspParam(3, 25, muteWord(pc.getInt(52)), 2);
-  cmd_.WriteDspParam(2, 27, muteWord(pc.getInt(42)), 1);
+  send({P::EffectMaster, P::MicMute, P::MusicMute, P::ReverbMute, P::EchoMute});
 
   // Every microphone input feeds exactly one group; group A wins when both were set.
-  for (int i = 0; i < 4; ++i) {
-    const bool toA = pc.getInt(1 + i) != 0;
-    pc.setInt(1 + i, toA ? 100 : 0);
-    cmd_.WriteDspParam(1, 27 + i, toA ? 1.0f : 0.0f, 1);
-    pc.setInt(9 + i, toA ? 0 : 100);
-    cmd_.WriteDspParam(1, 46 + i, toA ? 0.0f : 1.0f, 1);
+  const ParamDesc& toA = Describe(P::MicToA);
+  const ParamDesc& toB = Describe(P::MicToB);
+  for (int i = 0; i < toA.instances; ++i) {
+    const bool a = pc.getInt(size_t(toA.wordOf(i))) != 0;
+    pc.setInt(size_t(toA.wordOf(i)), a ? 100 : 0);
+    cmd_.SendParam(P::MicToA, i);
+    pc.setInt(size_t(toB.wordOf(i)), a ? 0 : 100);
+    cmd_.SendParam(P::MicToB, i);
   }
 
-  for (int i = 0; i < 4; ++i) level(1, 4 + i, 19 + i);
-  for (int i = 0; i < 4; ++i) cmd_.WriteDspParam(1, 8 + i, EncodeGate(pc.getInt(23 + i)), 1);
+  for (P p : {P::MicVolume, P::MicGate})
+    for (int i = 0; i < Describe(p).instances; ++i) cmd_.SendParam(p, i);
 
-  level(3, 24, 51, 2);
-  level(2, 26, 41);
+  send({P::ReverbMaster, P::EchoMaster, P::HdmiInput, P::MusicSource, P::OpticalVolume,
+        P::CoaxialVolume, P::BtVolume, P::Hdmi1Volume, P::Hdmi2Volume, P::Hdmi3Volume,
+        P::Hdmi4Volume, P::AuxVolume, P::Aux2Volume});
 
-  byteWord(4, 30, pc.getInt(195));
-  byteWord(4, 20, pc.getInt(63));
-  level(4, 21, 54);
-  level(4, 22, 57);
-  level(4, 27, 56);
-  level(4, 23, 55);
-  level(4, 24, 196);
-  level(4, 25, 197);
-  level(4, 26, 198);
-  level(4, 28, 58);
-  level(4, 29, 59);
+  send({P::ShiftFreqA, P::EchoLevelA, P::ReverbLevelA, P::ReverbPredelayA, P::ReverbTimeA,
+        P::EchoPredelayA, P::EchoTimeA, P::EchoStartVolA, P::EchoDecayA});
+  send({P::ShiftFreqB, P::EchoLevelB, P::ReverbLevelB, P::ReverbPredelayB, P::ReverbTimeB,
+        P::EchoPredelayB, P::EchoTimeB, P::EchoStartVolB, P::EchoDecayB});
 
-  cmd_.SetShiftFreqA(pc.getInt(7));
-  level(2, 8, 30);
-  level(3, 8, 44);
-  cmd_.SetReverbPredelayA(pc.getFloat(45));
-  cmd_.SetReverbTimeA(SaturateToInt32(pc.getFloat(46)));
-  cmd_.SetEchoPredelayA(pc.getFloat(31));
-  cmd_.SetEchoTimeA(pc.getFloat(32));
-  level(2, 11, 33);
-  level(2, 12, 34);
-
-  cmd_.SetShiftFreqB(pc.getInt(15));
-  level(2, 21, 36);
-  level(3, 20, 48);
-  cmd_.SetReverbPredelayB(pc.getFloat(49));
-  cmd_.SetReverbTimeB(SaturateToInt32(pc.getFloat(50)));
-  cmd_.SetEchoPredelayB(pc.getFloat(37));
-  cmd_.SetEchoTimeB(pc.getFloat(38));
-  level(2, 24, 39);
-  level(2, 25, 40);
-
-  byteWord(4, 18, int(pc.raw(62) + 5u));  // only the low byte is sent; no overflow on wild words
-  byteWord(4, 13, pc.getInt(193));
-  cmd_.SetMusicAgcLevel(pc.raw(194));
-  cmd_.WriteDspParam(4, 19, EncodeGate(pc.getInt(64)), 1);
-  byteWord(1, 12, pc.getInt(27));
-  level(1, 13, 28);
+  send({P::MusicPitch, P::MusicAgcSwitch, P::MusicAgcLevel, P::MusicNoiseGate, P::AutoSubSwitch,
+        P::AutoSubAmount});
 }
 
 void Synchroniser::WriteBoxImage() {
@@ -300,19 +265,21 @@ void Synchroniser::ResendAllEq() {
 void Synchroniser::RampMasterVolume() {
   // A ramp ends at the top of the volume range: a wild word from a mode file must not turn
   // into billions of reports.
-  const int mic = std::min(mem_.pc.getInt(0), kMasterVolumeTop);
+  const int mic =
+      std::min(mem_.pc.getInt(size_t(Describe(P::MicMaster).word)), kMasterVolumeTop);
   if (mic < 80) {
-    cmd_.WriteDspParam(1, 14, EncodeMaster(mic), 1);
+    cmd_.WriteParamValue(P::MicMaster, 0, EncodeMaster(mic));
   } else {
-    for (int i = 80; i <= mic; ++i) cmd_.WriteDspParam(1, 14, EncodeMaster(i), 1);
+    for (int i = 80; i <= mic; ++i) cmd_.WriteParamValue(P::MicMaster, 0, EncodeMaster(i));
   }
-  const int music = std::min(mem_.pc.getInt(53), kMasterVolumeTop);
+  const int music =
+      std::min(mem_.pc.getInt(size_t(Describe(P::MusicMaster).word)), kMasterVolumeTop);
   if (music < 70) {
-    cmd_.WriteDspParam(4, 11, EncodeMaster(music), 1);
+    cmd_.WriteParamValue(P::MusicMaster, 0, EncodeMaster(music));
   } else {
     for (int i = 70; i <= music; ++i) {
-      cmd_.WriteDspParam(4, 11, EncodeMaster(i), 1);
-      link_.clock().sleepFor(100);
+      cmd_.WriteParamValue(P::MusicMaster, 0, EncodeMaster(i));
+      cmd_.pause(100);
     }
   }
 }

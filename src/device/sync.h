@@ -8,6 +8,7 @@
 
 #include "device/commands.h"
 #include "device/eq_senders.h"
+#include "device/send_queue.h"
 #include "device/usb_link.h"
 
 namespace ax7 {
@@ -18,12 +19,16 @@ constexpr int kFullReadRequests = 217;
 
 class Synchroniser {
  public:
-  Synchroniser(ParameterMemory& mem, UsbLink& link, Commands& cmd, EqSenders& eq);
+  // A transfer starts only once the window's outgoing queue is empty, so edits made before it
+  // reach the box first and never interleave with it.
+  Synchroniser(ParameterMemory& mem, UsbLink& link, Commands& cmd, EqSenders& eq,
+               SendQueue& queue);
   ~Synchroniser();  // waits for running workers
 
   // Start a worker thread (each logs "Start thread:SynchronizeData\n" first).
   void startSynchronizeFromBox();
   void startSynchronizeToBox();
+  // Recalls box mode `mode` (through the window's queue) and synchronises from the box.
   void LoadBoxMode(int mode);
   // Waits until every worker started so far has ended.
   void waitIdle();
@@ -58,6 +63,7 @@ class Synchroniser {
   UsbLink& link_;
   Commands& cmd_;
   EqSenders& eq_;
+  SendQueue& queue_;
   std::atomic<uint64_t> startCount_{0};
   std::atomic<int> total_{0};
   std::atomic<bool> finished_{true};

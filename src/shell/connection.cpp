@@ -15,7 +15,6 @@ namespace ax7::ui {
 
 namespace {
 
-constexpr int kCmdStatus = 0x0E;
 constexpr int kFirstConnectBalloonMs = 5000;
 constexpr int kArrivalBalloonMs = 4000;
 constexpr int kRemovalBalloonMs = 5000;
@@ -120,7 +119,7 @@ void Connection::syncFinished(int direction) {
   if (state_.pendingBoxMode != -1) {
     const int mode = state_.pendingBoxMode;
     state_.pendingBoxMode = -1;
-    core.cmd.SaveBoxMode(mode);
+    core.ui.SaveBoxMode(mode);
   }
   if (refreshAll_) refreshAll_();
 }
@@ -148,7 +147,7 @@ void Connection::stopStatusTimer() {
 void Connection::statusTick() {
   const UsbLink& link = state_.core.link;
   if (link.g_bStatusPoll.load() && link.g_bDeviceOpen.load() && state_.peakOption) {
-    state_.core.cmd.SendCommand(kCmdStatus);
+    state_.core.ui.RequestStatus();
   }
 }
 

@@ -25,6 +25,9 @@ DeviceSession::DeviceSession(std::unique_ptr<Clock> clock, std::unique_ptr<HidBa
 DeviceSession::~DeviceSession() {
   notifier_.detach();
   backend_.setHotplugHandler(nullptr);
+  // The last edits still go out, but a box that stopped answering does not hold up the end
+  // for more than one reply wait.
+  core_->queue.waitIdle(kReplyTimeoutMs);
   core_->link.CloseUsbDevice(false);
   core_->link.setTrace(nullptr);
   core_.reset();

@@ -95,7 +95,7 @@ void FileCommands::saveFile() {
 
 bool FileCommands::saveSettingsTo(const QString& path) {
   // The box keeps the same settings in its current mode, which also clears its changed flag.
-  state_.core.cmd.SelectBoxMode(state_.core.mem.dev.g_nCurrentMode.load());
+  state_.core.ui.SelectBoxMode(state_.core.mem.dev.g_nCurrentMode.load());
   const ModeFileResult r = SaveModeFile(state_.core.mem, localPath(path));
   if (r.ok) return true;
   state_.prompter.showWarning(

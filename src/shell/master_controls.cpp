@@ -19,18 +19,20 @@ constexpr int kNoticeMs = 1100;
 constexpr int kMicMaxByte = 5;    // machine settings record: microphone maximum volume
 constexpr int kMusicMaxByte = 6;  // music maximum volume
 
-enum class Send { Mic, Effect, Reverb, Echo, Music, NoiseGate, Pitch };
-
 struct Mute {
   int inputId;
-  int word;
+  Param param;
 };
 constexpr Mute kMutes[] = {
-    {ID_CHK_MUTE1, kWordMicMute},
-    {ID_CHK_MUTE2, kWordReverbMute},
-    {ID_CHK_MUTE3, kWordEchoMute},
-    {ID_CHK_MUTE4, kWordMusicMute},
+    {ID_CHK_MUTE1, Param::MicMute},
+    {ID_CHK_MUTE2, Param::ReverbMute},
+    {ID_CHK_MUTE3, Param::EchoMute},
+    {ID_CHK_MUTE4, Param::MusicMute},
 };
+
+int wordValue(const ParameterMemory& mem, Param p) {
+  return mem.pc.getInt(size_t(Describe(p).word));
+}
 
 }  // namespace
 
@@ -38,27 +40,27 @@ struct MasterControl {
   int sliderId;  // Input twin
   int labelId;   // Input twin; 0 for the pitch, whose value is in the panel caption
   MasterLabel label;
-  int word;
-  int muteWord;  // -1: no warning
-  Send send;
+  Param param;
+  bool warnMuted;  // a change while this mute is on shows a notice
+  Param mute;
 };
 
 namespace {
 
 const MasterControl kControls[] = {
-    {ID_SLIDER_MICVOL, ID_LABEL_MICVOL, MasterLabel::MicVolume, kWordMicVolume, kWordMicMute,
-     Send::Mic},
-    {ID_SLIDER_EFXVOL, ID_LABEL_EFXVOL, MasterLabel::EffectVolume, kWordEffectVolume, -1,
-     Send::Effect},
-    {ID_SLIDER_REVERBVOL, ID_LABEL_REVERBVOL, MasterLabel::ReverbVolume, kWordReverbVolume,
-     kWordReverbMute, Send::Reverb},
-    {ID_SLIDER_ECHOVOL, ID_LABEL_ECHOVOL, MasterLabel::EchoVolume, kWordEchoVolume, kWordEchoMute,
-     Send::Echo},
-    {ID_SLIDER_MUSICVOL, ID_LABEL_MUSICVOL, MasterLabel::MusicVolume, kWordMusicVolume,
-     kWordMusicMute, Send::Music},
-    {ID_SLIDER_NOISEGATE, ID_LABEL_NOISEGATE, MasterLabel::NoiseGate, kWordNoiseGate, -1,
-     Send::NoiseGate},
-    {ID_SLIDER_PITCH, 0, MasterLabel::NoiseGate, kWordPitch, -1, Send::Pitch},
+    {ID_SLIDER_MICVOL, ID_LABEL_MICVOL, MasterLabel::MicVolume, Param::MicMaster, true,
+     Param::MicMute},
+    {ID_SLIDER_EFXVOL, ID_LABEL_EFXVOL, MasterLabel::EffectVolume, Param::EffectMaster, false,
+     Param::MicMute},
+    {ID_SLIDER_REVERBVOL, ID_LABEL_REVERBVOL, MasterLabel::ReverbVolume, Param::ReverbMaster, true,
+     Param::ReverbMute},
+    {ID_SLIDER_ECHOVOL, ID_LABEL_ECHOVOL, MasterLabel::EchoVolume, Param::EchoMaster, true,
+     Param::EchoMute},
+    {ID_SLIDER_MUSICVOL, ID_LABEL_MUSICVOL, MasterLabel::MusicVolume, Param::MusicMaster, true,
+     Param::MusicMute},
+    {ID_SLIDER_NOISEGATE, ID_LABEL_NOISEGATE, MasterLabel::NoiseGate, Param::MusicNoiseGate, false,
+     Param::MicMute},
+    {ID_SLIDER_PITCH, 0, MasterLabel::NoiseGate, Param::MusicPitch, false, Param::MicMute},
 };
 
 }  // namespace
@@ -97,7 +99,7 @@ void MasterControls::setTwinLabels(const MasterControl& c, int value, LabelOccas
 }
 
 int MasterControls::maximumFor(const MasterControl& c) const {
-  const int byte = c.send == Send::Mic ? kMicMaxByte : kMusicMaxByte;
+  const int byte = c.param == Param::MicMaster ? kMicMaxByte : kMusicMaxByte;
   const int maximum = state_.core.mem.dev.g_settingsCurrent.get(size_t(byte));
   // The box reports 1..99. Until it has reported (a zero record), there is nothing to hold the
   // volume to; clamping to 0 would silence every change made without a box.
@@ -108,7 +110,7 @@ bool MasterControls::handleSlider(int id) {
   const MasterControl* c = findSlider(InputTwin(id));
   if (!c) return false;
   int value = activeValue(c->sliderId);
-  if (c->send == Send::Pitch) {
+  if (c->param == Param::MusicPitch) {
     applyPitch(value);
     return true;
   }
@@ -132,57 +134,29 @@ void MasterControls::stepSlider(int inputSliderId, int direction) {
 }
 
 void MasterControls::applyVolume(const MasterControl& c, int value) {
-  Commands& cmd = state_.core.cmd;
-  if (c.send == Send::Mic || c.send == Send::Music) {
+  const bool mic = c.param == Param::MicMaster;
+  if (mic || c.param == Param::MusicMaster) {
     const int maximum = maximumFor(c);
     if (value > maximum) {
       info_.ShowInfoBox(
-          c.send == Send::Mic
-              ? state_.text("不能超过最大话筒音量!", "Mic vol can't over max value!")
+          mic ? state_.text("不能超过最大话筒音量!", "Mic vol can't over max value!")
               : state_.text("不能超过最大音乐音量!", "Music vol can't over max value!"),
           kNoticeMs);
       value = maximum;
     }
   }
   setTwinSliders(c.sliderId, value);
-
-  state_.core.mem.pc.setInt(size_t(c.word), value);
-  switch (c.send) {
-    case Send::Mic:
-      cmd.WriteDspParam(1, 14, EncodeMaster(value), 1);
-      break;
-    case Send::Effect:
-      cmd.WriteDspParam(1, 34, EncodeMaster(value), 1);
-      cmd.WriteDspParam(1, 53, EncodeMaster(value), 1);
-      break;
-    case Send::Reverb:
-      cmd.WriteDspParam(3, 24, EncodeLevel(value), 2);
-      break;
-    case Send::Echo:
-      cmd.WriteDspParam(2, 26, EncodeLevel(value), 1);
-      break;
-    case Send::Music:
-      cmd.WriteDspParam(4, 11, EncodeMaster(value), 1);
-      break;
-    case Send::NoiseGate:
-      cmd.WriteDspParam(4, 19, EncodeGate(value), 1);
-      break;
-    case Send::Pitch:
-      break;
-  }
-
-  if (c.muteWord >= 0 && state_.core.mem.pc.getInt(size_t(c.muteWord)) != 0) {
+  state_.core.ui.SetParam(c.param, value);
+  if (c.warnMuted && wordValue(state_.core.mem, c.mute) != 0) {
     info_.ShowInfoBox(state_.text("当前是静音状态", "vol is mute"), kNoticeMs);
   }
   setTwinLabels(c, value, LabelOccasion::SliderChange);
 }
 
 void MasterControls::applyPitch(int value) {
-  value = std::clamp(value, -5, 5);
-  state_.core.mem.pc.setInt(kWordPitch, value);
-  // The box takes the pitch as a whole number 0..10.
-  const uint32_t word = uint32_t(value + 5);
-  state_.core.cmd.WriteDspWords(4, 0x12, &word, 1);
+  const ParamDesc& pitch = Describe(Param::MusicPitch);
+  value = std::clamp(value, int(pitch.minimum), int(pitch.maximum));
+  state_.core.ui.SetParam(Param::MusicPitch, value);
   setTwinSliders(ID_SLIDER_PITCH, value);
   const int category =
       ribbon_.currentCategory() == kOutputCategory ? kOutputCategory : kInputCategory;
@@ -197,35 +171,16 @@ bool MasterControls::handleMute(int id) {
     if (m.inputId == inputId) mute = &m;
   }
   if (!mute) return false;
-  ParameterMemory& mem = state_.core.mem;
-  Commands& cmd = state_.core.cmd;
-  const int muted = mem.pc.getInt(size_t(mute->word)) != 0 ? 0 : 1;
-  // The box takes the mute as a gain: 0.0 silences, 1.0 passes.
-  const float gain = muted ? 0.0f : 1.0f;
-  switch (mute->word) {
-    case kWordMicMute:
-      mem.pc.setInt(kWordMicMute, muted);
-      cmd.WriteDspParam(1, 15, gain, 1);
-      break;
-    case kWordReverbMute:
-      mem.pc.setInt(kWordReverbMute, muted);
-      cmd.WriteDspParam(3, 25, gain, 2);
-      break;
-    case kWordEchoMute:
-      mem.pc.setInt(kWordEchoMute, muted);
-      cmd.WriteDspParam(2, 27, gain, 1);
-      break;
-    case kWordMusicMute:
-      cmd.SetMusicMute(muted);
-      break;
-  }
+  // The box takes a mute as a gain; the core sends it (and fades the music back in).
+  const int muted = wordValue(state_.core.mem, mute->param) != 0 ? 0 : 1;
+  state_.core.ui.SetParam(mute->param, muted);
   updateMuteChecks();
   return true;
 }
 
 void MasterControls::updateMuteChecks() {
   for (const Mute& m : kMutes) {
-    const bool muted = state_.core.mem.pc.getInt(size_t(m.word)) != 0;
+    const bool muted = wordValue(state_.core.mem, m.param) != 0;
     for (int category : {kInputCategory, kOutputCategory}) {
       if (auto* box = ribbon_.controlAs<QCheckBox>(TwinIn(category, m.inputId))) {
         if (box->isChecked() == muted) continue;
@@ -239,12 +194,12 @@ void MasterControls::updateMuteChecks() {
 void MasterControls::RefreshRibbonValues() {
   const ParameterMemory& mem = state_.core.mem;
   for (const MasterControl& c : kControls) {
-    if (c.send == Send::Pitch) continue;
-    const int value = mem.pc.getInt(size_t(c.word));
+    if (c.param == Param::MusicPitch) continue;
+    const int value = wordValue(mem, c.param);
     setTwinSliders(c.sliderId, value);
     setTwinLabels(c, value, LabelOccasion::Refresh);
   }
-  const int pitch = mem.pc.getInt(kWordPitch);
+  const int pitch = wordValue(mem, Param::MusicPitch);
   for (int category : {kInputCategory, kOutputCategory}) {
     if (auto* slider = ribbon_.controlAs<StepSlider>(TwinIn(category, ID_SLIDER_PITCH))) {
       const QSignalBlocker block(slider);

@@ -15,8 +15,6 @@ namespace ax7::ui {
 
 namespace {
 
-constexpr int kCmdReset = 0x68;
-constexpr int kResetConfirm = 0xAA;
 constexpr int kResetNoticeMs = 2000;
 constexpr int kSavingNoticeMs = 2500;
 
@@ -58,7 +56,7 @@ void ModeCommands::saveMode(int mode) {
                        state_.text(kModeDigitsZh[mode], kModeDigitsEn[mode]) + QStringLiteral("?");
   if (state_.prompter.askYesNo(window_, text, state_.text("信息", "Information")) != Answer::Yes)
     return;
-  state_.core.cmd.SelectBoxMode(mode);
+  state_.core.ui.SelectBoxMode(mode);
   // The box needs a moment to store the mode; the notice follows without holding up the UI.
   const QString notice =
       state_.english()
@@ -73,7 +71,7 @@ void ModeCommands::machineReset() {
   const QString text = state_.text("您确定要将机器复位吗? \n机器复位后请手动重启机器.",
                                    "Are you sure reset machine? ");
   if (state_.prompter.askYesNo(window_, text, QStringLiteral("提示")) != Answer::Yes) return;
-  state_.core.cmd.SendCommand(kCmdReset, kResetConfirm);
+  state_.core.ui.ResetMachine();
   info_.ShowInfoBox(state_.text("请手动重启……", "Please restart……"), kResetNoticeMs);
 }
 

@@ -1,0 +1,148 @@
+#include "device/send_queue.h"
+
+#include <utility>
+
+namespace ax7 {
+
+namespace {
+
+constexpr uint8_t kCmdDspWrite = 0x09;
+constexpr uint8_t kCmdStatus = 0x0E;
+constexpr uint8_t kCmdWriteMemory = 0x85;
+
+}  // namespace
+
+SendQueue::SendQueue(UsbLink& link, Clock& clock) : link_(link), clock_(clock) {}
+
+SendQueue::~SendQueue() {
+  stop();
+}
+
+uint64_t SendQueue::targetKey(const Report& f) {
+  // Bit 63 marks a key, so that no key is 0.
+  auto bytes = [&f](size_t from, size_t to) {
+    uint64_t k = uint64_t(1) << 63;
+    for (size_t i = from; i < to; ++i) k |= uint64_t(f[i]) << (8 * (i - from));
+    return k;
+  };
+  switch (f[1]) {
+    case kCmdDspWrite:
+      return bytes(1, 6);  // code, 00, block, index, count
+    case kCmdWriteMemory:
+      return bytes(1, 5);  // code, address, length
+    case kCmdStatus:
+      return bytes(1, 2);
+    default:
+      return 0;
+  }
+}
+
+int SendQueue::send(const Report& frame) {
+  Item item{Kind::Report, targetKey(frame), frame, 0, {}};
+  bool accepted = false;
+  clock_.notify([&] {
+    if (stopping_) return;
+    accepted = true;
+    ++counts_.queued;
+    if (item.key != 0) {
+      // Back to the last barrier: a waiting report for the same target takes the new bytes.
+      for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
+        if (it->kind != Kind::Report) break;
+        if (it->key == item.key) {
+          it->frame = item.frame;
+          ++counts_.merged;
+          return;
+        }
+      }
+    }
+    items_.push_back(std::move(item));
+  });
+  if (!accepted) return 0;
+  ensureSender();
+  return int(kReportSize);
+}
+
+void SendQueue::pause(int ms) {
+  if (ms > 0) push(Item{Kind::Pause, 0, {}, ms, {}});
+}
+
+void SendQueue::phase(const char* name) {
+  push(Item{Kind::Phase, 0, {}, 0, name ? name : ""});
+}
+
+void SendQueue::push(Item item) {
+  bool accepted = false;
+  clock_.notify([&] {
+    if (stopping_) return;
+    accepted = true;
+    items_.push_back(std::move(item));
+  });
+  if (accepted) ensureSender();
+}
+
+void SendQueue::ensureSender() {
+  if (started_.load(std::memory_order_acquire)) return;
+  std::lock_guard lock(threadMutex_);
+  if (started_.load(std::memory_order_relaxed)) return;
+  bool stopping = false;
+  clock_.notify([&] { stopping = stopping_; });
+  if (stopping) return;
+  sender_ = clock_.startThread([this] { run(); });
+  started_.store(true, std::memory_order_release);
+}
+
+void SendQueue::run() {
+  for (;;) {
+    Item item;
+    bool have = false;
+    clock_.waitFor(Clock::kForever, [&] {
+      if (stopping_) return true;
+      if (items_.empty()) return false;
+      item = std::move(items_.front());
+      items_.pop_front();
+      busy_ = true;
+      have = true;
+      return true;
+    });
+    if (!have) return;
+    switch (item.kind) {
+      case Kind::Report:
+        link_.WriteUsbData(item.frame.data(), item.frame.size());
+        break;
+      case Kind::Pause:
+        clock_.waitFor(item.ms, [this] { return stopping_; });
+        break;
+      case Kind::Phase:
+        if (ReportTrace* t = link_.trace()) t->phase(item.phase);
+        break;
+    }
+    clock_.notify([&] {
+      busy_ = false;
+      if (item.kind == Kind::Report) ++counts_.written;
+    });
+  }
+}
+
+bool SendQueue::waitIdle(int64_t timeoutMs) {
+  return clock_.waitFor(timeoutMs, [this] { return items_.empty() && !busy_; });
+}
+
+void SendQueue::stop() {
+  clock_.notify([this] {
+    stopping_ = true;
+    items_.clear();
+  });
+  std::lock_guard lock(threadMutex_);
+  if (sender_.joinable()) sender_.join();
+}
+
+SendQueue::Counts SendQueue::counts() const {
+  Counts c;
+  clock_.notify([&] {
+    c = counts_;
+    c.waiting = items_.size();
+  });
+  return c;
+}
+
+}  // namespace ax7
