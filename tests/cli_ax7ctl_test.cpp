@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -273,6 +274,225 @@ TEST_F(Ax7ctlTest, RefusedInputWritesNothing) {
   EXPECT_FALSE(fs::exists(path("w.trace")));
 }
 
+// Files no mode input may hang, crash or mislead on. Each is refused with exit code 2, one line
+// saying what is wrong, and nothing written or sent, by every command that reads mode input.
+TEST_F(Ax7ctlTest, HostileInputFilesAreRefusedByEveryReader) {
+  ASSERT_EQ(mkfifo(path("fifo.px44t").c_str(), 0600), 0);
+  fs::create_directory(path("folder.px44t"));
+  std::ofstream(path("deep.json")) << "{\"api_version\": " << std::string(50000, '[')
+                                   << std::string(50000, ']') << "}";
+  std::ofstream(path("array.json")) << "[1, 2, 3]";
+  std::ofstream(path("bom-array.json")) << "\xEF\xBB\xBF[{\"api_version\": 1}]";
+  std::ofstream(path("text.px44t")) << "hello, this is not a mode file\n";
+  std::ofstream(path("api.json")) << "{\"api_version\": \"" << std::string(100000, 'x') << "\"}";
+  {
+    std::ofstream big(path("big.px44t"), std::ios::binary);
+    big.seekp(100 * 1024 * 1024 - 1);
+    big.put('\0');
+  }
+  struct Case {
+    std::string file;
+    const char* says;
+  } cases[] = {
+      {path("fifo.px44t"), "pipe"},
+      {path("folder.px44t"), "Is a directory"},
+      {"/dev/zero", "device"},
+      {path("deep.json"), "nested more than"},
+      {path("array.json"), "wrong shape: a list"},
+      {path("bom-array.json"), "wrong shape: a list"},
+      {path("text.px44t"), "neither a mode file nor JSON"},
+      {path("api.json"), "api_version must be the number 1"},
+      {path("big.px44t"), "too large"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::vector<std::string>> commands = {
+        {"modefile", "show", c.file},
+        {"modefile", "convert", c.file, path("out.px44t")},
+        {"modefile", "convert", c.file, path("out.json")},
+        {"--trace", path("w.trace"), "write", c.file},
+        {"--sim-state", c.file, "--trace", path("r.trace"), "read"},
+    };
+    for (const auto& command : commands) {
+      SCOPED_TRACE(c.file + " " + command[0]);
+      const RunResult run = sim(command);
+      ASSERT_FALSE(run.hung);
+      EXPECT_EQ(run.exitCode, 2);
+      ASSERT_EQ(lines(run.err).size(), 1u) << run.err;
+      EXPECT_THAT(run.err, HasSubstr(c.says));
+      EXPECT_LT(run.err.size(), 300u);
+      EXPECT_TRUE(run.out.empty());
+      for (const char* name : {"out.px44t", "out.json", "w.trace", "r.trace"}) {
+        EXPECT_FALSE(fs::exists(path(name))) << name;
+      }
+    }
+  }
+}
+
+// Words holding any bit pattern (NaN, both infinities, 2^31, 0xFFFFFFFF) load, convert and go
+// to the box: float words saturate on their way to integers rather than being undefined.
+TEST_F(Ax7ctlTest, WildWordsAreAcceptedAndSaturated) {
+  ASSERT_EQ(sim({"read", "--save", path("base.px44t")}).exitCode, 0);
+  const std::vector<uint8_t> base = readBytes(path("base.px44t"));
+  ASSERT_EQ(base.size(), 2130u);
+  std::vector<std::string> files;
+  for (uint32_t word : {0x7FC00000u, 0x7F800000u, 0xFF800000u, 0x80000000u, 0xFFFFFFFFu,
+                        0x7FFFFFFFu}) {
+    std::vector<uint8_t> bytes = base;
+    for (int n = 0; n < 207; ++n)
+      for (int i = 0; i < 4; ++i) bytes[size_t(4 + 4 * n + i)] = uint8_t(word >> (8 * i));
+    char name[32];
+    std::snprintf(name, sizeof name, "w%08x.px44t", unsigned(word));
+    writeBytes(path(name), bytes);
+    files.push_back(path(name));
+  }
+  // BOM before a mode file's JSON is fine: editors on Windows add one.
+  ASSERT_EQ(sim({"modefile", "convert", path("base.px44t"), path("plain.json")}).exitCode, 0);
+  const auto json = readBytes(path("plain.json"));
+  std::ofstream(path("bom.json")) << "\xEF\xBB\xBF" << std::string(json.begin(), json.end());
+  files.push_back(path("bom.json"));
+
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    for (const auto& command : std::vector<std::vector<std::string>>{
+             {"modefile", "show", file},
+             {"modefile", "convert", file, path("out.json")},
+             {"write", file},
+             {"--sim-state", file, "read"}}) {
+      const RunResult run = sim(command);
+      ASSERT_FALSE(run.hung);
+      EXPECT_EQ(run.exitCode, 0) << command[0] << ": " << run.err;
+    }
+    ASSERT_EQ(sim({"modefile", "convert", path("out.json"), path("back.px44t")}).exitCode, 0);
+    if (file != path("bom.json")) EXPECT_EQ(readBytes(path("back.px44t")), readBytes(file));
+  }
+}
+
+// Saving either form replaces a file the way a careful editor does: nothing protected is
+// replaced, permissions and links survive, long names work, and errors name the target.
+TEST_F(Ax7ctlTest, SaveTargetsKeepWhatTheyMust) {
+  ASSERT_EQ(sim({"read", "--save", path("src.px44t")}).exitCode, 0);
+  for (const std::string ext : {".json", ".px44t"}) {
+    SCOPED_TRACE(ext);
+    auto convert = [&](const std::string& out) {
+      return sim({"modefile", "convert", path("src.px44t"), out});
+    };
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+
+    // Write-protected: refused, named, untouched (even for root, who passes every access
+    // check: a file nobody may write is protected).
+    const std::string locked = path("locked" + ext);
+    writeBytes(locked, old);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read);
+    RunResult run = convert(locked);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("'" + locked + "'"));
+    EXPECT_THAT(run.err, Not(HasSubstr(".tmp")));
+    EXPECT_EQ(readBytes(locked), old);
+
+    // Mode 600 behind a symlink: the link stays a link, the file keeps its mode.
+    const std::string real = path("real" + ext), link = path("link" + ext);
+    writeBytes(real, old);
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(real, link);
+    ASSERT_EQ(convert(link).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(readBytes(real), old);
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    // A dangling symlink: its target is created, the link stays.
+    const std::string dangling = path("dangling" + ext), target = path("target" + ext);
+    fs::create_symlink("target" + ext, dangling);  // relative, as people make them
+    ASSERT_EQ(convert(dangling).exitCode, 0) << ext;
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_regular_file(target));
+
+    // A name of 245 characters (the temporary beside it must still fit the folder's limit).
+    const std::string longName = path(std::string(245 - ext.size(), 'n') + ext);
+    run = convert(longName);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::is_regular_file(longName));
+
+    // A folder in the way, or a missing folder: refused, named.
+    fs::create_directory(path("taken" + ext));
+    run = convert(path("taken" + ext));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("'" + path("taken" + ext) + "'"));
+    run = convert(path("missing/x" + ext));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("'" + path("missing/x" + ext) + "'"));
+  }
+  // No temporary is left behind by any of them.
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos)
+        << entry.path();
+  }
+
+  // A read-only folder cannot take the temporary; only binding for an ordinary user.
+  if (geteuid() != 0) {
+    fs::create_directory(path("ro"));
+    writeBytes(path("ro/x.json"), {'o'});
+    fs::permissions(path("ro"), fs::perms::owner_read | fs::perms::owner_exec);
+    const RunResult run = sim({"modefile", "convert", path("src.px44t"), path("ro/x.json")});
+    fs::permissions(path("ro"), fs::perms::owner_all);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("'" + path("ro/x.json") + "'"));
+    EXPECT_EQ(readBytes(path("ro/x.json")), std::vector<uint8_t>{'o'});
+  }
+}
+
+// Failures of the box are told as what happened: answers slower than the reply gate are no
+// wrong protocol version, nonsense answers no wrong model. status checks the box as read does.
+TEST_F(Ax7ctlTest, IdentityFailuresSayWhatHappened) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  } cases[] = {
+      {{"--sim-latency", "1900", "read"}, "answers too slowly"},
+      {{"--sim-latency", "1900", "status"}, "answers too slowly"},
+      {{"--sim-fault", "garbage=100", "read"}, "answers made no sense"},
+      {{"--sim-fault", "garbage=100", "status"}, "answers made no sense"},
+      {{"--sim-fault", "silent", "status"}, "did not answer"},
+      {{"--sim-fault", "model=XYZ", "status"}, "机器型号与软件不匹配!"},
+      {{"--sim-fault", "version=16", "status"}, "机器与软件通信版本不匹配"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[1] + " " + c.args.back());
+    const RunResult run = sim(c.args);
+    ASSERT_FALSE(run.hung);
+    EXPECT_EQ(run.exitCode, 1);
+    ASSERT_EQ(lines(run.err).size(), 1u) << run.err;
+    EXPECT_THAT(run.err, HasSubstr(c.says));
+    EXPECT_THAT(run.err, Not(HasSubstr("VK4420")));
+    EXPECT_TRUE(run.out.empty()) << run.out;
+  }
+}
+
+// Whether a write that stores a box mode succeeded is decided by what the box confirmed: an
+// unplug right around the store gives the same exit code on every run, 0 only when the store
+// was answered.
+TEST_F(Ax7ctlTest, UnplugAroundTheModeStoreGivesAStableExitCode) {
+  ASSERT_EQ(sim({"read", "--save", path("m1.px44t")}).exitCode, 0);
+  ASSERT_EQ(sim({"--trace", path("w.trace"), "write", path("m1.px44t")}).exitCode, 0);
+  const auto bytes = readBytes(path("w.trace"));
+  int written = 0, store = -1;
+  for (const std::string& l : lines(std::string(bytes.begin(), bytes.end()))) {
+    if (l.rfind("> ", 0) != 0) continue;
+    ++written;
+    if (l.rfind("> 020400", 0) == 0) store = written;  // the second half of the store
+  }
+  ASSERT_GT(store, 600);
+  for (int n = store - 1; n <= store + 2; ++n) {
+    SCOPED_TRACE("unplug-after=" + std::to_string(n));
+    const std::string fault = "unplug-after=" + std::to_string(n);
+    const int expected = n > store ? 0 : 1;
+    for (int round = 0; round < 3; ++round) {
+      const RunResult run = sim({"--sim-fault", fault, "write", path("m1.px44t")});
+      EXPECT_EQ(run.exitCode, expected) << run.err;
+      if (expected == 1) EXPECT_THAT(run.err, HasSubstr("disconnected"));
+    }
+  }
+}
+
 TEST_F(Ax7ctlTest, ReadSavesWhatWriteThenSendsAndStoresInTheNamedMode) {
   const RunResult read = sim({"read", "--save", path("m2 party.px44t")});
   ASSERT_EQ(read.exitCode, 0) << read.err;
@@ -460,6 +680,7 @@ TEST_F(Ax7ctlTest, HelpForEveryCommand) {
   const RunResult top = ax7ctl({"--help"});
   EXPECT_EQ(top.exitCode, 0);
   EXPECT_THAT(top.out, HasSubstr("--device sim|hid"));
+  EXPECT_THAT(top.out, HasSubstr("an output file that cannot"));
 }
 
 }  // namespace

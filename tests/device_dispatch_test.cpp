@@ -316,7 +316,7 @@ TEST_F(DispatchTest, DecodesEachEncoding) {
       {6, 25, {bits(1.0f)}, 186, false, 0},
       {7, 17, {bits(1.0f), bits(0.0f)}, 171, false, 1},  // delay mode from the second word
       {7, 17, {bits(1.0f), bits(1.0f)}, 171, false, 0},
-      {1, 4, {0x7FC00000}, 19, false, 0},  // NaN and huge values do not trap
+      {1, 4, {0x7FC00000}, 19, false, INT_MIN},  // NaN and huge values do not trap
       {1, 4, {bits(1e30f)}, 19, false, INT_MAX},
       {1, 4, {bits(-1e30f)}, 19, false, INT_MIN},
   };

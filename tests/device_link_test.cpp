@@ -407,6 +407,116 @@ TEST_F(LinkTest, CloseSendsTheLeavingNoticeOnlyWhenAskedAndClearsTheLiveStatus) 
   EXPECT_EQ(backend.opened.size(), 2u);  // the second round reopened after the close
 }
 
+// A close does not leave writers waiting out the reply time on a box that went quiet: they
+// are released at once and send nothing, so a program can end as soon as it decided to.
+TEST_F(LinkTest, CloseReleasesWritersWaitingOnTheGate) {
+  backend.silent = true;
+  ASSERT_TRUE(link.OpenUsbDevice(&view));
+  ASSERT_EQ(write(frame({0x02, 0x0E})), 61);  // takes the gate; no answer comes
+
+  int results[2] = {-1, -1};
+  int64_t doneAt[2] = {-1, -1};
+  auto waiter = [&](int i) {
+    return [&, i] {
+      results[i] = write(frame({0x02, 0x0E}));
+      doneAt[i] = clock.nowMs();
+    };
+  };
+  auto threads = startTogether(clock, {waiter(0), waiter(1), [&] {
+                                         clock.sleepFor(100);
+                                         link.CloseUsbDevice(false);
+                                       }});
+  for (auto& t : threads) t.join();
+
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(results[i], 0) << i;
+    EXPECT_EQ(doneAt[i], 100) << i;
+  }
+  EXPECT_EQ(backend.written().size(), 1u);
+  // The next connection has its gate back.
+  backend.silent = false;
+  ASSERT_TRUE(link.OpenUsbDevice(&view));
+  EXPECT_EQ(write(frame({0x02, 0x0E})), 61);
+  EXPECT_EQ(write(frame({0x02, 0x0E})), 61);
+  EXPECT_EQ(clock.nowMs(), 100);
+}
+
+// A write that blocks in the backend (a hung USB transfer) keeps other writers out, but never
+// the reader: answers are still traced and dispatched, and the trace still shows the request
+// before any answer.
+TEST(UsbLinkRead, AStalledWriteDoesNotStallReading) {
+  VirtualClock clock;
+  ScriptedBackend scripted(clock);
+  bool writeReleased = false;  // guarded by the clock's lock
+  bool writeBlocked = false;   // guarded by the clock's lock
+  struct StallingDevice : HidDevice {
+    std::unique_ptr<HidDevice> inner;
+    Clock* clock;
+    bool* released;
+    bool* blocked;
+    int write(const uint8_t* data, size_t length) override {
+      clock->notify([&] { *blocked = true; });
+      clock->waitFor(Clock::kForever, [&] { return *released; });
+      return inner->write(data, length);
+    }
+    int read(uint8_t* buf, size_t length, int t) override { return inner->read(buf, length, t); }
+    void interrupt() override { inner->interrupt(); }
+  };
+  struct StallingBackend : HidBackend {
+    ScriptedBackend* scripted;
+    StallingDevice* device = nullptr;
+    Clock* clock;
+    bool* released;
+    bool* blocked;
+    std::vector<HidInterfaceInfo> enumerate() override { return scripted->enumerate(); }
+    std::unique_ptr<HidDevice> open(const std::string& path, OpenError* error) override {
+      auto d = std::make_unique<StallingDevice>();
+      d->inner = scripted->open(path, error);
+      d->clock = clock;
+      d->released = released;
+      d->blocked = blocked;
+      return d;
+    }
+    void setHotplugHandler(HotplugHandler) override {}
+  } backend;
+  backend.scripted = &scripted;
+  backend.clock = &clock;
+  backend.released = &writeReleased;
+  backend.blocked = &writeBlocked;
+
+  DeviceState state;
+  Recorder trace(clock);
+  UsbLink link(backend, clock, state);
+  link.setTrace(&trace);
+  int dispatched = 0;  // guarded by the clock's lock
+  link.setReportHandler([&](const Report& r) {
+    trace.add("dispatched", r);
+    clock.notify([&] { ++dispatched; });
+  });
+  ASSERT_TRUE(link.OpenUsbDevice(nullptr));
+
+  int result = -1;
+  auto threads = startTogether(clock, {[&] {
+    const Report request = frame({0x02, 0x23});
+    result = link.WriteUsbData(request.data(), request.size());
+  }});
+  clock.waitFor(Clock::kForever, [&] { return writeBlocked; });
+  std::vector<uint8_t> answer(61, 0);
+  answer[1] = 0x23;
+  scripted.push({61, answer});
+  scripted.push({61, answer});
+  EXPECT_TRUE(clock.waitFor(Clock::kForever, [&] { return dispatched == 2; }));
+  clock.notify([&] { writeReleased = true; });
+  for (auto& t : threads) t.join();
+
+  EXPECT_EQ(result, 61);
+  std::vector<std::string> kinds;
+  for (const auto& e : trace.all()) kinds.push_back(e.kind);
+  EXPECT_EQ(kinds, (std::vector<std::string>{"written", "read", "dispatched", "read",
+                                             "dispatched"}));
+  link.CloseUsbDevice(false);
+}
+
 // Reports keep their code in byte 1 whether or not the backend delivers the report number;
 // the trace sees each one before it is dispatched, and only a real report opens the gate.
 TEST(UsbLinkRead, ReportsAreTracedDispatchedAndOpenTheGate) {

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "params/byte_order.h"
+#include "params/file_read.h"
 #include "params/mode_file.h"
 #include "params/room.h"
 
@@ -215,6 +216,105 @@ TEST_F(ModeFileTest, LoadReportsFilesThatCannotBeRead) {
     EXPECT_THAT(r.error, HasSubstr(std::generic_category().message(c.err)));
   }
   EXPECT_EQ(contents(mem), before);
+}
+
+// What the user names need not be a file that ends: a pipe would block the reader forever and
+// /dev/zero never ends. Such files are refused before anything waits on them, and a file is
+// read only up to the limit.
+TEST_F(ModeFileTest, ReadInputFileRefusesWhatIsNoRegularFileAndKeepsToTheLimit) {
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+  fs::create_directory(path("folder"));
+  writeFile(path("ten"), std::vector<uint8_t>(10, 0x5A));
+  writeFile(path("empty"), {});
+  fs::create_symlink(path("ten"), path("link"));
+  struct Case {
+    std::string file;
+    size_t limit;
+    bool ok;
+    size_t bytes;
+    bool truncated;
+    int err;
+    const char* reason;
+  } cases[] = {
+      {path("fifo"), 100, false, 0, false, 0, "pipe"},
+      {path("folder"), 100, false, 0, false, EISDIR, "Is a directory"},
+      {"/dev/zero", 100, false, 0, false, 0, "device"},
+      {path("missing"), 100, false, 0, false, ENOENT, "No such file"},
+      {path("ten"), 100, true, 10, false, 0, ""},
+      {path("ten"), 10, true, 10, false, 0, ""},
+      {path("ten"), 9, true, 9, true, 0, ""},
+      {path("ten"), 0, true, 0, true, 0, ""},
+      {path("empty"), 0, true, 0, false, 0, ""},
+      {path("link"), 100, true, 10, false, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file + " limit " + std::to_string(c.limit));
+    const InputFile f = ReadInputFile(c.file, c.limit);
+    EXPECT_EQ(f.ok, c.ok);
+    EXPECT_EQ(f.bytes.size(), c.bytes);
+    EXPECT_EQ(f.truncated, c.truncated);
+    EXPECT_EQ(f.systemError, c.err);
+    EXPECT_THAT(f.reason, HasSubstr(c.reason));
+  }
+
+  // The desktop program's loader refuses the pipe with the open-failure message box.
+  ParameterMemory mem;
+  fillPattern(mem, 3);
+  const Contents before = contents(mem);
+  const ModeFileResult r = LoadModeFile(mem, path("fifo"));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.systemError, 0);
+  EXPECT_THAT(r.error, HasSubstr(path("fifo")));
+  EXPECT_THAT(r.error, HasSubstr("pipe"));
+  EXPECT_EQ(contents(mem), before);
+}
+
+// Save targets: a chain of links and a dangling link are followed (the link stays), a name
+// that nearly fills the folder's limit still gets its temporary, and a file nobody may write
+// is protected even from root.
+TEST_F(ModeFileTest, SaveFollowsLinksHandlesLongNamesAndKeepsProtectedFiles) {
+  ParameterMemory mem;
+  fillPattern(mem, 11);
+  const std::vector<uint8_t> bytes = ModeFileBytes(mem);
+
+  fs::create_symlink("target.px44t", path("dangling.px44t"));
+  fs::create_symlink(path("dangling.px44t"), path("chain.px44t"));
+  ModeFileResult r = SaveModeFile(mem, path("chain.px44t"));
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_TRUE(fs::is_symlink(path("chain.px44t")));
+  EXPECT_TRUE(fs::is_symlink(path("dangling.px44t")));
+  EXPECT_EQ(readFile(path("target.px44t")), bytes);
+
+  fs::create_symlink("loop-b.px44t", path("loop-a.px44t"));
+  fs::create_symlink("loop-a.px44t", path("loop-b.px44t"));
+  r = SaveModeFile(mem, path("loop-a.px44t"));
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.systemError, ELOOP);
+  EXPECT_THAT(r.error, HasSubstr(path("loop-a.px44t")));
+
+  for (size_t length : {245u, 255u}) {
+    const std::string name = std::string(length - 6, 'x') + ".px44t";
+    r = SaveModeFile(mem, path(name));
+    ASSERT_TRUE(r.ok) << length << ": " << r.error;
+    EXPECT_EQ(readFile(path(name)), bytes);
+  }
+
+  const std::vector<uint8_t> old(100, 0x42);
+  writeFile(path("readonly.px44t"), old);
+  fs::permissions(path("readonly.px44t"), fs::perms::owner_read | fs::perms::others_read);
+  r = SaveModeFile(mem, path("readonly.px44t"));
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.systemError, EACCES);
+  EXPECT_THAT(r.error, HasSubstr(path("readonly.px44t")));
+  EXPECT_EQ(readFile(path("readonly.px44t")), old);
+
+  ASSERT_EQ(::mkfifo(path("fifo.px44t").c_str(), 0600), 0);
+  r = SaveModeFile(mem, path("fifo.px44t"));
+  EXPECT_FALSE(r.ok);
+  EXPECT_THAT(r.error, HasSubstr("not a regular file"));
+  EXPECT_EQ(fs::status(path("fifo.px44t")).type(), fs::file_type::fifo);
+
+  for (const std::string& name : listing()) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }
 
 TEST_F(ModeFileTest, SaveReplacesOldFileKeepingItsPermissionsAndLinks) {

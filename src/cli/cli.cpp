@@ -22,7 +22,8 @@ constexpr const char* kGlobalUsage =
     "                       unplug-after=N, garbage=PERCENT\n"
     "  -h, --help           this text\n"
     "\n"
-    "Exit codes: 0 ok, 1 no box, link failure or box rejected, 2 bad input or usage.\n"
+    "Exit codes: 0 ok; 1 no box, link failure, box rejected, or an output file that cannot\n"
+    "be written; 2 bad input or usage (nothing is sent or written).\n"
     "\n"
     "Commands:\n";
 

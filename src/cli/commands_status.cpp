@@ -77,6 +77,7 @@ int runStatus(Context& ctx, const std::vector<std::string>& words) {
   return session.run([&] {
     if (int rc = session.start(); rc != kExitOk) return rc;
     if (int rc = session.connect(); rc != kExitOk) return rc;
+    if (int rc = session.identifyBox(); rc != kExitOk) return rc;
     if (int rc = session.requestStatus(); rc != kExitOk) return rc;
     printStatus(ctx, session.core().mem.dev.g_liveStatus.snapshot(),
                 args.flags.count("--json") > 0);
@@ -128,10 +129,11 @@ const CommandSpec kStatusCommand = {
     "show the box's live status (levels, music format, wireless microphones)",
     "usage: ax7ctl status [--json]\n"
     "\n"
-    "Connects, asks the box for its live status once and prints it: microphone and music\n"
-    "levels, the music format and both wireless microphones (RF and AF bars, frequency,\n"
-    "battery of the first). --json: {\"api_version\": 1, \"mic_levels\", \"music_levels\",\n"
-    "\"music_format\", \"music_format_flags\", \"wireless\", \"raw_hex\"}.\n",
+    "Connects, checks the box's model and protocol version as read does, asks for its live\n"
+    "status once and prints it: microphone and music levels, the music format and both\n"
+    "wireless microphones (RF and AF bars, frequency, battery of the first).\n"
+    "--json: {\"api_version\": 1, \"mic_levels\", \"music_levels\", \"music_format\",\n"
+    "\"music_format_flags\", \"wireless\", \"raw_hex\"}.\n",
     runStatus,
 };
 

@@ -99,11 +99,7 @@ int runWrite(Context& ctx, const std::vector<std::string>& words) {
     if (int rc = session.synchronizeToBox(); rc != kExitOk) return rc;
     ctx.out << "wrote " << path << " to the box\n";
     if (pendingMode >= 0) {
-      session.core().cmd.SaveBoxMode(pendingMode);
-      if (session.core().link.g_bReadThreadEnd.load()) {
-        session.close(false);
-        return fail(ctx, kExitFailure, "the box was disconnected");
-      }
+      if (int rc = session.storeInBoxMode(pendingMode); rc != kExitOk) return rc;
       ctx.out << "stored in box mode M" << pendingMode + 1 << "\n";
     }
     session.close(true);

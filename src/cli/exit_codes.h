@@ -4,7 +4,7 @@
 namespace ax7::cli {
 
 constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;  // no box, link failure, box rejected
+constexpr int kExitFailure = 1;  // no box, link failure, box rejected, output not written
 constexpr int kExitUsage = 2;    // bad input or usage
 
 }  // namespace ax7::cli

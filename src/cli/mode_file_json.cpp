@@ -263,7 +263,9 @@ bool modeFileFromJson(const Json& doc, ParameterMemory& mem, int* version, std::
     return false;
   }
   if (const Json* api = member(doc, "api_version"); api && *api != kApiVersion) {
-    *error = "api_version " + api->dump() + " is not supported (expected 1)";
+    // Only a number is quoted back: anything else could be megabytes long.
+    *error = api->is_number() ? "api_version " + api->dump() + " is not supported (expected 1)"
+                              : std::string("api_version must be the number 1");
     return false;
   }
   int fileVersion = 5;

@@ -18,6 +18,11 @@ namespace ax7::cli {
 
 namespace {
 
+constexpr int kCmdVersionAnswer = 0x7F;
+constexpr int kModuleAnswer = 0x80;
+constexpr int kMcuVersionAnswer = 0x81;
+constexpr int kStoreModeAnswer = 0x04;  // the second half of storing a box mode
+
 // A box that leaves this many requests in a row unanswered is taken to be silent: every
 // request waits out the reply gate, so going on would only spend minutes finding out.
 constexpr int64_t kQuietLimitMs = 3 * kReplyTimeoutMs + 200;
@@ -150,6 +155,7 @@ int Session::checkLink(bool anyAnswerExpected) {
 }
 
 int Session::synchronizeFromBox() {
+  clock_->notify([&] { seen_[kModuleAnswer] = seen_[kCmdVersionAnswer] = false; });
   core_->sync.startSynchronizeFromBox();
   const SyncEnd end = waitForSync(0, kSyncFromBoxWaitMs);
   if (int rc = checkLink(end != SyncEnd::TimedOut); rc != kExitOk) return rc;
@@ -157,6 +163,42 @@ int Session::synchronizeFromBox() {
     return failAndClose("reading from the box timed out after " + timeoutText());
   }
   if (end == SyncEnd::Silent) return failAndClose("the box stopped answering", false);
+  return checkIdentity();
+}
+
+int Session::identifyBox() {
+  clock_->notify([&] { seen_[kModuleAnswer] = seen_[kCmdVersionAnswer] = false; });
+  for (int code : {kModuleAnswer, kCmdVersionAnswer, kMcuVersionAnswer}) {
+    if (core_->cmd.SendCommand(code) != int(kReportSize)) {
+      return failAndClose("the box was disconnected", false);
+    }
+  }
+  return checkIdentity();
+}
+
+int Session::checkIdentity() {
+  // Without the answers to the identification requests, memory still holds the start-up
+  // identity, and blaming the model or the version would be wrong. Two more reply times (the
+  // last request may have gone out one reply time before the check) tell a box that answers
+  // too slowly from one that answers nonsense or nothing.
+  auto identified = [&] { return seen_[kModuleAnswer] && seen_[kCmdVersionAnswer]; };
+  bool answered = false;
+  clock_->waitFor(0, [&] { return answered = identified(); });
+  if (!answered) {
+    if (clock_->waitFor(2 * kReplyTimeoutMs, identified)) {
+      return failAndClose("the box answers too slowly: its identification came after the " +
+                          std::to_string(kReplyTimeoutMs) + " ms reply time");
+    }
+    if (core_->link.g_bReadThreadEnd.load()) return failAndClose("the box was disconnected");
+    int64_t reads = 0;
+    clock_->waitFor(0, [&] {
+      reads = readCount_;
+      return true;
+    });
+    if (reads == 0) return failAndClose("the box did not answer", false);
+    return failAndClose("the box's answers made no sense: none of its " + std::to_string(reads) +
+                        " answers identified it");
+  }
 
   // The main view's check after every synchronisation: the model, then the protocol version.
   const DeviceState& dev = core_->mem.dev;
@@ -180,6 +222,24 @@ int Session::synchronizeToBox() {
     return failAndClose("writing to the box timed out after " + timeoutText());
   }
   if (end == SyncEnd::Silent) return failAndClose("the box stopped answering", false);
+  return kExitOk;
+}
+
+int Session::storeInBoxMode(int mode) {
+  clock_->notify([&] { seen_[kStoreModeAnswer] = false; });
+  core_->cmd.SaveBoxMode(mode);
+  // Decided by what the box confirmed, not by how soon an unplug is noticed: wait until the
+  // answer to the store, the end of the link, or one reply time.
+  bool confirmed = false;
+  clock_->waitFor(kReplyTimeoutMs, [&] {
+    confirmed = seen_[kStoreModeAnswer];
+    return confirmed || core_->link.g_bReadThreadEnd.load() != 0;
+  });
+  if (!confirmed && core_->link.g_bReadThreadEnd.load()) {
+    return failAndClose("the box was disconnected before it confirmed storing box mode M" +
+                            std::to_string(mode + 1),
+                        false);
+  }
   return kExitOk;
 }
 

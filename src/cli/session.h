@@ -40,8 +40,13 @@ class Session {
   int synchronizeFromBox();
   // Runs a PC-to-box synchronisation of what memory holds now.
   int synchronizeToBox();
+  // Asks the box who it is and checks the answer as synchronizeFromBox does.
+  int identifyBox();
   // Requests the live status once and waits for its answer.
   int requestStatus();
+  // Stores the settings in box mode 0..3. Succeeds once the box confirmed the store, or when
+  // it is still connected a reply time later; fails when it went away unconfirmed.
+  int storeInBoxMode(int mode);
   // Writes "# close" to the trace and closes the link.
   void close(bool notify);
 
@@ -55,6 +60,9 @@ class Session {
   int failAndClose(const std::string& message, bool notify = true);
   std::string timeoutText() const;
   int checkLink(bool anyAnswerExpected);
+  // The model and protocol check after the identification requests, telling a slow box and
+  // one whose answers make no sense from a wrong one.
+  int checkIdentity();
   void noteRead(const Report& report);
 
   Context& ctx_;

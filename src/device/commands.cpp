@@ -8,6 +8,7 @@
 
 #include "params/byte_order.h"
 #include "params/room.h"
+#include "params/saturate.h"
 
 namespace ax7 {
 
@@ -41,15 +42,6 @@ Report newFrame(uint8_t code) {
   return r;
 }
 
-// A wild time (NaN, infinite, huge) must not reach the float-to-int conversion, which is
-// undefined outside the int range.
-int32_t saturateToInt32(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-  if (v <= double(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  return int32_t(v);  // truncation
-}
-
 // Minimum clamps that also catch NaN, so memory never keeps a value the box cannot take.
 float atLeast(float v, float minimum) {
   return v >= minimum ? v : minimum;
@@ -71,7 +63,8 @@ float EncodeMaster(int value) {
   return float(double(value) / 100.0 + 0.0005);
 }
 int32_t EncodeSamples(float ms) {
-  return saturateToInt32(double(ms) * 48.0 + 0.5);
+  // A wild time (NaN, infinite, huge) saturates rather than reaching an undefined conversion.
+  return SaturateToInt32(double(ms) * 48.0 + 0.5);
 }
 uint32_t ByteWord(int value) {
   return uint32_t(value) & 0xFFu;
@@ -189,7 +182,7 @@ int Commands::ResetMachine() {
 void Commands::SetParam(Param p, int instance, double value) {
   const ParamDesc& d = Describe(p);
   if (!d.validInstance(instance)) return;
-  const auto asInt = [value] { return saturateToInt32(value); };
+  const auto asInt = [value] { return SaturateToInt32(value); };
   // Only shift values with a period exist; anything else leaves memory and the box alone.
   if ((d.encoding == Encoding::ShiftFreq || d.encoding == Encoding::ShiftPeriod) &&
       !(value >= 0 && value <= 5)) {
@@ -283,14 +276,14 @@ void Commands::sendStored(const ParamDesc& d, int instance) {
       break;
     }
     case Encoding::ReverbTime: {
-      const int v = saturateToInt32(pc.getFloat(word));
+      const int v = SaturateToInt32(pc.getFloat(word));
       pc.setFloat(word, float(v));
       writeValue(d, instance, EncodeLevel(v));
       break;
     }
     case Encoding::Pitch:
       // The box takes the pitch as a whole number 0..10.
-      writeWord(d, instance, uint32_t(pc.getInt(word) + 5));
+      writeWord(d, instance, pc.raw(word) + 5u);  // unsigned: no overflow on a wild word
       break;
     case Encoding::RawWord:
       writeWord(d, instance, pc.raw(word));

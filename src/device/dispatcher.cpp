@@ -11,6 +11,7 @@
 #include "params/byte_order.h"
 #include "params/param_table.h"
 #include "params/room.h"
+#include "params/saturate.h"
 
 namespace ax7 {
 
@@ -45,21 +46,12 @@ constexpr size_t kModeNameStart = 5;
 constexpr size_t kModeNameChars = 24;
 constexpr int kMaxMode = 3;
 
-// Float to int by truncation, as the box's values are meant; a NaN or a value beyond the int
-// range (only a damaged answer carries one) saturates instead of being undefined.
-int truncToInt(float x) {
-  if (std::isnan(x)) return 0;
-  if (x >= 2147483648.0f) return INT_MAX;
-  if (x <= -2147483648.0f) return INT_MIN;
-  return int(x);
-}
-
 // trunc(scale x (v +- half)) in single precision, so values sent as value / scale come back as
 // the same whole number.
 int roundScaled(float v, float scale, float half) {
   float shifted = v >= 0.0f ? v + half : v - half;
   float scaled = scale * shifted;
-  return truncToInt(scaled);
+  return SaturateToInt32(scaled);
 }
 
 // Stores x in the word only when it is a finite single: a damaged compressor answer would
@@ -78,9 +70,7 @@ struct ParamValue {
   float t() const { return float(double(raw) * 1000.0 / 48000.0); }
   // Angular frequency back to Hz.
   int f() const {
-    double hz = double(v) * 48000.0 / (2.0 * std::numbers::pi) + 0.5;
-    if (std::isnan(hz)) return 0;
-    return int(std::clamp(hz, double(INT_MIN), double(INT_MAX)));
+    return SaturateToInt32(double(v) * 48000.0 / (2.0 * std::numbers::pi) + 0.5);
   }
   // Mutes are sent as 0.0 for "muted".
   int inverted() const { return d() == 0 ? 1 : 0; }
@@ -152,7 +142,7 @@ void decodeParam(SharedWords<kPcWords>& pc, const ParamDesc& d, int instance, co
     case Encoding::DelayMode: {
       // The second word is 0.0 when the whole channel is delayed.
       const float second = getBeFloat(&r[kParamWords + 4]);
-      pc.setInt(word, truncToInt(second) == 0 ? 1 : 0);
+      pc.setInt(word, SaturateToInt32(second) == 0 ? 1 : 0);
       break;
     }
     case Encoding::Compressor:

@@ -8,10 +8,13 @@
 #include "dsp/biquad.h"
 #include "params/band_record.h"
 #include "params/room.h"
+#include "params/saturate.h"
 
 namespace ax7 {
 
 namespace {
+
+constexpr int kMasterVolumeTop = 100;
 
 using P = Param;
 
@@ -260,13 +263,17 @@ void Synchroniser::ResendAllEq() {
 }
 
 void Synchroniser::RampMasterVolume() {
-  const int mic = mem_.pc.getInt(size_t(Describe(P::MicMaster).word));
+  // A ramp ends at the top of the volume range: a wild word from a mode file must not turn
+  // into billions of reports.
+  const int mic =
+      std::min(mem_.pc.getInt(size_t(Describe(P::MicMaster).word)), kMasterVolumeTop);
   if (mic < 80) {
     cmd_.WriteParamValue(P::MicMaster, 0, EncodeMaster(mic));
   } else {
     for (int i = 80; i <= mic; ++i) cmd_.WriteParamValue(P::MicMaster, 0, EncodeMaster(i));
   }
-  const int music = mem_.pc.getInt(size_t(Describe(P::MusicMaster).word));
+  const int music =
+      std::min(mem_.pc.getInt(size_t(Describe(P::MusicMaster).word)), kMasterVolumeTop);
   if (music < 70) {
     cmd_.WriteParamValue(P::MusicMaster, 0, EncodeMaster(music));
   } else {
@@ -280,7 +287,11 @@ void Synchroniser::RampMasterVolume() {
 int Synchroniser::ExpectedWriteReports() const {
   const auto& pc = mem_.pc;
   const bool softStart = mem_.dev.g_settingsCurrent.get(0) == 1;
-  auto shift = [&](int word) { return pc.getInt(word) == 1 ? 1 : 3; };
+  // A shift value outside 0..5 (only a damaged file holds one) sends nothing.
+  auto shift = [&](int word) {
+    const int v = pc.getInt(word);
+    return v == 1 ? 1 : (v >= 0 && v <= 5 ? 3 : 0);
+  };
   int n = softStart ? 2 : 0;
   n += 7;                                                    // EQ bypasses
   n += 8 * 20;                                               // output channels
@@ -290,7 +301,8 @@ int Synchroniser::ExpectedWriteReports() const {
   n += 23 + 1;                                               // box image and room trims
   n += 2 * 10 + 4 * 7 + 10 + 8 * 13;                         // every EQ section
   if (softStart) {
-    const int mic = pc.getInt(0), music = pc.getInt(53);
+    const int mic = std::min(pc.getInt(0), kMasterVolumeTop);
+    const int music = std::min(pc.getInt(53), kMasterVolumeTop);
     n += mic < 80 ? 1 : mic - 79;
     n += music < 70 ? 1 : music - 69;
   }

@@ -29,7 +29,6 @@ UsbLink::UsbLink(HidBackend& backend, Clock& clock, DeviceState& state)
     : backend_(backend),
       clock_(clock),
       state_(state),
-      replyEvent_(clock, true),
       readExitEvent_(clock, false) {}
 
 UsbLink::~UsbLink() {
@@ -57,7 +56,16 @@ OpenError UsbLink::lastOpenError() const {
   return lastOpenError_.load();
 }
 void UsbLink::SetReplyEvent() {
-  replyEvent_.set();
+  clock_.notify([this] { replySet_ = true; });
+}
+
+bool UsbLink::waitForReply() {
+  return clock_.waitFor(kReplyTimeoutMs, [this] {
+    if (gateClosed_) return true;
+    if (!replySet_) return false;
+    replySet_ = false;
+    return true;
+  });
 }
 
 std::shared_ptr<HidDevice> UsbLink::currentDevice() const {
@@ -66,7 +74,10 @@ std::shared_ptr<HidDevice> UsbLink::currentDevice() const {
 }
 
 void UsbLink::InitUsbEvents() {
-  replyEvent_.set();
+  clock_.notify([this] {
+    replySet_ = true;
+    gateClosed_ = false;
+  });
   readExitEvent_.reset();
 }
 
@@ -149,16 +160,29 @@ int UsbLink::WriteUsbData(const uint8_t* frame, size_t length) {
   if (frame) std::copy_n(frame, std::min(length, kReportSize), buffer.begin());
 
   // The outcome is deliberately ignored: after a time-out the report goes out all the same.
-  replyEvent_.wait(kReplyTimeoutMs);
+  // Only a close ends the wait early, and then nothing is sent.
+  waitForReply();
+  if (!g_bDeviceOpen.load()) return 0;
 
   int count = 0;
   const std::shared_ptr<HidDevice> device = currentDevice();
   {
     std::lock_guard lock(writeMutex_);
+    ReportTrace* trace = trace_.load();
+    if (trace) {
+      std::lock_guard traceLock(traceMutex_);
+      untraced_ = buffer;
+    }
     if (device) count = std::max(device->write(buffer.data(), buffer.size()), 0);
-    // Traced inside the lock, so that a trace never shows the answer before its request.
-    if (count == int(kReportSize))
-      if (ReportTrace* trace = trace_.load()) trace->written(buffer);
+    if (trace) {
+      std::lock_guard traceLock(traceMutex_);
+      if (untraced_) {
+        if (count == int(kReportSize)) trace->written(*untraced_);
+      } else if (count != int(kReportSize)) {
+        trace->phase("write failed");  // the reader traced it already, as an answer came
+      }
+      untraced_.reset();
+    }
   }
   if (count == int(kReportSize)) return count;
   DebugLog("usb数据写入出错");
@@ -182,11 +206,15 @@ bool UsbLink::ReadUsbReport(Reader& reader) {
     std::copy_n(raw, std::min(size_t(n), kReportSize), report.begin());
 
   if (ReportTrace* trace = trace_.load()) {
-    std::lock_guard lock(writeMutex_);
+    std::lock_guard lock(traceMutex_);
+    // An answer while a write is still under way: the request goes into the trace first, so
+    // a trace never shows an answer before its request.
+    if (untraced_) trace->written(*untraced_);
+    untraced_.reset();
     trace->read(report);
   }
   if (handler_) handler_(report);
-  if (!reader.closed.load()) replyEvent_.set();
+  if (!reader.closed.load()) SetReplyEvent();
   return true;
 }
 
@@ -206,7 +234,7 @@ void UsbLink::ReadUsbThreadProc(Reader& reader) {
       if (g_bDeviceOpen.load() && !reader.closed.load()) {
         g_bStatusPoll.store(0);
         g_bReadThreadEnd.store(1);
-        replyEvent_.set();  // a writer waiting for a reply goes on at once
+        SetReplyEvent();  // a writer waiting for a reply goes on at once
       }
       break;
     }
@@ -231,6 +259,8 @@ void UsbLink::CloseUsbDevice(bool notify) {
     WriteUsbData(leaving.data(), leaving.size());
   }
   g_bDeviceOpen.store(0);
+  // Writers still waiting for a reply give up now rather than after the full reply time.
+  clock_.notify([this] { gateClosed_ = true; });
 
   std::shared_ptr<Reader> reader = std::move(reader_);
   if (reader) reader->device->interrupt();  // a blocked read ends now

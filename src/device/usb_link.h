@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -82,9 +83,18 @@ class UsbLink {
   std::string devicePath_;
   std::atomic<OpenError> lastOpenError_{OpenError::None};
 
-  AutoResetEvent replyEvent_;     // g_hReplyEvent
+  // g_hReplyEvent, an auto-reset event kept under the clock's lock, with one addition: a
+  // close opens the gate for every writer still waiting, so none of them holds up the end.
+  bool replySet_ = true;
+  bool gateClosed_ = false;
+  bool waitForReply();
+
   AutoResetEvent readExitEvent_;  // g_hReadExitEvent
-  std::mutex writeMutex_;         // g_csUsbWrite
+  std::mutex writeMutex_;         // g_csUsbWrite: one device write at a time
+  // Orders the trace. Separate from the write lock, so a write that blocks in the backend
+  // never keeps the reader from tracing and dispatching what arrives.
+  std::mutex traceMutex_;
+  std::optional<Report> untraced_;  // the report being written, until it is traced
 
   std::mutex lifecycleMutex_;  // open and close, and the reader records below
   std::shared_ptr<Reader> reader_;

@@ -1,11 +1,11 @@
 #include "params/mode_file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <system_error>
 #include <utility>
 
 #include "params/byte_order.h"
+#include "params/file_read.h"
 #include "params/room.h"
 
 namespace ax7 {
@@ -89,30 +89,16 @@ ModeFileResult LoadModeFileBytes(ParameterMemory& mem, const uint8_t* data, size
 }
 
 ModeFileResult LoadModeFile(ParameterMemory& mem, const std::string& path) {
-  auto systemFailure = [&path](int err) {
-    ModeFileResult r =
-        failure("Can't read mode file '" + path + "': " + std::generic_category().message(err));
-    r.systemError = err;
-    return r;
-  };
-
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return systemFailure(errno);
   // No version is longer than the current one; anything past it is ignored, so a huge file
   // picked by mistake is never read whole.
-  std::vector<uint8_t> bytes(kModeFileSize);
-  size_t got = 0;
-  errno = 0;
-  while (got < bytes.size()) {
-    size_t n = std::fread(bytes.data() + got, 1, bytes.size() - got, f);
-    got += n;
-    if (n == 0) break;
+  const InputFile in = ReadInputFile(path, kModeFileSize);
+  if (!in.ok) {
+    ModeFileResult r = failure("Can't read mode file '" + path + "': " + in.reason);
+    // A pipe or a folder could not be opened as a file either: the same message box.
+    r.systemError = in.systemError != 0 ? in.systemError : EINVAL;
+    return r;
   }
-  int readError = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
-  std::fclose(f);
-  if (readError != 0) return systemFailure(readError);
-
-  ModeFileResult r = LoadModeFileBytes(mem, bytes.data(), got);
+  ModeFileResult r = LoadModeFileBytes(mem, in.bytes.data(), in.bytes.size());
   if (!r.ok) r.error = "Can't load mode file '" + path + "': " + r.error;
   return r;
 }

@@ -5,12 +5,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include "shell/instance_message.h"
+
 namespace ax7::ui {
 
 namespace {
 
-constexpr char kRaise[] = "raise\n";
-constexpr char kRaised[] = "ok\n";
+const QByteArray kRaise(kRaiseRequest.data(), qsizetype(kRaiseRequest.size()));
+const QByteArray kRaised(kRaisedAnswer.data(), qsizetype(kRaisedAnswer.size()));
 
 QString userName() {
   QString user = qEnvironmentVariable("USER");
@@ -44,8 +46,10 @@ SingleInstance::Outcome SingleInstance::start(int answerTimeoutMs) {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
       connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
       connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-        if (!socket->canReadLine()) return;
-        if (socket->readLine() == kRaise) {
+        const QByteArray seen = socket->peek(qint64(kMaxInstanceRequest));
+        const auto request = ParseInstanceRequest({seen.constData(), size_t(seen.size())});
+        if (request == InstanceRequest::Incomplete) return;
+        if (request == InstanceRequest::Raise) {
           emit raiseRequested();
           socket->write(kRaised);
           socket->flush();
