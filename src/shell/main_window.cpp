@@ -345,6 +345,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   uiTimer_.stop();
   // A reader waiting for the view must not wait for a window that is going away.
   notifier_.detach();
+  // Edits still waiting in the queue (the mode store the close prompt asked for among them)
+  // go out before the leaving notice; a box that stopped answering holds this up by one
+  // reply wait at most.
+  state_.core.queue.waitIdle(kReplyTimeoutMs);
   state_.core.link.CloseUsbDevice(true);
   tools_->CloseToolWindows();
   event->accept();
