@@ -281,7 +281,7 @@ TEST(UsbLinkFind, ExaminesOnlyTheFirst32ActiveInterfacesWithTheBoxIds) {
 
     const bool opens = !c.openedPath.empty();
     EXPECT_EQ(link.OpenUsbDevice(nullptr), opens);
-    EXPECT_EQ(link.g_bDeviceOpen.load(), opens ? 1 : 0);
+    EXPECT_EQ(link.deviceOpen(), opens ? 1 : 0);
     EXPECT_EQ(backend.opened, c.triedToOpen);
     EXPECT_EQ(link.lastOpenError(), c.error);
     if (opens) {
@@ -367,9 +367,9 @@ TEST_F(LinkTest, UnplugEndsTheReaderReleasesTheWaitingWriterAndRefusesLaterWrite
 
   EXPECT_EQ(waitingDoneAt, 100);  // released by the failing reader, not by the time-out
   EXPECT_EQ(waitingResult, 0);    // the box is gone
-  EXPECT_EQ(link.g_bReadThreadEnd.load(), 1);
-  EXPECT_EQ(link.g_bStatusPoll.load(), 0);
-  EXPECT_EQ(link.g_bDeviceOpen.load(), 1);  // until the removal closes the link
+  EXPECT_EQ(link.readThreadEnded(), 1);
+  EXPECT_EQ(link.statusPollAllowed(), 0);
+  EXPECT_EQ(link.deviceOpen(), 1);  // until the removal closes the link
   EXPECT_EQ(logs.count(kReadError), 1);
   EXPECT_EQ(logs.count(kWriteError), 1);
 
@@ -379,7 +379,7 @@ TEST_F(LinkTest, UnplugEndsTheReaderReleasesTheWaitingWriterAndRefusesLaterWrite
   EXPECT_EQ(trace.only("written").size(), 1u);
 
   link.CloseUsbDevice(false);  // the reader has ended already: no wait
-  EXPECT_EQ(link.g_bDeviceOpen.load(), 0);
+  EXPECT_EQ(link.deviceOpen(), 0);
   EXPECT_EQ(clock.nowMs(), 100);
   EXPECT_EQ(logs.count(kExitTimeout), 0);
 }
@@ -398,7 +398,7 @@ TEST_F(LinkTest, CloseSendsTheLeavingNoticeOnlyWhenAskedAndClearsTheLiveStatus) 
     const std::vector<Report> expected =
         notify ? std::vector<Report>{frame({0x02, 0x8A})} : std::vector<Report>{};
     EXPECT_EQ(std::vector<Report>(written.begin() + before, written.end()), expected);
-    EXPECT_EQ(link.g_bDeviceOpen.load(), 0);
+    EXPECT_EQ(link.deviceOpen(), 0);
     EXPECT_EQ(state.g_liveStatus.snapshot(), (std::array<uint8_t, kLiveStatusSize>{}));
     EXPECT_EQ(write(frame({0x02, 0x0E})), 0);
   }
@@ -581,7 +581,7 @@ TEST(UsbLinkRead, ReopenAfterAFailedReadStartsClean) {
     ASSERT_EQ(link.WriteUsbData(request.data(), request.size()), 61) << "round " << round;
     backend.push({-1, {}});
     // The failing reader opens the gate through the clock right after raising the flag.
-    clock.waitFor(Clock::kForever, [&] { return link.g_bReadThreadEnd.load() == 1; });
+    clock.waitFor(Clock::kForever, [&] { return link.readThreadEnded(); });
     link.CloseUsbDevice(false);
   }
 }
@@ -600,15 +600,15 @@ TEST_F(LinkTest, CloseWhileTheReaderIsBlockedInTheView) {
   link.CloseUsbDevice(false);
   EXPECT_EQ(clock.nowMs(), 1000);
   EXPECT_EQ(logs.count(kExitTimeout), 1);
-  EXPECT_EQ(link.g_bDeviceOpen.load(), 0);
+  EXPECT_EQ(link.deviceOpen(), 0);
 
   ASSERT_TRUE(link.OpenUsbDevice(&view));
   view.release();
   clock.sleepFor(1);  // time moves only once the old reader has finished
 
-  EXPECT_EQ(link.g_bDeviceOpen.load(), 1);
-  EXPECT_EQ(link.g_bReadThreadEnd.load(), 0);
-  EXPECT_EQ(link.g_bStatusPoll.load(), 1);
+  EXPECT_EQ(link.deviceOpen(), 1);
+  EXPECT_EQ(link.readThreadEnded(), 0);
+  EXPECT_EQ(link.statusPollAllowed(), 1);
   const int64_t before = clock.nowMs();
   EXPECT_EQ(write(frame({0x02, 0x0E})), 61);
   EXPECT_EQ(write(frame({0x02, 0x0E})), 61);
@@ -631,10 +631,10 @@ TEST_F(LinkTest, CloseFromTheReaderThread) {
   ASSERT_EQ(write(frame({0x02, 0x42})), 61);
   clock.waitFor(Clock::kForever, [&] { return closed; });
 
-  EXPECT_EQ(link.g_bDeviceOpen.load(), 0);
+  EXPECT_EQ(link.deviceOpen(), 0);
   ASSERT_TRUE(link.OpenUsbDevice(&view));
   EXPECT_EQ(write(frame({0x02, 0x0E})), 61);
-  EXPECT_EQ(link.g_bReadThreadEnd.load(), 0);
+  EXPECT_EQ(link.readThreadEnded(), 0);
 }
 
 }  // namespace

@@ -204,7 +204,7 @@ TEST_F(HidapiBackendTest, AReadThatFailsEndsTheLinkAsAnUnplug) {
   standin::setInterfaces({boxInterface(kBoxA)});
   ASSERT_TRUE(link().OpenUsbDevice(nullptr));
   standin::pushRead(kBoxA, {-1, {}});
-  ASSERT_TRUE(eventually([&] { return link().g_bReadThreadEnd.load() == 1; }));
+  ASSERT_TRUE(eventually([&] { return link().readThreadEnded(); }));
   const Report ping{0x02, 0x80};
   EXPECT_EQ(link().WriteUsbData(ping.data(), ping.size()), 0);  // refused, nothing written
   EXPECT_TRUE(standin::written(kBoxA).empty());
@@ -244,7 +244,7 @@ TEST_F(HidapiBackendTest, ShortReportsArriveAsTheyCameAndTheLinkReadsOn) {
     std::lock_guard lock(mutex);
     return got.size() == 3;
   }));
-  EXPECT_EQ(link().g_bReadThreadEnd.load(), 0);
+  EXPECT_EQ(link().readThreadEnded(), 0);
   {
     std::lock_guard lock(mutex);
     EXPECT_EQ(got[0][0], 0x00);
@@ -293,7 +293,7 @@ TEST_F(HidapiBackendTest, ClosingTheLinkDuringABlockedReadClosesTheHandlesAfterT
   EXPECT_EQ(c.readsRunning, 0);
   EXPECT_EQ(c.closes, 2);
   EXPECT_TRUE(c.misuse.empty()) << c.misuse.front();
-  EXPECT_EQ(link().g_bDeviceOpen.load(), 0);
+  EXPECT_EQ(link().deviceOpen(), 0);
 }
 
 TEST_F(HidapiBackendTest, ABoxAppearingDuringEnumerationIsOpenedOnTheNextAttempt) {

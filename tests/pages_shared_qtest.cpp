@@ -277,7 +277,7 @@ void SharedPiecesTest::factoryMakesEveryKindAndPagesFollowTheLanguage() {
   page->ApplyLanguage();
   QCOMPARE(title->text(), QString("Output channels"));
   // The context is a real core over the simulated box: the page reads what the box holds.
-  QVERIFY(context.core().link.g_bDeviceOpen.load() != 0);
+  QVERIFY(context.core().link.deviceOpen());
   QVERIFY(context.sent().empty());
   context.SynchronizeFromBox();
   QCOMPARE(context.synchronisations, 1);

@@ -80,7 +80,7 @@ TEST(SyncFromBox, ReadsEverythingIn217RequestsAndFillsMemory) {
   ASSERT_EQ(posted.size(), 1u);
   EXPECT_EQ(posted[0].message, kMsgSyncFinished);
   EXPECT_EQ(posted[0].wParam, 0);
-  EXPECT_EQ(f.core.link.g_bStatusPoll.load(), 1);
+  EXPECT_EQ(f.core.link.statusPollAllowed(), 1);
   EXPECT_EQ(f.core.sync.progressDone(), f.core.sync.progressTotal());
 
   auto& mem = f.core.mem;
@@ -142,7 +142,7 @@ TEST(SyncFromBox, UnplugInTheMiddleEndsQuickly) {
   ASSERT_TRUE(f.open());
   const int64_t took = f.run(&Synchroniser::startSynchronizeFromBox);
   EXPECT_LT(took, kSyncFromBoxWaitMs + 2 * kReplyTimeoutMs);
-  EXPECT_EQ(f.core.link.g_bReadThreadEnd.load(), 1);
+  EXPECT_EQ(f.core.link.readThreadEnded(), 1);
   EXPECT_EQ(f.view.posted().size(), 1u);
   EXPECT_LE(f.written().size(), 51u);
 }

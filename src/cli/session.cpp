@@ -146,7 +146,7 @@ Session::SyncEnd Session::waitForSync(intptr_t direction, int64_t initialWaitMs)
 }
 
 int Session::checkLink(bool anyAnswerExpected) {
-  if (core_->link.g_bReadThreadEnd.load()) return failAndClose("the box was disconnected");
+  if (core_->link.readThreadEnded()) return failAndClose("the box was disconnected");
   bool answered = false;
   clock_->waitFor(0, [&] { return answered = readCount_ > 0; });
   // Nobody would hear the leaving notice, and asking would cost another reply wait.
@@ -189,7 +189,7 @@ int Session::checkIdentity() {
       return failAndClose("the box answers too slowly: its identification came after the " +
                           std::to_string(kReplyTimeoutMs) + " ms reply time");
     }
-    if (core_->link.g_bReadThreadEnd.load()) return failAndClose("the box was disconnected");
+    if (core_->link.readThreadEnded()) return failAndClose("the box was disconnected");
     int64_t reads = 0;
     clock_->waitFor(0, [&] {
       reads = readCount_;
@@ -233,9 +233,9 @@ int Session::storeInBoxMode(int mode) {
   bool confirmed = false;
   clock_->waitFor(kReplyTimeoutMs, [&] {
     confirmed = seen_[kStoreModeAnswer];
-    return confirmed || core_->link.g_bReadThreadEnd.load() != 0;
+    return confirmed || core_->link.readThreadEnded();
   });
-  if (!confirmed && core_->link.g_bReadThreadEnd.load()) {
+  if (!confirmed && core_->link.readThreadEnded()) {
     return failAndClose("the box was disconnected before it confirmed storing box mode M" +
                             std::to_string(mode + 1),
                         false);

@@ -111,26 +111,26 @@ void Synchroniser::SynchronizeFromBox() {
   phase("SynchronizeFromBox");
   beginProgress(kFullReadRequests);
   mem_.dev.g_liveStatus.fill(0);
-  link_.g_bStatusPoll = 0;
+  link_.setStatusPoll(false);
   link_.clock().sleepFor(kSyncFromBoxWaitMs);
   ReadAllFromBox();
   endProgress();
   if (ViewNotifier* view = link_.mainWindow()) view->post(kMsgSyncFinished, 0, 0);
   mem_.dev.g_liveStatus.fill(0);
-  link_.g_bStatusPoll = 1;
+  link_.setStatusPoll(true);
 }
 
 void Synchroniser::SynchronizeToBox() {
   phase("SynchronizeToBox");
   beginProgress(ExpectedWriteReports());
   mem_.dev.g_liveStatus.fill(0);
-  link_.g_bStatusPoll = 0;
+  link_.setStatusPoll(false);
   link_.clock().sleepFor(kSyncToBoxWaitMs);
   WriteAllToBox();
   endProgress();
   if (ViewNotifier* view = link_.mainWindow()) view->post(kMsgSyncFinished, 1, 0);
   mem_.dev.g_liveStatus.fill(0);
-  link_.g_bStatusPoll = 1;
+  link_.setStatusPoll(true);
 }
 
 void Synchroniser::ReadAllFromBox() {

@@ -56,11 +56,19 @@ class UsbLink {
   uint64_t writeCount() const { return writeCount_.load(); }
   ReportTrace* trace() const { return trace_.load(); }
 
+  // A box is open (set by open, cleared by close).
+  bool deviceOpen() const { return g_bDeviceOpen.load() != 0; }
+  // The reader has ended because the box failed; writes are refused until the next open.
+  bool readThreadEnded() const { return g_bReadThreadEnd.load() != 0; }
+  // The periodic status request may go out (off while a synchronisation runs).
+  bool statusPollAllowed() const { return g_bStatusPoll.load() != 0; }
+  void setStatusPoll(bool allowed) { g_bStatusPoll = allowed ? 1 : 0; }
+
+ private:
   std::atomic<int> g_bDeviceOpen{0};
   std::atomic<int> g_bReadThreadEnd{0};
   std::atomic<int> g_bStatusPoll{1};
 
- private:
   struct Reader;  // one reader thread and the device it reads (usb_link.cpp)
 
   void InitUsbEvents();

@@ -48,7 +48,7 @@ class AppState {
   bool english() const { return language() == Language::English; }
   Language language() const { return LanguageFromIndex(g_nLanguage); }
   void setLanguage(Language language) { g_nLanguage = LanguageIndex(language); }
-  bool boxOpen() const { return core.link.g_bDeviceOpen.load() != 0; }
+  bool boxOpen() const { return core.link.deviceOpen(); }
 
   Core& core;
   QSettings& settings;

@@ -106,7 +106,7 @@ void Connection::deviceRemoved(const QString& path) {
 void Connection::syncFinished(int direction) {
   sync_.finish();
   Core& core = state_.core;
-  if (!state_.boxOpen() || core.link.g_bReadThreadEnd.load()) {
+  if (!state_.boxOpen() || core.link.readThreadEnded()) {
     // The box went away during the transfer: its answers are incomplete, so neither the
     // model check nor a pending store into a box mode means anything now.
     state_.pendingBoxMode = -1;
@@ -154,7 +154,7 @@ void Connection::stopStatusTimer() {
 
 void Connection::statusTick() {
   const UsbLink& link = state_.core.link;
-  if (link.g_bStatusPoll.load() && link.g_bDeviceOpen.load() && state_.peakOption) {
+  if (link.statusPollAllowed() && link.deviceOpen() && state_.peakOption) {
     state_.core.ui.RequestStatus();
   }
 }
