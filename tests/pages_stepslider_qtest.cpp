@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QSignalSpy>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -23,18 +22,7 @@ void SendWheel(QWidget* target, QPoint pos, int delta) {
 }
 
 QPoint ThumbCenter(StepSlider* slider) {
-  QStyleOptionSlider opt;
-  opt.initFrom(slider);
-  opt.orientation = slider->orientation();
-  opt.minimum = slider->minimum();
-  opt.maximum = slider->maximum();
-  opt.sliderPosition = slider->sliderPosition();
-  opt.sliderValue = slider->value();
-  opt.upsideDown = slider->orientation() == Qt::Vertical;
-  opt.subControls = QStyle::SC_All;
-  return slider->style()
-      ->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider)
-      .center();
+  return slider->handleRect().center();
 }
 
 }  // namespace

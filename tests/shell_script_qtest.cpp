@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,19 +80,7 @@ std::vector<std::string> edits(const std::vector<std::string>& written, size_t s
 }
 
 QPoint thumbCentre(StepSlider* slider) {
-  QStyleOptionSlider opt;
-  opt.initFrom(slider);
-  opt.orientation = slider->orientation();
-  opt.minimum = slider->minimum();
-  opt.maximum = slider->maximum();
-  opt.sliderPosition = slider->sliderPosition();
-  opt.sliderValue = slider->value();
-  opt.singleStep = slider->singleStep();
-  opt.pageStep = slider->pageStep();
-  opt.upsideDown = slider->invertedAppearance();
-  return slider->style()
-      ->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider)
-      .center();
+  return slider->handleRect().center();
 }
 
 }  // namespace

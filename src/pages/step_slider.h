@@ -12,6 +12,8 @@ class StepSlider : public QSlider {
   Q_OBJECT
  public:
   explicit StepSlider(Qt::Orientation orientation = Qt::Horizontal, QWidget* parent = nullptr);
+  // Where the thumb is drawn now, in the slider's own coordinates (tests press it there).
+  QRect handleRect() const;
 
  signals:
   void userMoved(int position);
@@ -24,7 +26,6 @@ class StepSlider : public QSlider {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  QRect handleRect() const;
   // Moves by steps single steps (clamped to the range) and reports it.
   void step(int steps);
   void reportIfChanged(int before);
