@@ -152,6 +152,12 @@ ToolWindow* ScriptRunner::frontToolWindow() const {
   return nullptr;
 }
 
+QWidget* ScriptRunner::control(int id, QString* why) const {
+  QWidget* w = findControl(id);
+  if (!w) *why = "no control with id " + idText(id);
+  return w;
+}
+
 QWidget* ScriptRunner::findControl(int id) const {
   if (QWidget* w = findById(frontToolWindow(), id)) return w;
   if (QWidget* w = findById(window_.pages().currentPage(), id)) return w;
@@ -180,11 +186,8 @@ bool ScriptRunner::run(const ScriptCommand& cmd, QString* why, int* waitMs) {
     case Kind::Text:
       return text(cmd, why);
     case Kind::Select: {
-      QWidget* w = findControl(cmd.id);
-      if (!w) {
-        *why = "no control with id " + idText(cmd.id);
-        return false;
-      }
+      QWidget* w = control(cmd.id, why);
+      if (!w) return false;
       return select(w, int(cmd.numbers[0]), why);
     }
     case Kind::Drag:
@@ -253,11 +256,8 @@ bool ScriptRunner::click(const ScriptCommand& cmd, QString* why) {
 }
 
 bool ScriptRunner::set(const ScriptCommand& cmd, QString* why) {
-  QWidget* w = findControl(cmd.id);
-  if (!w) {
-    *why = "no control with id " + idText(cmd.id);
-    return false;
-  }
+  QWidget* w = control(cmd.id, why);
+  if (!w) return false;
   if (!w->isEnabled()) {
     *why = QString("control %1 is disabled").arg(cmd.id);
     return false;
@@ -362,11 +362,8 @@ bool ScriptRunner::select(QWidget* w, int row, QString* why) {
 }
 
 bool ScriptRunner::text(const ScriptCommand& cmd, QString* why) {
-  QWidget* w = findControl(cmd.id);
-  if (!w) {
-    *why = "no control with id " + idText(cmd.id);
-    return false;
-  }
+  QWidget* w = control(cmd.id, why);
+  if (!w) return false;
   QWidget* target = nullptr;
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     edit->selectAll();
@@ -399,11 +396,8 @@ bool ScriptRunner::text(const ScriptCommand& cmd, QString* why) {
 }
 
 bool ScriptRunner::drag(const ScriptCommand& cmd, QString* why) {
-  QWidget* w = findControl(cmd.id);
-  if (!w) {
-    *why = "no control with id " + idText(cmd.id);
-    return false;
-  }
+  QWidget* w = control(cmd.id, why);
+  if (!w) return false;
   const QPointF from(cmd.numbers[0], cmd.numbers[1]);
   const QPointF to(cmd.numbers[2], cmd.numbers[3]);
   // About one move per two pixels, as a hand would send them, and at least one.
@@ -421,11 +415,8 @@ bool ScriptRunner::drag(const ScriptCommand& cmd, QString* why) {
 }
 
 bool ScriptRunner::key(const ScriptCommand& cmd, QString* why) {
-  QWidget* w = findControl(cmd.id);
-  if (!w) {
-    *why = "no control with id " + idText(cmd.id);
-    return false;
-  }
+  QWidget* w = control(cmd.id, why);
+  if (!w) return false;
   const QString name = QString::fromStdString(cmd.text);
   const QKeySequence sequence = QKeySequence::fromString(name, QKeySequence::PortableText);
   if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown) {

@@ -63,6 +63,8 @@ class ScriptRunner : public QObject {
   // Carries out one command; false with *why when it cannot.
   bool run(const ScriptCommand& cmd, QString* why, int* waitMs);
   QWidget* findControl(int id) const;
+  // The control, or nullptr with "no control with id ..." in why.
+  QWidget* control(int id, QString* why) const;
   bool click(const ScriptCommand& cmd, QString* why);
   bool set(const ScriptCommand& cmd, QString* why);
   bool select(QWidget* w, int row, QString* why);
