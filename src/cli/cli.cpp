@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <ostream>
 
 #include "cli/command.h"
@@ -7,25 +8,35 @@ namespace ax7::cli {
 
 namespace {
 
-constexpr const char* kGlobalUsage =
+constexpr const char* kUsageHead =
     "usage: ax7ctl [GLOBAL OPTIONS] COMMAND [ARGS]\n"
     "\n"
     "Controls the AX7 audio processor over USB, or a simulated one.\n"
     "\n"
-    "Global options:\n"
-    "  --device sim|hid     the box to talk to (default hid: a real box over USB)\n"
-    "  --trace FILE         write every report and the start of each long operation to FILE\n"
-    "  --timeout SECONDS    limit for each synchronisation with the box (default 30)\n"
-    "  --sim-state FILE     (sim) the simulated box starts with the settings of mode file FILE\n"
-    "  --sim-latency MS     (sim) answer delay per report (default 0)\n"
-    "  --sim-fault SPEC     (sim, repeatable) silent, model=NAME, version=N, param-error=STATUS,\n"
-    "                       unplug-after=N, garbage=PERCENT\n"
-    "  -h, --help           this text\n"
+    "Global options:\n";
+
+constexpr const char* kUsageTail =
     "\n"
     "Exit codes: 0 ok; 1 no box, link failure, box rejected, or an output file that cannot\n"
     "be written; 2 bad input or usage (nothing is sent or written).\n"
     "\n"
     "Commands:\n";
+
+// The option table in two columns; continuation lines of a help text line up with its first.
+void printGlobalOptions(std::ostream& s) {
+  constexpr size_t kColumn = 21;
+  for (const OptionDoc& doc : globalOptionDocs()) {
+    std::string left = doc.names;
+    if (doc.value) left += std::string(" ") + doc.value;
+    left.resize(std::max(left.size() + 1, kColumn), ' ');
+    s << "  " << left;
+    for (const char* c = doc.help; *c; ++c) {
+      s << *c;
+      if (*c == '\n') s << std::string(kColumn + 2, ' ');
+    }
+    s << "\n";
+  }
+}
 
 }  // namespace
 
@@ -62,7 +73,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const bool parsed = parseCommandLine(args, &line, &error);
   Context ctx{line.options, out, err};
   auto printGlobalUsage = [&](std::ostream& s) {
-    s << kGlobalUsage;
+    s << kUsageHead;
+    printGlobalOptions(s);
+    s << kUsageTail;
     for (const CommandSpec* spec : commandTable()) {
       std::string name = spec->name;
       name.resize(10, ' ');

@@ -27,6 +27,21 @@ bool matches(const std::string& word, const std::string& name) {
 
 }  // namespace
 
+const std::vector<OptionDoc>& globalOptionDocs() {
+  static const std::vector<OptionDoc> docs = {
+      {"--device", "sim|hid", "the box to talk to (default hid: a real box over USB)"},
+      {"--trace", "FILE", "write every report and the start of each long operation to FILE"},
+      {"--timeout", "SECONDS", "limit for each synchronisation with the box (default 30)"},
+      {"--sim-state", "FILE", "(sim) the simulated box starts with the settings of mode file FILE"},
+      {"--sim-latency", "MS", "(sim) answer delay per report (default 0)"},
+      {"--sim-fault", "SPEC",
+       "(sim, repeatable) silent, model=NAME, version=N, param-error=STATUS,\n"
+       "unplug-after=N, garbage=PERCENT"},
+      {"-h, --help", nullptr, "this text"},
+  };
+  return docs;
+}
+
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
   GlobalOptions& o = out->options;
   bool simOnlyGiven = false;

@@ -31,6 +31,17 @@ struct CommandLine {
   std::vector<std::string> words;  // the command's own words
 };
 
+// One global option as --help, the manual page and the shell completion describe it. `value`
+// names the option's value (nullptr for a flag); `help` may hold several lines.
+struct OptionDoc {
+  const char* names;  // "--device" or "-h, --help"
+  const char* value;
+  const char* help;
+};
+
+// The global options in the order --help lists them; --virtual-time, a test aid, is left out.
+const std::vector<OptionDoc>& globalOptionDocs();
+
 // Parses the global options up to the command name. Returns false with a one-line reason on a
 // usage error. Simulator-only options together with --device hid are a usage error.
 bool parseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error);

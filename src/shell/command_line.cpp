@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "cli/options.h"
+#include "shell/desktop_options.h"
 
 namespace ax7::ui {
 
@@ -59,46 +60,35 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine* out, QString* e
                       bool* exitNow) {
   *exitNow = false;
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      "Control program of the AX7 karaoke and home-theatre processor.");
+  parser.setApplicationDescription(QString::fromUtf8(kDesktopDescription));
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
-  const QCommandLineOption device("device", "Box to use: hid (a real box, default) or sim.",
-                                  "hid|sim", "hid");
-  parser.addOption(device);
-  parser.addOption({"sim-latency", "Answer time of the simulated box (0..60000).", "MS"});
-  parser.addOption({"sim-fault",
-                    "A fault of the simulated box, as in ax7ctl (repeatable): silent, "
-                    "model=NAME, version=N, param-error=STATUS, unplug-after=N, garbage=P, "
-                    "latency=MS.",
-                    "SPEC"});
-  parser.addOption({"sim-state",
-                    "The simulated box starts holding this mode file (.px44t or ax7ctl's "
-                    "JSON/text form).",
-                    "FILE"});
-  QCommandLineOption virtualTime("virtual-time");
-  virtualTime.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOption(virtualTime);
-  parser.addOption({"trace", "Write every report to FILE (as ax7ctl --trace).", "FILE"});
-  parser.addOption({"script",
-                    "After the first synchronisation, run the commands in FILE (see README).",
-                    "FILE"});
-  parser.addPositionalArgument("file", "Mode file (.px44t) to open.", "[file]");
+  for (const DesktopOption& o : desktopOptions()) {
+    QCommandLineOption option(QString::fromUtf8(o.name), QString::fromUtf8(o.help));
+    if (o.value) option.setValueName(QString::fromUtf8(o.value));
+    if (o.defaultValue) option.setDefaultValue(QString::fromUtf8(o.defaultValue));
+    if (o.hidden) option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+  parser.addPositionalArgument(QString::fromUtf8(kDesktopFileArgument),
+                               QString::fromUtf8(kDesktopFileHelp),
+                               QString::fromUtf8(kDesktopFileSyntax));
 
   if (!parser.parse(arguments)) {
     *error = parser.errorText();
     return false;
   }
   if (parser.isSet(help) || parser.isSet(version)) {
-    *error = parser.isSet(help) ? parser.helpText()
-                                : QString("ax7-control %1\n").arg(QCoreApplication::applicationVersion());
+    *error = parser.isSet(help)
+                 ? parser.helpText()
+                 : QString("ax7-control %1\n").arg(QCoreApplication::applicationVersion());
     *exitNow = true;
     return true;
   }
   CommandLine cl;
-  const QString kind = parser.value(device).toLower();
+  const QString kind = parser.value("device").toLower();
   if (kind != "sim" && kind != "hid") {
-    *error = QString("--device: expected hid or sim, not '%1'").arg(parser.value(device));
+    *error = QString("--device: expected hid or sim, not '%1'").arg(parser.value("device"));
     return false;
   }
   if (!parseSimOptions(parser, kind, &cl, error)) return false;

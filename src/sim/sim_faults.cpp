@@ -30,6 +30,14 @@ bool fail(std::string* error, std::string text) {
 
 }  // namespace
 
+const std::vector<std::string_view>& SimFaultForms() {
+  static const std::vector<std::string_view> forms = {
+      "silent",         "model=NAME", "version=N",  "param-error=STATUS",
+      "unplug-after=N", "garbage=P",  "latency=MS",
+  };
+  return forms;
+}
+
 bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error) {
   const size_t eq = spec.find('=');
   const std::string_view key = spec.substr(0, eq);
@@ -75,9 +83,11 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
     faults.*f.field = number;
     return true;
   }
-  return fail(error, "unknown sim fault '" + std::string(spec) +
-                         "' (known: silent, model=NAME, version=N, param-error=STATUS, "
-                         "unplug-after=N, garbage=P, latency=MS)");
+  std::string known;
+  for (std::string_view form : SimFaultForms()) {
+    known += (known.empty() ? "" : ", ") + std::string(form);
+  }
+  return fail(error, "unknown sim fault '" + std::string(spec) + "' (known: " + known + ")");
 }
 
 }  // namespace ax7::sim

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ax7::sim {
 
@@ -17,6 +18,10 @@ struct SimFaults {
   int garbagePercent = 0;  // share of answers replaced by random reports
   int latencyMs = 0;       // every answer leaves this long after its request
 };
+
+// Every fault as ParseSimFault takes it, the value named in capitals ("model=NAME"); the
+// manual page and the shell completion list them from here.
+const std::vector<std::string_view>& SimFaultForms();
 
 // One fault: "silent", "model=NAME", "version=N" (0..255), "param-error=STATUS" (0..255),
 // "unplug-after=N" (N >= 0), "garbage=P" (0..100) or "latency=MS" (0..60000). Numbers are

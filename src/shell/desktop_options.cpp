@@ -1,0 +1,24 @@
+#include "shell/desktop_options.h"
+
+namespace ax7::ui {
+
+const std::vector<DesktopOption>& desktopOptions() {
+  static const std::vector<DesktopOption> options = {
+      {"device", "hid|sim", "Box to use: hid (a real box, default) or sim.", "hid"},
+      {"sim-latency", "MS", "Answer time of the simulated box (0..60000).", nullptr},
+      {"sim-fault", "SPEC",
+       "A fault of the simulated box, as in ax7ctl (repeatable): silent, model=NAME, version=N, "
+       "param-error=STATUS, unplug-after=N, garbage=P, latency=MS.",
+       nullptr},
+      {"sim-state", "FILE",
+       "The simulated box starts holding this mode file (.px44t or ax7ctl's JSON/text form).",
+       nullptr},
+      {"virtual-time", nullptr, "", nullptr, true},
+      {"trace", "FILE", "Write every report to FILE (as ax7ctl --trace).", nullptr},
+      {"script", "FILE", "After the first synchronisation, run the commands in FILE (see README).",
+       nullptr},
+  };
+  return options;
+}
+
+}  // namespace ax7::ui
