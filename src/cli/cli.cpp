@@ -63,6 +63,7 @@ const std::vector<const CommandSpec*>& commandTable() {
   static const std::vector<const CommandSpec*> table = {
       &kDesignCommand, &kResponseCommand, &kModeFileCommand, &kReadCommand,
       &kWriteCommand,  &kStatusCommand,   &kListCommand,
+      &kDoctorCommand,
   };
   return table;
 }
