@@ -25,15 +25,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readSmallFile(const fs::path& path) {
+// sysfs attributes and rule files are short; whatever lies beyond `limit` is not read.
+std::string readSmallFile(const fs::path& path, size_t limit = 4096) {
   std::ifstream in(path, std::ios::binary);
   std::string text;
   if (!in) return text;
-  char buf[4096];
-  in.read(buf, sizeof buf);  // sysfs attributes and rules are short; a node file is not read
-  text.assign(buf, size_t(in.gcount()));
+  text.resize(limit);
+  in.read(text.data(), std::streamsize(limit));
+  text.resize(size_t(in.gcount()));
   return text;
 }
+
+constexpr size_t kRuleFileLimit = 1 << 16;
 
 std::string firstLine(const fs::path& path) {
   std::string text = readSmallFile(path);
@@ -75,8 +78,9 @@ std::string groupName(gid_t gid) {
   return std::to_string(gid);
 }
 
-// "HID_ID=0003:00002010:00001031" in the uevent of a hidraw node's HID device.
-bool isBoxHidId(const std::string& uevent) {
+}  // namespace
+
+bool ueventNamesBox(const std::string& uevent) {
   std::istringstream in(uevent);
   for (std::string line; std::getline(in, line);) {
     unsigned bus = 0, vendor = 0, product = 0;
@@ -86,6 +90,8 @@ bool isBoxHidId(const std::string& uevent) {
   }
   return false;
 }
+
+namespace {
 
 void findHolders(const std::string& root, std::vector<HidrawNode>& nodes, DoctorFacts& facts) {
   const pid_t self = getpid();
@@ -195,7 +201,7 @@ DoctorFacts probeSystem(const std::string& root) {
   }
 
   for (const fs::path& hidraw : sortedEntries(under(root, "/sys/class/hidraw"))) {
-    if (!isBoxHidId(readSmallFile(hidraw / "device" / "uevent"))) continue;
+    if (!ueventNamesBox(readSmallFile(hidraw / "device" / "uevent"))) continue;
     facts.nodes.push_back(inspectNode(root, "/dev/" + hidraw.filename().string()));
   }
   if (!facts.nodes.empty()) findHolders(root, facts.nodes, facts);
@@ -211,7 +217,7 @@ DoctorFacts probeSystem(const std::string& root) {
       if (!ec && std::find(seen.begin(), seen.end(), canonical) != seen.end()) continue;
       if (!ec) seen.push_back(canonical);
       const std::string name = file.filename().string();
-      const std::string text = readSmallFile(file);
+      const std::string text = readSmallFile(file, kRuleFileLimit);
       const std::string systemPath = folder + "/" + name;
       if (name == kUdevRuleFile) {
         facts.rules.push_back({systemPath, true, sameRuleLines(text, kUdevRuleText)});

@@ -52,6 +52,9 @@ struct DoctorFacts {
 // The rules folders in the order udev lets a file of the same name win.
 std::vector<std::string> udevRuleFolders();
 
+// True when a HID device's uevent text names the box ("HID_ID=0003:00002010:00001031").
+bool ueventNamesBox(const std::string& uevent);
+
 // True when both texts hold the same rule lines, comments, blank lines and spacing aside.
 bool sameRuleLines(const std::string& a, const std::string& b);
 
