@@ -101,40 +101,54 @@ std::vector<std::string> ax7ctlCommands() {
 
 const fs::path kDocs = AX7_DOCS_DIR;
 
+// The English page and the Chinese one (in zh_CN/) hold the same option and command texts.
+const char* const kLanguages[] = {"", "zh_CN/"};
+
 TEST(Manual, Ax7ctlManualHasEveryCommandAndOptionOfHelp) {
   const std::vector<std::string> commands = ax7ctlCommands();
   ASSERT_THAT(commands, ::testing::Contains("doctor"));
   Words fromHelp = longOptions(capture(std::string(AX7CTL_PATH) + " --help").text);
-  const std::string page = readFile(kDocs / "ax7ctl.1");
   for (const std::string& command : commands) {
     const Output usage = capture(std::string(AX7CTL_PATH) + " " + command + " --help");
     EXPECT_EQ(usage.exitCode, 0) << command;
     for (const std::string& o : longOptions(usage.text)) fromHelp.insert(o);
-    EXPECT_THAT(page, HasSubstr(".SS \"" + ax7::docs::roffEscape(command) + "\"\n"));
   }
-  const Words fromManual =
-      longOptions(sections(page, {"\"GLOBAL OPTIONS\"", "GLOBAL OPTIONS", "COMMANDS"}));
-  EXPECT_EQ(fromManual, fromHelp);
+  for (const char* language : kLanguages) {
+    SCOPED_TRACE(language);
+    const std::string page = readFile(kDocs / (std::string(language) + "ax7ctl.1"));
+    for (const std::string& command : commands) {
+      EXPECT_THAT(page, HasSubstr(".SS \"" + ax7::docs::roffEscape(command) + "\"\n"));
+    }
+    const Words fromManual = longOptions(
+        sections(page, {"\"GLOBAL OPTIONS\"", "GLOBAL OPTIONS", "COMMANDS", "全局选项", "命令"}));
+    EXPECT_EQ(fromManual, fromHelp);
+  }
 }
 
 #ifdef AX7_CONTROL_PATH
 TEST(Manual, DesktopManualHasEveryOptionOfHelp) {
   const Output help = capture(std::string(AX7_CONTROL_PATH) + " --help");
   ASSERT_EQ(help.exitCode, 0);
-  const Words fromManual = longOptions(sections(readFile(kDocs / "ax7-control.1"), {"OPTIONS"}));
-  EXPECT_EQ(fromManual, longOptions(help.text));
-  EXPECT_THAT(readFile(kDocs / "ax7-control.1"), HasSubstr("TAG+=\"uaccess\""));
+  for (const char* language : kLanguages) {
+    SCOPED_TRACE(language);
+    const std::string page = readFile(kDocs / (std::string(language) + "ax7-control.1"));
+    EXPECT_EQ(longOptions(sections(page, {"OPTIONS", "选项"})), longOptions(help.text));
+    EXPECT_THAT(page, HasSubstr("TAG+=\"uaccess\""));
+  }
 }
 #endif
 
 // groff's own warnings: an unknown request or a bad escape shows as a broken page.
 TEST(Manual, PagesRenderWithoutWarnings) {
   if (capture("command -v groff >/dev/null && echo yes").text.empty()) GTEST_SKIP() << "no groff";
-  for (const char* page : {"ax7ctl.1", "ax7-control.1"}) {
-    const Output out =
-        capture("groff -man -Tutf8 -ww -z " + quote((kDocs / page).string()) + " 2>&1");
-    EXPECT_EQ(out.exitCode, 0) << page;
-    EXPECT_EQ(out.text, "") << page;
+  for (const char* language : kLanguages) {
+    for (const char* page : {"ax7ctl.1", "ax7-control.1"}) {
+      const std::string path = (kDocs / (std::string(language) + page)).string();
+      // -k: the Chinese page is UTF-8, as man reads it.
+      const Output out = capture("groff -k -man -Tutf8 -ww -z " + quote(path) + " 2>&1");
+      EXPECT_EQ(out.exitCode, 0) << path;
+      EXPECT_EQ(out.text, "") << path;
+    }
   }
 }
 

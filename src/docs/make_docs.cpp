@@ -1,4 +1,6 @@
-// Writes both manual pages and ax7ctl's bash completion into a folder (at build time).
+// Writes both manual pages (English, and Chinese in zh_CN/) and ax7ctl's bash completion into
+// a folder, at build time.
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -33,8 +35,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   const ax7::docs::InstallPaths paths{argv[2], argv[3], rule.str()};
-  const bool ok = writeFile(dir + "/ax7ctl.1", ax7::docs::ax7ctlManual(paths)) &&
-                  writeFile(dir + "/ax7-control.1", ax7::docs::desktopManual(paths)) &&
-                  writeFile(dir + "/ax7ctl.bash", ax7::docs::bashCompletion());
+  using ax7::docs::ManualLanguage;
+  std::filesystem::create_directories(dir + "/zh_CN");
+  const bool ok =
+      writeFile(dir + "/ax7ctl.1", ax7::docs::ax7ctlManual(paths, ManualLanguage::English)) &&
+      writeFile(dir + "/ax7-control.1", ax7::docs::desktopManual(paths, ManualLanguage::English)) &&
+      writeFile(dir + "/zh_CN/ax7ctl.1", ax7::docs::ax7ctlManual(paths, ManualLanguage::Chinese)) &&
+      writeFile(dir + "/zh_CN/ax7-control.1",
+                ax7::docs::desktopManual(paths, ManualLanguage::Chinese)) &&
+      writeFile(dir + "/ax7ctl.bash", ax7::docs::bashCompletion());
   return ok ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The manual pages of both programs, made from the tables their --help is made from: ax7ctl's
 // global options and command table, ax7-control's option table. A command or option added
-// there appears here without another edit.
+// there appears here without another edit. Each page exists in English and in Chinese; the
+// option and command texts are the programs' own, as --help prints them.
 #include <string>
 
 namespace ax7::docs {
@@ -12,7 +13,9 @@ struct InstallPaths {
   std::string udevRule;      // the rule's text
 };
 
-std::string ax7ctlManual(const InstallPaths& paths);
-std::string desktopManual(const InstallPaths& paths);
+enum class ManualLanguage { English, Chinese };
+
+std::string ax7ctlManual(const InstallPaths& paths, ManualLanguage language);
+std::string desktopManual(const InstallPaths& paths, ManualLanguage language);
 
 }  // namespace ax7::docs
