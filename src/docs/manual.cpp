@@ -27,7 +27,7 @@ struct Words {
 
 // groff breaks lines only at spaces, which Chinese text has none of: mark a break point after
 // every Chinese character and full-width punctuation mark (three-byte UTF-8), outside request
-// lines; and set lines flush left, as there are no spaces to stretch.
+// lines and before punctuation; and set lines flush left, as there are no spaces to stretch.
 std::string withChineseBreaks(const std::string& page) {
   std::string out;
   bool request = true;
@@ -41,7 +41,11 @@ std::string withChineseBreaks(const std::string& page) {
     if (lead >= 0xE2 && lead <= 0xEF && i + 2 < page.size()) {
       out.append(page, i, 3);
       i += 2;
-      if (lead != 0xE2) out += "\\:";
+      // No break before a full-width punctuation mark: it must not start a line.
+      const bool punctuationNext =
+          i + 3 < page.size() && (static_cast<unsigned char>(page[i + 1]) == 0xEF ||
+                                  page.compare(i + 1, 2, "\xE3\x80") == 0);
+      if (lead != 0xE2 && !punctuationNext) out += "\\:";
       continue;
     }
     out += page[i];
