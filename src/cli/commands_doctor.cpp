@@ -244,7 +244,9 @@ Report diagnose(const DoctorFacts& f, const Texts& t) {
     r.result = "cannot open";
   }
 #ifndef AX7_WITH_HIDAPI
-  r.canOpen = false;  // a node this user may open is of no use to a program that cannot
+  // A node this user may open is of no use to a program that cannot talk to real boxes.
+  if (r.canOpen) r.result = "built without hidapi";
+  r.canOpen = false;
 #endif
   return r;
 }
@@ -266,6 +268,10 @@ const char* resultText(const std::string& result, const Texts& t) {
   if (result == "no box") return t("没有设备", "no box");
   if (result == "no hidraw node") return t("设备没有 hidraw 节点", "the box has no hidraw node");
   if (result == "permission denied") return t("没有权限打开设备", "permission denied");
+  if (result == "built without hidapi") {
+    return t("构建时没有 hidapi，无法使用真实设备",
+             "built without hidapi: no real box can be used");
+  }
   return t("无法打开设备", "the box cannot be opened");
 }
 
@@ -371,7 +377,8 @@ const CommandSpec kDoctorCommand = {
     "(an ax7-control left running); whether hidapi and libudev were found at build time.\n"
     "Nothing is sent to the box. The language follows the locale, or --lang.\n"
     "--json: {\"api_version\": 1, \"result\" (\"ok\", \"no box\", \"no hidraw node\",\n"
-    "\"permission denied\", \"cannot open\"), \"can_open\", \"checks\" [{\"id\", \"status\",\n"
+    "\"permission denied\", \"cannot open\", \"built without hidapi\"), \"can_open\", \"checks\" "
+    "[{\"id\", \"status\",\n"
     "\"text\", \"advice\"}], \"usb\", \"hidraw\", \"udev_rules\", \"build\"}.\n"
     "Exit code 0 when a box can be opened, 1 otherwise.\n",
     runDoctor,

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/args.h"
+#include "sim/sim_faults.h"
 
 namespace ax7::cli {
 
@@ -25,6 +26,26 @@ bool matches(const std::string& word, const std::string& name) {
   return word == name || (word.rfind(name + "=", 0) == 0);
 }
 
+// The faults the simulator takes, from its own list, in lines that fit beside the option.
+const std::string& simFaultHelp() {
+  static const std::string text = [] {
+    std::string help = "(sim, repeatable)";
+    size_t lineStart = 0;
+    for (std::string_view form : sim::SimFaultForms()) {
+      const bool first = help.back() == ')';
+      if (help.size() - lineStart + form.size() + 2 > 70) {
+        help += first ? "\n" : ",\n";
+        lineStart = help.size();
+      } else {
+        help += first ? " " : ", ";
+      }
+      help += form;
+    }
+    return help;
+  }();
+  return text;
+}
+
 }  // namespace
 
 const std::vector<OptionDoc>& globalOptionDocs() {
@@ -34,9 +55,7 @@ const std::vector<OptionDoc>& globalOptionDocs() {
       {"--timeout", "SECONDS", "limit for each synchronisation with the box (default 30)"},
       {"--sim-state", "FILE", "(sim) the simulated box starts with the settings of mode file FILE"},
       {"--sim-latency", "MS", "(sim) answer delay per report (default 0)"},
-      {"--sim-fault", "SPEC",
-       "(sim, repeatable) silent, model=NAME, version=N, param-error=STATUS,\n"
-       "unplug-after=N, garbage=PERCENT"},
+      {"--sim-fault", "SPEC", simFaultHelp().c_str()},
       {"-h, --help", nullptr, "this text"},
   };
   return docs;
