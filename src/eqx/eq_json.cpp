@@ -6,9 +6,38 @@
 
 namespace ax7::eqx {
 
+namespace {
+
+// The parser recurses once per level: a file of a million '[' must be refused before it.
+bool nestingWithin(const std::string& text, int limit) {
+  int depth = 0;
+  bool inString = false, escaped = false;
+  for (char c : text) {
+    if (inString) {
+      if (escaped) escaped = false;
+      else if (c == '\\') escaped = true;
+      else if (c == '"') inString = false;
+      continue;
+    }
+    if (c == '"') inString = true;
+    else if (c == '[' || c == '{') {
+      if (++depth > limit) return false;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 ReadResult readEqJson(const std::string& text) {
   ReadResult result;
   result.eq.format = Format::Json;
+  if (!nestingWithin(text, 16)) {
+    result.error = "JSON nested more than 16 levels";
+    return result;
+  }
   nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
   if (j.is_discarded() || !j.is_object()) {
     result.error = "not readable as JSON";
