@@ -108,6 +108,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
     if (!pr.params) {
       e.status = Status::Dropped;
       e.reason = pr.reason;
+      e.why = Why::NoSection;
       return;
     }
     const BandRecord r = fitBand(*pr.params, &changes);
@@ -121,6 +122,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
                               : 0.0;
     e.status = e.deviationDb <= kExactToleranceDb ? Status::Exact : Status::Approximated;
     e.reason = changes;
+    if (!changes.empty()) e.why = Why::Held;
   };
 
   auto matchCrossover = [&](const FileFilter& f, ReportEntry& e) -> bool {
@@ -139,6 +141,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
         describe(e, r);
         e.deviationDb = d;
         e.reason = "held by the output's crossover band, which stays as it is";
+        e.why = Why::Crossover;
         return true;
       }
     }
@@ -153,6 +156,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
       const int type = f.boxType.value_or(-1);
       if (band >= total) {
         e.status = Status::Dropped;
+        e.why = Why::NoFreeBand;
         e.reason = "band " + std::to_string(band + 1) + " is beyond the set's " +
                    std::to_string(total) + " bands";
       } else if (band >= editable) {
@@ -163,6 +167,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
         const bool same = r.type == have.type && r.frequency == have.frequency &&
                           r.gainDb == have.gainDb && r.q == have.q;
         e.status = same ? Status::Exact : Status::Dropped;
+        e.why = Why::Crossover;
         e.reason = same ? "crossover band, as the set holds it"
                         : "the output's crossover band stays as it is";
       } else if (type == 0) {
@@ -180,6 +185,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
       } else {
         e.status = Status::Dropped;
         e.reason = "type " + std::to_string(type) + " exists only in an output's crossover band";
+        e.why = Why::NoSection;
       }
       report.entries.push_back(e);
     }
@@ -190,6 +196,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
       if (!f.enabled) {
         e.status = Status::Skipped;
         e.reason = f.reason == "empty slot" ? "empty slot" : "off in the file";
+        e.why = Why::Off;
         report.entries.push_back(e);
         continue;
       }
@@ -201,6 +208,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
           e.reason = pr.params ? "no free band left (the set has " + std::to_string(editable) +
                                      " bands for a file)"
                                : pr.reason;
+          e.why = pr.params ? Why::NoFreeBand : Why::NoSection;
         }
         report.entries.push_back(e);
         continue;
@@ -213,6 +221,7 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
     ReportEntry e = entryFor(f);
     e.status = Status::Skipped;
     e.reason = "belongs to another channel";
+    e.why = Why::OtherChannel;
     report.entries.push_back(e);
   }
   for (int b = 0; b < editable; ++b) {

@@ -16,6 +16,17 @@ namespace ax7::eqx {
 inline constexpr double kExactToleranceDb = 0.1;
 
 enum class Status { Exact, Approximated, Dropped, Skipped };
+
+// What the reason of an entry says, for texts in other languages than the English reason.
+enum class Why {
+  None,          // placed as the file says
+  Held,          // gain, frequency or Q held to what a band stores
+  NoSection,     // the box has no such section (notch, all-pass, graphic EQ, ...)
+  NoFreeBand,    // every band a file may fill is taken
+  Crossover,     // matches, or would change, the output's crossover band
+  Off,           // off in the file, or an empty slot
+  OtherChannel,  // belongs to a channel not imported
+};
 const char* statusName(Status s);  // "exact", "approximated", "dropped", "skipped"
 
 struct ReportEntry {
@@ -27,7 +38,8 @@ struct ReportEntry {
   double frequency = 0;
   double gainDb = 0;
   double q = 0;
-  std::string reason;        // what was changed, or why it was dropped or skipped
+  std::string reason;        // what was changed, or why it was dropped or skipped (English)
+  Why why = Why::None;
   double deviationDb = 0;    // largest deviation from the file's response
 };
 
