@@ -45,7 +45,9 @@ class EqCliTest : public ::testing::Test {
             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    ASSERT_EQ(ax7ctl({"--device", "sim", "--virtual-time", "read", "--save", path("base.px44t")}).code, 0);
+    ASSERT_EQ(
+        ax7ctl({"--device", "sim", "--virtual-time", "read", "--save", path("base.px44t")}).code,
+        0);
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
@@ -53,8 +55,8 @@ class EqCliTest : public ::testing::Test {
 };
 
 TEST_F(EqCliTest, ImportIntoAModeFileReportsAndExportReadsItBack) {
-  const CliRun imp = ax7ctl({"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "music", "--into",
-                          path("base.px44t"), "-o", path("new.px44t"), "--json"});
+  const CliRun imp = ax7ctl({"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "music",
+                             "--into", path("base.px44t"), "-o", path("new.px44t"), "--json"});
   ASSERT_EQ(imp.code, 0) << imp.err;
   const auto report = nlohmann::json::parse(imp.out);
   EXPECT_EQ(report["api_version"], 1);
@@ -69,7 +71,8 @@ TEST_F(EqCliTest, ImportIntoAModeFileReportsAndExportReadsItBack) {
   EXPECT_DOUBLE_EQ(first["q"].get<double>(), 0.7);
   EXPECT_EQ(first["line"], 2);
 
-  const CliRun exp = ax7ctl({"eq", "export", "music", "--from", path("new.px44t"), "--format", "json"});
+  const CliRun exp =
+      ax7ctl({"eq", "export", "music", "--from", path("new.px44t"), "--format", "json"});
   ASSERT_EQ(exp.code, 0) << exp.err;
   const auto set = nlohmann::json::parse(exp.out);
   EXPECT_EQ(set["set_name"], "music");
@@ -90,28 +93,36 @@ TEST_F(EqCliTest, RefusalsChangeNothing) {
   } cases[] = {
       {{"eq", "import", path("junk.txt"), "mic-a", "--into", path("base.px44t"), "-o",
         path("out.px44t")},
-       2, "not a recognised EQ file"},
+       2,
+       "not a recognised EQ file"},
       {{"eq", "import", path("missing.txt"), "mic-a", "--into", path("base.px44t"), "-o",
         path("out.px44t")},
-       2, "cannot read"},
+       2,
+       "cannot read"},
       {{"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "mic-c", "--into",
         path("base.px44t"), "-o", path("out.px44t")},
-       2, "unknown SET"},
+       2,
+       "unknown SET"},
       {{"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "15", "--into", path("base.px44t"),
         "-o", path("out.px44t")},
-       2, "unknown SET"},
+       2,
+       "unknown SET"},
       {{"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "mic-a", "--into",
         path("base.px44t")},
-       2, "--into and -o go together"},
-      {{"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "mic-a", "--format", "rtf",
-        "--into", path("base.px44t"), "-o", path("out.px44t")},
-       2, "--format"},
+       2,
+       "--into and -o go together"},
+      {{"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "mic-a", "--format", "rtf", "--into",
+        path("base.px44t"), "-o", path("out.px44t")},
+       2,
+       "--format"},
       {{"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "mic-a", "--format", "camilladsp",
         "--into", path("base.px44t"), "-o", path("out.px44t")},
-       2, "not a CamillaDSP configuration"},
+       2,
+       "not a CamillaDSP configuration"},
       {{"eq", "import", data("autoeq_hd650_ParametricEQ.txt"), "mic-a", "--dry-run", "--into",
         path("base.px44t"), "-o", path("out.px44t")},
-       0, "nothing applied"},
+       0,
+       "nothing applied"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -123,8 +134,8 @@ TEST_F(EqCliTest, RefusalsChangeNothing) {
 }
 
 TEST_F(EqCliTest, ImportToTheBoxSendsEveryBandThroughTheSenders) {
-  const CliRun r = ax7ctl({"--device", "sim", "--virtual-time", "--trace", path("trace.txt"), "eq", "import",
-                        data("autoeq_hd650_ParametricEQ.txt"), "mic-b"});
+  const CliRun r = ax7ctl({"--device", "sim", "--virtual-time", "--trace", path("trace.txt"), "eq",
+                           "import", data("autoeq_hd650_ParametricEQ.txt"), "mic-b"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_THAT(r.err, HasSubstr("10 exact"));
   const std::string trace = slurp(path("trace.txt"));
@@ -133,27 +144,28 @@ TEST_F(EqCliTest, ImportToTheBoxSendsEveryBandThroughTheSenders) {
   EXPECT_THAT(trace, HasSubstr("> 0285008507008b14d4167601"));
   EXPECT_THAT(trace, HasSubstr("> 020900012c05"));
 
-  const CliRun dry = ax7ctl({"--device", "sim", "--virtual-time", "--trace", path("dry.txt"), "eq", "import",
-                          data("autoeq_hd650_ParametricEQ.txt"), "mic-b", "--dry-run"});
+  const CliRun dry =
+      ax7ctl({"--device", "sim", "--virtual-time", "--trace", path("dry.txt"), "eq", "import",
+              data("autoeq_hd650_ParametricEQ.txt"), "mic-b", "--dry-run"});
   ASSERT_EQ(dry.code, 0) << dry.err;
   EXPECT_THAT(slurp(path("dry.txt")), ::testing::Not(HasSubstr("> 0285008507008b14d4167601")));
 }
 
 TEST_F(EqCliTest, ExportWritesEachFormatThatImportReadsBack) {
-  ASSERT_EQ(ax7ctl({"eq", "import", data("rew_v5313_generic_trailing_block.txt"), "out3",
-                    "--into", path("base.px44t"), "-o", path("eq.px44t")})
+  ASSERT_EQ(ax7ctl({"eq", "import", data("rew_v5313_generic_trailing_block.txt"), "out3", "--into",
+                    path("base.px44t"), "-o", path("eq.px44t")})
                 .code,
             0);
   for (const char* name : {"a.txt", "b.rew", "c.yml", "d.biquad", "e.json"}) {
     SCOPED_TRACE(name);
-    std::vector<std::string> args = {"eq", "export", "out3", "--from", path("eq.px44t"), "-o",
-                                     path(name)};
+    std::vector<std::string> args = {"eq", "export",  "out3", "--from", path("eq.px44t"),
+                                     "-o", path(name)};
     const std::string ext = fs::path(name).extension().string();
     if (ext == ".rew") args.insert(args.end(), {"--format", "rew"});
     if (ext == ".biquad") args.insert(args.end(), {"--format", "biquad"});
     ASSERT_EQ(ax7ctl(args).code, 0);
     const CliRun back = ax7ctl({"eq", "import", path(name), "out3", "--into", path("eq.px44t"),
-                             "-o", path("again.px44t"), "--json"});
+                                "-o", path("again.px44t"), "--json"});
     ASSERT_EQ(back.code, 0) << back.err;
     const auto rep = nlohmann::json::parse(back.out);
     EXPECT_EQ(rep["counts"]["dropped"], 0) << back.out;

@@ -38,9 +38,9 @@ TEST(EqxSections, DecodeThenDesignIsTheIdentityForTheBoxSections) {
   struct {
     int type;
     double gain, freq, q;
-  } cases[] = {{1, 6, 1000, 1.41},  {1, -12.5, 35, 8},   {1, 0, 12000, 0.5}, {4, 6, 105, 0.7},
-               {4, -9, 3000, 1.9},  {5, -2.1, 10000, 0.7}, {5, 12, 200, 0.3}, {2, 0, 80, 0.5},
-               {2, 0, 15000, 1.3},  {3, 0, 25, 0.707},   {3, 0, 4000, 2}};
+  } cases[] = {{1, 6, 1000, 1.41}, {1, -12.5, 35, 8},     {1, 0, 12000, 0.5}, {4, 6, 105, 0.7},
+               {4, -9, 3000, 1.9}, {5, -2.1, 10000, 0.7}, {5, 12, 200, 0.3},  {2, 0, 80, 0.5},
+               {2, 0, 15000, 1.3}, {3, 0, 25, 0.707},     {3, 0, 4000, 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.type << " " << c.gain << " " << c.freq << " " << c.q);
     const dsp::BiquadCoefficients box = dsp::designSection(c.type, c.gain, c.freq, c.q);
@@ -55,9 +55,8 @@ TEST(EqxSections, DecodeThenDesignIsTheIdentityForTheBoxSections) {
   EXPECT_FALSE(decodeSection(dsp::designSection(10, 0, 1000, 1), 48000));
   const double w = 2 * dsp::kPi * 1000 / 48000, alpha = std::sin(w) / 4;
   const double a0 = 1 + alpha;
-  EXPECT_FALSE(decodeSection({1 / a0, -2 * std::cos(w) / a0, 1 / a0, -2 * std::cos(w) / a0,
-                              (1 - alpha) / a0},
-                             48000));
+  EXPECT_FALSE(decodeSection(
+      {1 / a0, -2 * std::cos(w) / a0, 1 / a0, -2 * std::cos(w) / a0, (1 - alpha) / a0}, 48000));
 }
 
 TEST(EqxSections, ShelvesFollowEqualizerApo) {
@@ -67,8 +66,8 @@ TEST(EqxSections, ShelvesFollowEqualizerApo) {
     const ReadResult r = readApoText(line, Format::Apo, "");
     return *boxParamsFor(r.eq.filters.at(0)).params;
   };
-  const double s09q = 1 / std::sqrt((std::pow(10, 6 / 40.0) + std::pow(10, -6 / 40.0)) *
-                                        (1 / 0.9 - 1) + 2);
+  const double s09q =
+      1 / std::sqrt((std::pow(10, 6 / 40.0) + std::pow(10, -6 / 40.0)) * (1 / 0.9 - 1) + 2);
   SectionParams p = params("Filter: ON LS Fc 100 Hz Gain 6 dB");
   EXPECT_NEAR(p.frequency, 100, 1e-9);
   EXPECT_NEAR(p.q, s09q, 1e-12);
@@ -85,12 +84,13 @@ TEST(EqxSections, ShelvesFollowEqualizerApo) {
 
 TEST(EqxMapping, LimitsAreReportedNeverSilent) {
   // 12 filters into a 10-band set, one at 20 dB, one at 10 Hz, one all-pass, one off.
-  std::string text = "Preamp: -7.5 dB\n"
-                     "Filter 1: ON PK Fc 1000 Hz Gain 20 dB Q 1\n"
-                     "Filter 2: ON PK Fc 10 Hz Gain 3 dB Q 1\n"
-                     "Filter 3: ON AP Fc 500 Hz Q 1\n"
-                     "Filter 4: OFF PK Fc 500 Hz Gain 1 dB Q 1\n"
-                     "Filter 5: ON PK Fc 2000 Hz Gain 1 dB Q 50\n";
+  std::string text =
+      "Preamp: -7.5 dB\n"
+      "Filter 1: ON PK Fc 1000 Hz Gain 20 dB Q 1\n"
+      "Filter 2: ON PK Fc 10 Hz Gain 3 dB Q 1\n"
+      "Filter 3: ON AP Fc 500 Hz Q 1\n"
+      "Filter 4: OFF PK Fc 500 Hz Gain 1 dB Q 1\n"
+      "Filter 5: ON PK Fc 2000 Hz Gain 1 dB Q 50\n";
   for (int i = 6; i <= 15; ++i) {
     text += "Filter " + std::to_string(i) + ": ON PK Fc " + std::to_string(100 * i) +
             " Hz Gain -2 dB Q 2\n";
@@ -151,20 +151,60 @@ TEST(EqxMapping, RealFiles) {
     int exact, approximated, dropped, skipped;
     BandRecord first, last;  // first and last band filled
   } cases[] = {
-      {"autoeq_hd650_ParametricEQ.txt", 0, 10, -6.1, 10, 0, 0, 0, {6.4f, 105, 0.7f, 4},
+      {"autoeq_hd650_ParametricEQ.txt",
+       0,
+       10,
+       -6.1,
+       10,
+       0,
+       0,
+       0,
+       {6.4f, 105, 0.7f, 4},
        {-1.1f, 5332, 5.75f, 1}},
       // 22.3 dB cut and a Q above 2 at the top: clamped and reported.
-      {"autoeq_er4xr_ParametricEQ.txt", 6, 10, std::nullopt, 9, 1, 0, 0, {2.4f, 24, 0.35f, 1},
+      {"autoeq_er4xr_ParametricEQ.txt",
+       6,
+       10,
+       std::nullopt,
+       9,
+       1,
+       0,
+       0,
+       {2.4f, 24, 0.35f, 1},
        {2.2f, 11958, 8.39f, 1}},
       // 20 filters into 10 bands, Q up to 42.8: the rest dropped, the sharp ones approximated.
-      {"rew_v501_generic_decimal_comma.txt", 1, 20, std::nullopt, 6, 4, 10, 0,
-       {10.4f, 92, 2.0f, 1}, {-3.5f, 5123, 6.0f, 1}},
-      {"rew_v5313_generic_trailing_block.txt", 2, 22, std::nullopt, 4, 3, 13, 2,
-       {-5.2f, 43, 9.44f, 1}, {12.0f, 626, 1.0f, 1}},
+      {"rew_v501_generic_decimal_comma.txt",
+       1,
+       20,
+       std::nullopt,
+       6,
+       4,
+       10,
+       0,
+       {10.4f, 92, 2.0f, 1},
+       {-3.5f, 5123, 6.0f, 1}},
+      {"rew_v5313_generic_trailing_block.txt",
+       2,
+       22,
+       std::nullopt,
+       4,
+       3,
+       13,
+       2,
+       {-5.2f, 43, 9.44f, 1},
+       {12.0f, 626, 1.0f, 1}},
       // Peaking filters at 44100 Hz, a Gain filter as preamp, one channel of two.
       {"camilla_v1_iir_rew_test.yml", 7, 3, -6, 3, 0, 0, 0, {5, 100, 5, 1}, {3, 10000, 5, 1}},
       // Its Free section (at 44100 Hz) is a peaking filter; first-order and other kinds drop.
-      {"camilla_all_biquads.yml", 4, 15, std::nullopt, 6, 0, 9, 0, {-12, 1000, 0.472f, 4},
+      {"camilla_all_biquads.yml",
+       4,
+       15,
+       std::nullopt,
+       6,
+       0,
+       9,
+       0,
+       {-12, 1000, 0.472f, 4},
        {1.0f, 459, 0.7f, 1}},
   };
   for (const auto& c : cases) {
@@ -210,11 +250,10 @@ TEST(EqxMapping, RealFiles) {
 // A set that uses every band type, the limits and, on outputs, a crossover cascade.
 std::vector<BandRecord> busySet(int set) {
   std::vector<BandRecord> bands = flatSet(set);
-  const BandRecord kinds[] = {asStored(1, -12.5, 31, 8.25), asStored(4, 6, 105, 0.7),
-                              asStored(5, -3.2, 9000, 1.9), asStored(2, 0, 18000, 0.5),
-                              asStored(3, 0, 22, 0.707),    asStored(1, 15, 20000, 30),
-                              asStored(1, -15, 20, 0.1),    asStored(0, 0, 1000, 1.41),
-                              asStored(1, 0.1, 1234, 1.234)};
+  const BandRecord kinds[] = {
+      asStored(1, -12.5, 31, 8.25), asStored(4, 6, 105, 0.7),   asStored(5, -3.2, 9000, 1.9),
+      asStored(2, 0, 18000, 0.5),   asStored(3, 0, 22, 0.707),  asStored(1, 15, 20000, 30),
+      asStored(1, -15, 20, 0.1),    asStored(0, 0, 1000, 1.41), asStored(1, 0.1, 1234, 1.234)};
   for (int b = 0; b < editableBands(set); ++b) bands[size_t(b)] = kinds[size_t(b) % 9];
   if (isOutputSet(set)) {
     bands[9] = asStored(18, 0, 2500, 0.7);
@@ -236,8 +275,8 @@ bool sameBand(const BandRecord& a, const BandRecord& b) {
 TEST(EqxMapping, ExportThenImportGivesTheSameBandsForEverySetKindAndFormat) {
   for (int set : {0, 2, 6, 7, 14}) {
     const std::vector<BandRecord> bands = busySet(set);
-    for (Format format : {Format::Apo, Format::Rew, Format::CamillaDsp, Format::Biquad,
-                          Format::Json}) {
+    for (Format format :
+         {Format::Apo, Format::Rew, Format::CamillaDsp, Format::Biquad, Format::Json}) {
       SCOPED_TRACE(testing::Message() << "set " << set << " " << formatName(format));
       const std::string text = writeEqFile(format, set, bands);
       const ReadResult read = readEqFile(text, {});
@@ -245,13 +284,15 @@ TEST(EqxMapping, ExportThenImportGivesTheSameBandsForEverySetKindAndFormat) {
       EXPECT_EQ(read.eq.format, format);
       // Imported onto a flat set, except for the crossover band, which an import keeps.
       std::vector<BandRecord> target = flatSet(set);
-      for (int b = editableBands(set); b < int(target.size()); ++b) target[size_t(b)] = bands[size_t(b)];
+      for (int b = editableBands(set); b < int(target.size()); ++b)
+        target[size_t(b)] = bands[size_t(b)];
       const ImportResult r = mapToSet(read.eq, set, target);
       for (int b = 0; b < int(bands.size()); ++b) {
         EXPECT_TRUE(sameBand(r.bands[size_t(b)], bands[size_t(b)]))
             << "band " << b << ": " << r.bands[size_t(b)].type << " "
             << r.bands[size_t(b)].frequency << " " << r.bands[size_t(b)].gainDb << " "
-            << r.bands[size_t(b)].q << "\n" << reportText(r.report);
+            << r.bands[size_t(b)].q << "\n"
+            << reportText(r.report);
       }
       EXPECT_EQ(r.report.count(Status::Dropped), 0) << reportText(r.report) << text;
       EXPECT_EQ(r.report.count(Status::Approximated), 0) << reportText(r.report);

@@ -80,7 +80,8 @@ class EqExchangeTest : public QObject {
     h.clickImport(data("autoeq_hd650_ParametricEQ.txt"));
     QCOMPARE(h.prompts.shown.size(), size_t(1));
     const QString question = h.prompts.shown[0];
-    QVERIFY2(question.contains("exact 10, approximated 0, dropped 0, skipped 0"), qPrintable(question));
+    QVERIFY2(question.contains("exact 10, approximated 0, dropped 0, skipped 0"),
+             qPrintable(question));
     QVERIFY(question.contains("Preamp -6.1 dB not applied"));
     QVERIFY(question.contains("band 1 LS 105Hz 6.4dB Q0.7"));
     QCOMPARE(h.sent.size(), size_t(10));

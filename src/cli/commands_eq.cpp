@@ -40,14 +40,30 @@ bool endsWith(const std::string& s, const std::string& tail) {
 void sendBand(EqSenders& eq, int set, int band, const BandRecord& r) {
   const int f = int(r.frequency);
   switch (set) {
-    case 0: eq.SendMicAEqBand(band, r.type, r.gainDb, f, r.q); break;
-    case 1: eq.SendMicBEqBand(band, r.type, r.gainDb, f, r.q); break;
-    case 2: eq.SendReverbAEqBand(band, r.type, r.gainDb, f, r.q); break;
-    case 3: eq.SendReverbBEqBand(band, r.type, r.gainDb, f, r.q); break;
-    case 4: eq.SendEchoAEqBand(band, r.type, r.gainDb, f, r.q); break;
-    case 5: eq.SendEchoBEqBand(band, r.type, r.gainDb, f, r.q); break;
-    case 6: eq.SendMusicEqBand(band, r.type, r.gainDb, f, r.q); break;
-    default: eq.SendOutputEqBand(set - 7, band, r.type, r.gainDb, f, r.q); break;
+    case 0:
+      eq.SendMicAEqBand(band, r.type, r.gainDb, f, r.q);
+      break;
+    case 1:
+      eq.SendMicBEqBand(band, r.type, r.gainDb, f, r.q);
+      break;
+    case 2:
+      eq.SendReverbAEqBand(band, r.type, r.gainDb, f, r.q);
+      break;
+    case 3:
+      eq.SendReverbBEqBand(band, r.type, r.gainDb, f, r.q);
+      break;
+    case 4:
+      eq.SendEchoAEqBand(band, r.type, r.gainDb, f, r.q);
+      break;
+    case 5:
+      eq.SendEchoBEqBand(band, r.type, r.gainDb, f, r.q);
+      break;
+    case 6:
+      eq.SendMusicEqBand(band, r.type, r.gainDb, f, r.q);
+      break;
+    default:
+      eq.SendOutputEqBand(set - 7, band, r.type, r.gainDb, f, r.q);
+      break;
   }
 }
 
@@ -107,12 +123,14 @@ int runExport(Context& ctx, const std::vector<std::string>& words) {
   const auto set = eqx::parseSetName(args.positional[0]);
   if (!set) return usageError(ctx, kEqCommand, "unknown SET '" + args.positional[0] + "'");
   auto format = formatOption(args, false);
-  if (!format) return usageError(ctx, kEqCommand, "--format must be apo, rew, camilladsp, biquad or json");
+  if (!format)
+    return usageError(ctx, kEqCommand, "--format must be apo, rew, camilladsp, biquad or json");
   const auto out = args.values.find("-o");
   if (*format == eqx::Format::Auto) {
     format = eqx::Format::Apo;
     if (out != args.values.end()) {
-      if (endsWith(out->second, ".json")) format = eqx::Format::Json;
+      if (endsWith(out->second, ".json"))
+        format = eqx::Format::Json;
       else if (endsWith(out->second, ".yml") || endsWith(out->second, ".yaml"))
         format = eqx::Format::CamillaDsp;
     }
@@ -123,9 +141,10 @@ int runExport(Context& ctx, const std::vector<std::string>& words) {
       ctx.out << text;
       return kExitOk;
     }
-    const SaveOutcome saved = SaveFileAtomically(
-        out->second, reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    if (!saved.ok) return fail(ctx, kExitFailure, "cannot write '" + out->second + "': " + saved.reason);
+    const SaveOutcome saved =
+        SaveFileAtomically(out->second, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    if (!saved.ok)
+      return fail(ctx, kExitFailure, "cannot write '" + out->second + "': " + saved.reason);
     return kExitOk;
   };
   if (const auto from = args.values.find("--from"); from != args.values.end()) {
@@ -159,7 +178,8 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
   if (!set) return usageError(ctx, kEqCommand, "unknown SET '" + args.positional[1] + "'");
   const auto format = formatOption(args, true);
   if (!format) {
-    return usageError(ctx, kEqCommand, "--format must be auto, apo, rew, camilladsp, biquad or json");
+    return usageError(ctx, kEqCommand,
+                      "--format must be auto, apo, rew, camilladsp, biquad or json");
   }
   const auto into = args.values.find("--into");
   const auto out = args.values.find("-o");
@@ -181,8 +201,10 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
   if (!read.ok) return fail(ctx, kExitUsage, "'" + path + "': " + read.error + "; nothing changed");
 
   auto report = [&](const eqx::ImportReport& r, bool applied) {
-    if (json) writeJson(ctx.out, reportJson(r, *set, applied));
-    else ctx.err << eqx::reportText(r) << (applied ? "" : "nothing applied (dry run)\n");
+    if (json)
+      writeJson(ctx.out, reportJson(r, *set, applied));
+    else
+      ctx.err << eqx::reportText(r) << (applied ? "" : "nothing applied (dry run)\n");
   };
 
   if (into != args.values.end()) {
@@ -253,7 +275,8 @@ const CommandSpec kEqCommand = {
     "        Without --into the set goes to the box band by band; with --into MODEFILE -o\n"
     "        NEWFILE it goes into a copy of the mode file. --dry-run only reports.\n"
     "        The report goes to stderr, or as JSON to stdout with --json: {\"api_version\": 1,\n"
-    "        \"format\", \"preamp_db\", \"bands\": [{\"line\", \"source\", \"status\", \"band\", \"type\",\n"
+    "        \"format\", \"preamp_db\", \"bands\": [{\"line\", \"source\", \"status\", \"band\", "
+    "\"type\",\n"
     "        \"frequency\", \"gain\", \"q\", \"reason\", \"deviation\"}], ...}.\n"
     "\n"
     "Exit codes: 0 imported (approximations and drops are in the report); 2 an unreadable or\n"

@@ -25,7 +25,9 @@ std::string lower(std::string s) {
   return s;
 }
 
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool isDigit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Words split at ASCII white space; a no-break space between digits stays inside its number.
 std::vector<std::string> words(const std::string& s) {
@@ -58,8 +60,8 @@ std::optional<double> slopeOf(const std::vector<std::string>& typeWords) {
 
 struct TypeInfo {
   FilterKind kind;
-  bool passWithQ = false;     // LPQ/HPQ, "LP Q": the Q is expected
-  bool cornerShelf = false;   // LS/HS: corner frequency when a width is given
+  bool passWithQ = false;    // LPQ/HPQ, "LP Q": the Q is expected
+  bool cornerShelf = false;  // LS/HS: corner frequency when a width is given
   const char* unsupported = nullptr;
 };
 
@@ -69,8 +71,9 @@ std::optional<TypeInfo> typeFor(const std::vector<std::string>& w) {
   const std::string& t = w[0];
   const std::string rest = w.size() > 1 ? w[1] : "";
   if (t == "PK" || t == "PEQ") return TypeInfo{FilterKind::Peaking};
-  if (t == "Modal") return TypeInfo{FilterKind::Unsupported, false, false,
-                                    "modal filter (given by decay time): no band of the box"};
+  if (t == "Modal")
+    return TypeInfo{FilterKind::Unsupported, false, false,
+                    "modal filter (given by decay time): no band of the box"};
   if (t == "LP" || t == "LPQ") return TypeInfo{FilterKind::LowPass, t == "LPQ" || rest == "Q"};
   if (t == "HP" || t == "HPQ") return TypeInfo{FilterKind::HighPass, t == "HPQ" || rest == "Q"};
   if (t == "LP1" || t == "LPFO") return TypeInfo{FilterKind::LowPassFirstOrder};
@@ -163,9 +166,8 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
                            }));
     if (!isFilter) {
       if (command == "Delay" || command == "Convolution" || command == "Copy" ||
-          command == "Include" || command == "Device" || command == "Stage" ||
-          command == "Eval" || command == "If" || command == "ElseIf" || command == "Else" ||
-          command == "EndIf") {
+          command == "Include" || command == "Device" || command == "Stage" || command == "Eval" ||
+          command == "If" || command == "ElseIf" || command == "Else" || command == "EndIf") {
         eq.notes.push_back("line " + std::to_string(lineNo) + ": " + command +
                            " is not applied (no EQ section)");
       }
@@ -180,8 +182,10 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
       result.error = "line " + std::to_string(lineNo) + ": Filter without ON or OFF";
       return result;
     }
-    if (w[0] == "ON") f.enabled = true;
-    else if (w[0] == "OFF") f.enabled = false;
+    if (w[0] == "ON")
+      f.enabled = true;
+    else if (w[0] == "OFF")
+      f.enabled = false;
     else {
       result.error = "line " + std::to_string(lineNo) + ": Filter must say ON or OFF";
       return result;
@@ -210,8 +214,8 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
     }
     f.kind = info->kind;
     if (info->unsupported) f.reason = info->unsupported;
-    if (auto slope = slopeOf(typeWords); slope && (f.kind == FilterKind::LowShelf ||
-                                                   f.kind == FilterKind::HighShelf)) {
+    if (auto slope = slopeOf(typeWords);
+        slope && (f.kind == FilterKind::LowShelf || f.kind == FilterKind::HighShelf)) {
       f.width = Width::Slope;
       f.widthValue = *slope;
     }
@@ -234,24 +238,42 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
           w.erase(w.begin() + long(i) + 2);
         }
         auto v = number(true);
-        if (!v) { bad = true; why = "Fc without a number"; break; }
+        if (!v) {
+          bad = true;
+          why = "Fc without a number";
+          break;
+        }
         f.frequency = *v;
-        if (i + 1 < w.size() && w[i + 1] == "kHz") f.frequency *= 1000, ++i;
-        else if (i + 1 < w.size() && w[i + 1] == "Hz") ++i;
+        if (i + 1 < w.size() && w[i + 1] == "kHz")
+          f.frequency *= 1000, ++i;
+        else if (i + 1 < w.size() && w[i + 1] == "Hz")
+          ++i;
       } else if (key == "Gain") {
         auto v = number(false);
-        if (!v) { bad = true; why = "Gain without a number"; break; }
+        if (!v) {
+          bad = true;
+          why = "Gain without a number";
+          break;
+        }
         f.gainDb = *v;
         if (i + 1 < w.size() && w[i + 1] == "dB") ++i;
       } else if (key == "Q") {
         auto v = number(false);
-        if (!v) { bad = true; why = "Q without a number"; break; }
+        if (!v) {
+          bad = true;
+          why = "Q without a number";
+          break;
+        }
         f.width = Width::Q;
         f.widthValue = *v;
       } else if (key == "BW") {
         if (i + 1 < w.size() && w[i + 1] == "Oct") ++i;
         auto v = number(false);
-        if (!v) { bad = true; why = "BW without a number"; break; }
+        if (!v) {
+          bad = true;
+          why = "BW without a number";
+          break;
+        }
         f.width = Width::BandwidthOct;
         f.widthValue = *v;
       }

@@ -88,11 +88,21 @@ ReadResult readBiquadText(const std::string& text) {
     cur->have[k] = true;
     dsp::BiquadCoefficients& c = cur->filter.coefficients;
     switch (k) {
-      case 0: c.b0 = v; break;
-      case 1: c.b1 = v; break;
-      case 2: c.b2 = v; break;
-      case 3: c.a1 = -v; break;  // the text carries -a1 and -a2
-      default: c.a2 = -v; break;
+      case 0:
+        c.b0 = v;
+        break;
+      case 1:
+        c.b1 = v;
+        break;
+      case 2:
+        c.b2 = v;
+        break;
+      case 3:
+        c.a1 = -v;
+        break;  // the text carries -a1 and -a2
+      default:
+        c.a2 = -v;
+        break;
     }
     return true;
   };

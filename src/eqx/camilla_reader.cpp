@@ -90,13 +90,16 @@ std::vector<FileFilter> filtersOf(const std::string& name, const YAML::Node& def
       out.push_back(s);
     };
     const FilterKind second = lowpass ? FilterKind::LowPass : FilterKind::HighPass;
-    const FilterKind first = lowpass ? FilterKind::LowPassFirstOrder : FilterKind::HighPassFirstOrder;
+    const FilterKind first =
+        lowpass ? FilterKind::LowPassFirstOrder : FilterKind::HighPassFirstOrder;
     for (int pass = 0; pass < (lr ? 2 : 1); ++pass) {
       for (double q : qs) section(second, q);
     }
     if (n % 2 == 1) {
-      if (lr) section(second, 0.5);
-      else section(first, 0);
+      if (lr)
+        section(second, 0.5);
+      else
+        section(first, 0);
     }
     return out;
   }
@@ -124,17 +127,28 @@ std::vector<FileFilter> filtersOf(const std::string& name, const YAML::Node& def
     f.width = Width::BandwidthOct;
     f.widthValue = *bw;
   }
-  if (kind == "Peaking") f.kind = FilterKind::Peaking;
-  else if (kind == "Lowshelf") f.kind = FilterKind::LowShelf;
-  else if (kind == "Highshelf") f.kind = FilterKind::HighShelf;
-  else if (kind == "Lowpass") f.kind = FilterKind::LowPass;
-  else if (kind == "Highpass") f.kind = FilterKind::HighPass;
-  else if (kind == "LowpassFO") f.kind = FilterKind::LowPassFirstOrder;
-  else if (kind == "HighpassFO") f.kind = FilterKind::HighPassFirstOrder;
-  else if (kind == "Notch") f.kind = FilterKind::Notch;
-  else if (kind == "Allpass") f.kind = FilterKind::AllPass;
-  else if (kind == "Bandpass") f.kind = FilterKind::BandPass;
-  else return {unsupported(f, "Biquad " + kind + ": no section of the box")};
+  if (kind == "Peaking")
+    f.kind = FilterKind::Peaking;
+  else if (kind == "Lowshelf")
+    f.kind = FilterKind::LowShelf;
+  else if (kind == "Highshelf")
+    f.kind = FilterKind::HighShelf;
+  else if (kind == "Lowpass")
+    f.kind = FilterKind::LowPass;
+  else if (kind == "Highpass")
+    f.kind = FilterKind::HighPass;
+  else if (kind == "LowpassFO")
+    f.kind = FilterKind::LowPassFirstOrder;
+  else if (kind == "HighpassFO")
+    f.kind = FilterKind::HighPassFirstOrder;
+  else if (kind == "Notch")
+    f.kind = FilterKind::Notch;
+  else if (kind == "Allpass")
+    f.kind = FilterKind::AllPass;
+  else if (kind == "Bandpass")
+    f.kind = FilterKind::BandPass;
+  else
+    return {unsupported(f, "Biquad " + kind + ": no section of the box")};
   if (!freq) return {unsupported(f, "Biquad " + kind + " without freq")};
   if (f.kind == FilterKind::Peaking && f.width == Width::None) {
     return {unsupported(f, "Peaking without q or bandwidth")};
@@ -199,8 +213,8 @@ ReadResult readCamillaYaml(const std::string& text, const std::string& channel) 
         if (!step.IsMap() || scalar(step["type"]) != "Filter") continue;
         const std::vector<std::string> chans = channelsOf(step);
         if (wanted.empty() && !chans.empty()) wanted = chans.front();
-        const bool mine = chans.empty() ||
-                          std::find(chans.begin(), chans.end(), wanted) != chans.end();
+        const bool mine =
+            chans.empty() || std::find(chans.begin(), chans.end(), wanted) != chans.end();
         const bool bypassed = scalar(step["bypassed"]) == "true";
         const YAML::Node names = step["names"];
         if (!names || !names.IsSequence()) continue;

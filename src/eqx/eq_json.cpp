@@ -14,12 +14,16 @@ bool nestingWithin(const std::string& text, int limit) {
   bool inString = false, escaped = false;
   for (char c : text) {
     if (inString) {
-      if (escaped) escaped = false;
-      else if (c == '\\') escaped = true;
-      else if (c == '"') inString = false;
+      if (escaped)
+        escaped = false;
+      else if (c == '\\')
+        escaped = true;
+      else if (c == '"')
+        inString = false;
       continue;
     }
-    if (c == '"') inString = true;
+    if (c == '"')
+      inString = true;
     else if (c == '[' || c == '{') {
       if (++depth > limit) return false;
     } else if (c == ']' || c == '}') {
@@ -83,12 +87,24 @@ ReadResult readEqJson(const std::string& text) {
     f.width = Width::Q;
     f.widthValue = *q;
     switch (*f.boxType) {
-      case 1: f.kind = FilterKind::Peaking; break;
-      case 2: f.kind = FilterKind::LowPass; break;
-      case 3: f.kind = FilterKind::HighPass; break;
-      case 4: f.kind = FilterKind::LowShelf; break;
-      case 5: f.kind = FilterKind::HighShelf; break;
-      default: f.kind = FilterKind::Unsupported; break;
+      case 1:
+        f.kind = FilterKind::Peaking;
+        break;
+      case 2:
+        f.kind = FilterKind::LowPass;
+        break;
+      case 3:
+        f.kind = FilterKind::HighPass;
+        break;
+      case 4:
+        f.kind = FilterKind::LowShelf;
+        break;
+      case 5:
+        f.kind = FilterKind::HighShelf;
+        break;
+      default:
+        f.kind = FilterKind::Unsupported;
+        break;
     }
     result.eq.filters.push_back(f);
     ++index;

@@ -9,8 +9,8 @@ namespace ax7::eqx {
 
 namespace {
 
-constexpr std::array<const char*, 7> kNames = {"mic-a",   "mic-b",  "reverb-a", "reverb-b",
-                                               "echo-a",  "echo-b", "music"};
+constexpr std::array<const char*, 7> kNames = {"mic-a",  "mic-b",  "reverb-a", "reverb-b",
+                                               "echo-a", "echo-b", "music"};
 
 }  // namespace
 
@@ -35,7 +35,9 @@ std::string setName(int set) {
   return {};
 }
 
-bool isOutputSet(int set) { return set >= 7 && set <= 14; }
+bool isOutputSet(int set) {
+  return set >= 7 && set <= 14;
+}
 
 int editableBands(int set) {
   return isOutputSet(set) ? dsp::kCrossoverBand : EqSetBandCount(set);
@@ -64,12 +66,16 @@ void storeSet(ParameterMemory& mem, int set, const std::vector<BandRecord>& band
 }
 
 BandRecord flatBand(int set, int band) {
-  static constexpr std::array<int, 10> kTen = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+  static constexpr std::array<int, 10> kTen = {31,   62,   125,  250,  500,
+                                               1000, 2000, 4000, 8000, 16000};
   static constexpr std::array<int, 7> kSeven = {63, 125, 250, 500, 1000, 2300, 5000};
   int f = 1000;
-  if (EqSetBandCount(set) == 7 && band >= 0 && band < 7) f = kSeven[size_t(band)];
-  else if (band >= 0 && band < 10) f = kTen[size_t(band)];
-  else if (band >= 10) f = 16000;
+  if (EqSetBandCount(set) == 7 && band >= 0 && band < 7)
+    f = kSeven[size_t(band)];
+  else if (band >= 0 && band < 10)
+    f = kTen[size_t(band)];
+  else if (band >= 10)
+    f = 16000;
   return asStored(1, 0.0, f, 1.41);
 }
 

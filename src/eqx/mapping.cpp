@@ -19,7 +19,9 @@ dsp::BiquadCoefficients boxSection(const BandRecord& r) {
   return dsp::designSection(r.type, r.gainDb, int(r.frequency), r.q);
 }
 
-bool isFiller(const BandRecord& r) { return r.type == 1 && r.gainDb == 0.0f; }
+bool isFiller(const BandRecord& r) {
+  return r.type == 1 && r.gainDb == 0.0f;
+}
 
 // The band a set of exact parameters becomes, with what had to change.
 BandRecord fitBand(const SectionParams& p, std::string* changes) {
@@ -73,10 +75,14 @@ void describe(ReportEntry& e, const BandRecord& r) {
 
 const char* statusName(Status s) {
   switch (s) {
-    case Status::Exact: return "exact";
-    case Status::Approximated: return "approximated";
-    case Status::Dropped: return "dropped";
-    default: return "skipped";
+    case Status::Exact:
+      return "exact";
+    case Status::Approximated:
+      return "approximated";
+    case Status::Dropped:
+      return "dropped";
+    default:
+      return "skipped";
   }
 }
 
@@ -132,8 +138,8 @@ ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& 
     for (int b = dsp::kCrossoverBand; b < total; ++b) {
       const BandRecord& r = bands[size_t(b)];
       if (crossoverMatched[size_t(b)] || isFiller(r)) continue;
-      const double d = largestDeviationDb(boxSection(r), dsp::kSampleRate, *reference,
-                                          fileSectionRate(f));
+      const double d =
+          largestDeviationDb(boxSection(r), dsp::kSampleRate, *reference, fileSectionRate(f));
       if (d <= kExactToleranceDb) {
         crossoverMatched[size_t(b)] = true;
         e.status = Status::Exact;

@@ -33,14 +33,14 @@ struct ReportEntry {
   int line = 0;        // line of the file (0 when the format has none)
   std::string source;  // the line or filter name
   Status status = Status::Dropped;
-  int band = -1;       // band of the set it became, -1 for none
-  int type = 0;        // section type of that band
+  int band = -1;  // band of the set it became, -1 for none
+  int type = 0;   // section type of that band
   double frequency = 0;
   double gainDb = 0;
   double q = 0;
-  std::string reason;        // what was changed, or why it was dropped or skipped (English)
+  std::string reason;  // what was changed, or why it was dropped or skipped (English)
   Why why = Why::None;
-  double deviationDb = 0;    // largest deviation from the file's response
+  double deviationDb = 0;  // largest deviation from the file's response
 };
 
 struct ImportReport {

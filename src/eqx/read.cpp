@@ -47,12 +47,18 @@ std::optional<Format> parseFormatName(const std::string& name) {
 
 const char* formatName(Format format) {
   switch (format) {
-    case Format::Apo: return "apo";
-    case Format::Rew: return "rew";
-    case Format::CamillaDsp: return "camilladsp";
-    case Format::Biquad: return "biquad";
-    case Format::Json: return "json";
-    default: return "auto";
+    case Format::Apo:
+      return "apo";
+    case Format::Rew:
+      return "rew";
+    case Format::CamillaDsp:
+      return "camilladsp";
+    case Format::Biquad:
+      return "biquad";
+    case Format::Json:
+      return "json";
+    default:
+      return "auto";
   }
 }
 
@@ -78,8 +84,10 @@ ReadResult readEqFile(const std::string& raw, const ReadOptions& options) {
     while (first < text.size() && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
     std::string head = text.substr(first, 16);
     for (char& c : head) c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (first < text.size() && text[first] == '{') format = Format::Json;
-    else if (head.rfind("biquad", 0) == 0) format = Format::Biquad;
+    if (first < text.size() && text[first] == '{')
+      format = Format::Json;
+    else if (head.rfind("biquad", 0) == 0)
+      format = Format::Biquad;
     else if (text.find("Filter Settings file") != std::string::npos ||
              text.find("Room EQ V") != std::string::npos)
       format = Format::Rew;
@@ -95,10 +103,14 @@ ReadResult readEqFile(const std::string& raw, const ReadOptions& options) {
     }
   }
   switch (format) {
-    case Format::Json: return readEqJson(text);
-    case Format::Biquad: return readBiquadText(text);
-    case Format::CamillaDsp: return readCamillaYaml(text, options.channel);
-    default: return readApoText(text, format, options.channel);
+    case Format::Json:
+      return readEqJson(text);
+    case Format::Biquad:
+      return readBiquadText(text);
+    case Format::CamillaDsp:
+      return readCamillaYaml(text, options.channel);
+    default:
+      return readApoText(text, format, options.channel);
   }
 }
 

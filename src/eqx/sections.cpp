@@ -35,7 +35,9 @@ double shelfSlopeFromQ(double q, double gainDb) {
   return 1 / ((1 / (q * q) - 2) / (a + 1 / a) + 1);
 }
 
-bool isShelf(FilterKind k) { return k == FilterKind::LowShelf || k == FilterKind::HighShelf; }
+bool isShelf(FilterKind k) {
+  return k == FilterKind::LowShelf || k == FilterKind::HighShelf;
+}
 
 bool closeTo(const dsp::BiquadCoefficients& a, const dsp::BiquadCoefficients& b) {
   const std::array<double, 5> x{a.b0, a.b1, a.b2, a.a1, a.a2};
@@ -166,17 +168,21 @@ ParamsOrReason boxParamsFor(const FileFilter& f) {
   }
   if (f.kind == FilterKind::Peaking) {
     p.type = 1;
-    if (f.width == Width::Q) p.q = f.widthValue;
+    if (f.width == Width::Q)
+      p.q = f.widthValue;
     else if (f.width == Width::BandwidthOct && f.widthValue > 0)
       p.q = qFromBandwidth(f.widthValue, f.frequency, fs);
-    else return bad("peaking filter without Q or bandwidth");
+    else
+      return bad("peaking filter without Q or bandwidth");
   } else {
     p.type = f.kind == FilterKind::LowPass ? 2 : 3;
     p.gainDb = 0;  // a pass section has no gain
-    if (f.width == Width::Q) p.q = f.widthValue;
+    if (f.width == Width::Q)
+      p.q = f.widthValue;
     else if (f.width == Width::BandwidthOct && f.widthValue > 0)
       p.q = qFromBandwidth(f.widthValue, f.frequency, fs);
-    else p.q = kButterworthQ;
+    else
+      p.q = kButterworthQ;
   }
   if (!(p.q > 0) || !std::isfinite(p.q)) return bad("no usable Q");
   return {p, {}};
@@ -243,8 +249,8 @@ std::optional<SectionParams> decodeSection(const dsp::BiquadCoefficients& c, dou
     const double beta = (m11 * v2 - v1 * m21) / det;
     if (!(scw > -1 && scw < 1) || !(beta > 0)) continue;
     const double sw2 = std::sin(std::acos(scw));
-    tryParams({type, std::acos(scw) * fs / dsp::kTwoPi, 40 * std::log10(a),
-               std::sqrt(a) * sw2 / beta});
+    tryParams(
+        {type, std::acos(scw) * fs / dsp::kTwoPi, 40 * std::log10(a), std::sqrt(a) * sw2 / beta});
   }
   return found;
 }

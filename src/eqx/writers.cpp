@@ -21,23 +21,44 @@ std::string exact(double v) {
   return std::string(buf, r.ptr);
 }
 
-std::string freqText(double hz) { return formatNumber(hz, 0, true); }
-std::string gainText(const BandRecord& r) { return formatNumber(r.gainDb, 1); }
-std::string qText(double q) { return formatNumber(q, 6); }
+std::string freqText(double hz) {
+  return formatNumber(hz, 0, true);
+}
+std::string gainText(const BandRecord& r) {
+  return formatNumber(r.gainDb, 1);
+}
+std::string qText(double q) {
+  return formatNumber(q, 6);
+}
 
-bool isFiller(const BandRecord& r) { return r.type == 1 && r.gainDb == 0.0f; }
+bool isFiller(const BandRecord& r) {
+  return r.type == 1 && r.gainDb == 0.0f;
+}
 
 // The Q a fixed-Q crossover section designs with; nothing for first-order and Chebyshev ones.
 std::optional<double> crossoverQ(int type) {
   const double pi = dsp::kPi;
   switch (type) {
-    case 8: case 9: return 1 / std::pow(3.0, 0.5);
-    case 12: case 13: return 1 / std::pow(2.0, 0.5);
-    case 14: case 15: return 1 / (2 * std::sin(pi / 6));
-    case 16: case 17: return 1 / (2 * std::sin(pi / 2));
-    case 18: case 19: return 1 / (2 * std::sin(pi / 8));
-    case 20: case 21: return 1 / (2 * std::sin(3 * pi / 8));
-    default: return std::nullopt;
+    case 8:
+    case 9:
+      return 1 / std::pow(3.0, 0.5);
+    case 12:
+    case 13:
+      return 1 / std::pow(2.0, 0.5);
+    case 14:
+    case 15:
+      return 1 / (2 * std::sin(pi / 6));
+    case 16:
+    case 17:
+      return 1 / (2 * std::sin(pi / 2));
+    case 18:
+    case 19:
+      return 1 / (2 * std::sin(pi / 8));
+    case 20:
+    case 21:
+      return 1 / (2 * std::sin(3 * pi / 8));
+    default:
+      return std::nullopt;
   }
 }
 
@@ -46,11 +67,16 @@ std::optional<double> crossoverQ(int type) {
 std::string apoFilter(int type, double hz, double gainDb, double q) {
   const std::string fc = "Fc " + freqText(hz) + " Hz";
   switch (type) {
-    case 2: return "LPQ " + fc + " Q " + qText(q);
-    case 3: return "HPQ " + fc + " Q " + qText(q);
-    case 4: return "LSC " + fc + " Gain " + formatNumber(gainDb, 1) + " dB Q " + qText(q);
-    case 5: return "HSC " + fc + " Gain " + formatNumber(gainDb, 1) + " dB Q " + qText(q);
-    default: return "PK " + fc + " Gain " + formatNumber(gainDb, 1) + " dB Q " + qText(q);
+    case 2:
+      return "LPQ " + fc + " Q " + qText(q);
+    case 3:
+      return "HPQ " + fc + " Q " + qText(q);
+    case 4:
+      return "LSC " + fc + " Gain " + formatNumber(gainDb, 1) + " dB Q " + qText(q);
+    case 5:
+      return "HSC " + fc + " Gain " + formatNumber(gainDb, 1) + " dB Q " + qText(q);
+    default:
+      return "PK " + fc + " Gain " + formatNumber(gainDb, 1) + " dB Q " + qText(q);
   }
 }
 
@@ -112,7 +138,7 @@ std::string writeApo(int set, const std::vector<BandRecord>& bands, bool rew) {
 // Every section the set runs, designed as the box designs it: the bands, then the crossover
 // band's sections (flat filler sections left out). An off band is written as a pass-through.
 std::vector<dsp::BiquadCoefficients> designedSections(int set, const std::vector<BandRecord>& bands,
-                                                     std::vector<std::string>* names) {
+                                                      std::vector<std::string>* names) {
   std::vector<dsp::BiquadCoefficients> out;
   for (int b = 0; b < int(bands.size()); ++b) {
     const BandRecord& r = bands[size_t(b)];
@@ -158,11 +184,21 @@ std::string writeCamilla(int set, const std::vector<BandRecord>& bands) {
     const std::string fq = "      freq: " + freqText(r.frequency) + "\n";
     const std::string q = "      q: " + qText(r.q) + "\n";
     switch (r.type) {
-      case 2: out << "      type: Lowpass\n" << fq << q; break;
-      case 3: out << "      type: Highpass\n" << fq << q; break;
-      case 4: out << "      type: Lowshelf\n" << fq << "      gain: " << gainText(r) << "\n" << q; break;
-      case 5: out << "      type: Highshelf\n" << fq << "      gain: " << gainText(r) << "\n" << q; break;
-      case 1: out << "      type: Peaking\n" << fq << "      gain: " << gainText(r) << "\n" << q; break;
+      case 2:
+        out << "      type: Lowpass\n" << fq << q;
+        break;
+      case 3:
+        out << "      type: Highpass\n" << fq << q;
+        break;
+      case 4:
+        out << "      type: Lowshelf\n" << fq << "      gain: " << gainText(r) << "\n" << q;
+        break;
+      case 5:
+        out << "      type: Highshelf\n" << fq << "      gain: " << gainText(r) << "\n" << q;
+        break;
+      case 1:
+        out << "      type: Peaking\n" << fq << "      gain: " << gainText(r) << "\n" << q;
+        break;
       default:  // off: no magnitude change
         out << "      type: Peaking\n" << fq << "      gain: 0\n" << q;
         break;
@@ -213,11 +249,16 @@ std::string writeJson(int set, const std::vector<BandRecord>& bands) {
 
 std::string writeEqFile(Format format, int set, const std::vector<BandRecord>& bands) {
   switch (format) {
-    case Format::Rew: return writeApo(set, bands, true);
-    case Format::CamillaDsp: return writeCamilla(set, bands);
-    case Format::Biquad: return writeBiquad(set, bands);
-    case Format::Json: return writeJson(set, bands);
-    default: return writeApo(set, bands, false);
+    case Format::Rew:
+      return writeApo(set, bands, true);
+    case Format::CamillaDsp:
+      return writeCamilla(set, bands);
+    case Format::Biquad:
+      return writeBiquad(set, bands);
+    case Format::Json:
+      return writeJson(set, bands);
+    default:
+      return writeApo(set, bands, false);
   }
 }
 

@@ -47,10 +47,14 @@ QString num(double v, int decimals) {
 
 QString statusWord(eqx::Status s, Language l) {
   switch (s) {
-    case eqx::Status::Exact: return Pick(l, "精确", "exact");
-    case eqx::Status::Approximated: return Pick(l, "近似", "approximated");
-    case eqx::Status::Dropped: return Pick(l, "丢弃", "dropped");
-    default: return Pick(l, "跳过", "skipped");
+    case eqx::Status::Exact:
+      return Pick(l, "精确", "exact");
+    case eqx::Status::Approximated:
+      return Pick(l, "近似", "approximated");
+    case eqx::Status::Dropped:
+      return Pick(l, "丢弃", "dropped");
+    default:
+      return Pick(l, "跳过", "skipped");
   }
 }
 
@@ -58,13 +62,20 @@ QString statusWord(eqx::Status s, Language l) {
 QString whyText(const eqx::ReportEntry& e, Language l) {
   if (l == Language::English) return QString::fromStdString(e.reason);
   switch (e.why) {
-    case eqx::Why::Held: return QString::fromUtf8("增益、频率或 Q 已限制到频段可存的范围");
-    case eqx::Why::NoSection: return QString::fromUtf8("本机没有这种滤波器");
-    case eqx::Why::NoFreeBand: return QString::fromUtf8("没有空闲的频段");
-    case eqx::Why::Crossover: return QString::fromUtf8("分频频段保持不变");
-    case eqx::Why::Off: return QString::fromUtf8("文件中已关闭");
-    case eqx::Why::OtherChannel: return QString::fromUtf8("属于其他声道");
-    default: return {};
+    case eqx::Why::Held:
+      return QString::fromUtf8("增益、频率或 Q 已限制到频段可存的范围");
+    case eqx::Why::NoSection:
+      return QString::fromUtf8("本机没有这种滤波器");
+    case eqx::Why::NoFreeBand:
+      return QString::fromUtf8("没有空闲的频段");
+    case eqx::Why::Crossover:
+      return QString::fromUtf8("分频频段保持不变");
+    case eqx::Why::Off:
+      return QString::fromUtf8("文件中已关闭");
+    case eqx::Why::OtherChannel:
+      return QString::fromUtf8("属于其他声道");
+    default:
+      return {};
   }
 }
 
@@ -84,7 +95,9 @@ EqExchange::EqExchange(EqEditor* editor) : QWidget(editor), editor_(editor) {
 
 EqExchange::~EqExchange() = default;
 
-void EqExchange::setPrompter(Prompter* prompter) { prompter_ = prompter; }
+void EqExchange::setPrompter(Prompter* prompter) {
+  prompter_ = prompter;
+}
 
 Prompter& EqExchange::prompter() {
   static DialogPrompter dialogs;
@@ -128,13 +141,13 @@ QString EqExchange::reportText(const eqx::ImportReport& r, Language l) {
     QString line = statusWord(e.status, l);
     if (e.band >= 0) {
       const auto name = dsp::sectionTypeName(e.type);
-      line += Pick(l, " → 频段 %1 %2 %3Hz %4dB Q%5", " → band %1 %2 %3Hz %4dB Q%5")
-                  .arg(e.band + 1)
-                  .arg(QString::fromUtf8(l == Language::English ? name.english.data()
-                                                                : name.chinese.data(),
-                                         qsizetype(l == Language::English ? name.english.size()
-                                                                          : name.chinese.size())))
-                  .arg(num(e.frequency, 0), num(e.gainDb, 1), num(e.q, 3));
+      line +=
+          Pick(l, " → 频段 %1 %2 %3Hz %4dB Q%5", " → band %1 %2 %3Hz %4dB Q%5")
+              .arg(e.band + 1)
+              .arg(QString::fromUtf8(
+                  l == Language::English ? name.english.data() : name.chinese.data(),
+                  qsizetype(l == Language::English ? name.english.size() : name.chinese.size())))
+              .arg(num(e.frequency, 0), num(e.gainDb, 1), num(e.q, 3));
     }
     if (e.status == eqx::Status::Approximated) {
       line += Pick(l, "（偏差 %1 dB）", " (deviation %1 dB)").arg(num(e.deviationDb, 2));
@@ -154,9 +167,8 @@ bool EqExchange::importFile(const QString& path) {
   const QString caption = Pick(language_, "导入 EQ", "Import EQ");
   const InputFile in = ReadInputFile(path.toStdString(), kMaxEqFileBytes);
   if (!in.ok || in.truncated) {
-    prompter().showError(this,
-                         Pick(language_, "无法读取文件：\n%1", "Can't read the file:\n%1").arg(path),
-                         caption);
+    prompter().showError(
+        this, Pick(language_, "无法读取文件：\n%1", "Can't read the file:\n%1").arg(path), caption);
     return false;
   }
   const eqx::ReadResult read = eqx::readEqFile(std::string(in.bytes.begin(), in.bytes.end()), {});
@@ -193,9 +205,9 @@ bool EqExchange::exportFile(const QString& path) {
   const SaveOutcome saved = SaveFileAtomically(
       path.toStdString(), reinterpret_cast<const uint8_t*>(text.data()), text.size());
   if (!saved.ok) {
-    prompter().showError(this,
-                         Pick(language_, "无法写入文件：\n%1", "Can't write to file:\n%1").arg(path),
-                         Pick(language_, "导出 EQ", "Export EQ"));
+    prompter().showError(
+        this, Pick(language_, "无法写入文件：\n%1", "Can't write to file:\n%1").arg(path),
+        Pick(language_, "导出 EQ", "Export EQ"));
     return false;
   }
   return true;
