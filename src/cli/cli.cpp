@@ -64,6 +64,7 @@ const std::vector<const CommandSpec*>& commandTable() {
       &kDesignCommand, &kResponseCommand, &kModeFileCommand, &kReadCommand,
       &kWriteCommand,  &kStatusCommand,   &kListCommand,
       &kDoctorCommand,
+      &kEqCommand,
   };
   return table;
 }

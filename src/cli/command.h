@@ -36,6 +36,7 @@ extern const CommandSpec kWriteCommand;
 extern const CommandSpec kStatusCommand;
 extern const CommandSpec kListCommand;
 extern const CommandSpec kDoctorCommand;
+extern const CommandSpec kEqCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 

@@ -18,6 +18,7 @@
 #include "graphs/eq_panel_labels.h"
 #include "pages/band_editor.h"
 #include "pages/eq_editor_text.h"
+#include "pages/eq_exchange_ui.h"
 #include "pages/eq_table.h"
 #include "pages/step_slider.h"
 #include "params/band_record.h"
@@ -60,6 +61,9 @@ EqEditor::EqEditor(const ParameterMemory& memory, EqCopySource& copySource, QWid
   crossoverList_->setFixedWidth(leftWidth);
   left->addWidget(crossoverTitle_);
   left->addWidget(crossoverList_);
+  exchange_ = new EqExchange(this);
+  exchange_->setFixedWidth(leftWidth);
+  left->addWidget(exchange_);
   row->addLayout(left);
 
   panel_ = new CEqPanel(this);
@@ -201,6 +205,7 @@ void EqEditor::setLanguage(Language language) {
   table_->setLanguage(language);
   editor_->setLanguage(language);
   crossoverTitle_->setText(Pick(language, "类型", "Type"));
+  exchange_->setLanguage(language);
   for (int b = 0; b < std::min(config_.tableRows, panel_->markerCount()); ++b) {
     table_->showType(b, eqtext::typeName(shownType(b), language_));
   }

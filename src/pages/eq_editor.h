@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "pages/eq_copy_source.h"
 #include "pages/language.h"
@@ -18,12 +19,14 @@ class QStackedWidget;
 
 namespace ax7 {
 struct ParameterMemory;
+struct BandRecord;
 }
 
 namespace ax7::ui {
 
 class BandEditor;
 class CEqPanel;
+class EqExchange;
 class EqTable;
 
 struct EqEditorConfig {
@@ -80,6 +83,10 @@ class EqEditor : public QWidget {
   EqTable* table() const { return table_; }
   BandEditor* bandEditor() const { return editor_; }
   QComboBox* crossoverList() const { return crossoverList_; }
+  // Import and export of the set (eq_exchange_ui.cpp).
+  EqExchange* exchange() const { return exchange_; }
+  // Bands 0..count-1 take the records and are sent like edits.
+  void applyImportedBands(const std::vector<BandRecord>& bands, int count);
   QLabel* crossoverTitle() const { return crossoverTitle_; }
 
   // A wheel turn over the editor goes to the graph or a band slider when that has the focus.
@@ -124,6 +131,7 @@ class EqEditor : public QWidget {
   BandEditor* editor_ = nullptr;
   QLabel* crossoverTitle_ = nullptr;
   QComboBox* crossoverList_ = nullptr;
+  EqExchange* exchange_ = nullptr;
 };
 
 }  // namespace ax7::ui
