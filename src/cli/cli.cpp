@@ -19,7 +19,8 @@ constexpr const char* kGlobalUsage =
     "  --sim-state FILE     (sim) the simulated box starts with the settings of mode file FILE\n"
     "  --sim-latency MS     (sim) answer delay per report (default 0)\n"
     "  --sim-fault SPEC     (sim, repeatable) silent, model=NAME, version=N, param-error=STATUS,\n"
-    "                       unplug-after=N, garbage=PERCENT\n"
+    "                       unplug-after=N, garbage=PERCENT, zwave-silent-module,\n"
+    "                       zwave-silent-node=N, zwave-add=N, zwave-remove=N\n"
     "  -h, --help           this text\n"
     "\n"
     "Exit codes: 0 ok; 1 no box, link failure, box rejected, or an output file that cannot\n"
@@ -52,6 +53,7 @@ const std::vector<const CommandSpec*>& commandTable() {
   static const std::vector<const CommandSpec*> table = {
       &kDesignCommand, &kResponseCommand, &kModeFileCommand, &kReadCommand,
       &kWriteCommand,  &kStatusCommand,   &kListCommand,
+      &kSettingsCommand, &kPlugsCommand,
   };
   return table;
 }

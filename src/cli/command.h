@@ -35,6 +35,8 @@ extern const CommandSpec kReadCommand;
 extern const CommandSpec kWriteCommand;
 extern const CommandSpec kStatusCommand;
 extern const CommandSpec kListCommand;
+extern const CommandSpec kSettingsCommand;
+extern const CommandSpec kPlugsCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 
