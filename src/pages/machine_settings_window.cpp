@@ -108,6 +108,11 @@ MachineSettingsWindow::MachineSettingsWindow(PageContext& context, QWidget* pare
   auto makeRow = [&](int t, int s, int v, int min) {
     auto* row = new ValueRow(t, s, v, min, kMaxStartVolume, number, Qt::Horizontal, volumes);
     row->slider()->setMinimumWidth(160);
+    // Room for "Invalid" in either language, and the same in every row so the sliders line up.
+    const QFontMetrics fm(row->valueLabel()->font());
+    row->valueLabel()->setMinimumWidth(
+        std::max(fm.horizontalAdvance(QString::fromUtf8(kInvalid.en)),
+                 fm.horizontalAdvance(QString::fromUtf8(kInvalid.zh))) + 8);
     captioned_.push_back(row->title());
     return row;
   };
