@@ -67,7 +67,8 @@ class SettingsPlugsCli : public ::testing::Test {
     for (std::string line; std::getline(in, line);) {
       if (line.rfind("> ", 0) != 0) continue;
       std::string hex = line.substr(2);
-      while (hex.size() > 2 && hex.compare(hex.size() - 2, 2, "00") == 0) hex.resize(hex.size() - 2);
+      while (hex.size() > 2 && hex.compare(hex.size() - 2, 2, "00") == 0)
+        hex.resize(hex.size() - 2);
       out.push_back(hex);
     }
     return out;
@@ -96,7 +97,8 @@ TEST_F(SettingsPlugsCli, ShowAndApplyTheSettingsRecord) {
       {{"--mic-max", "40"}, "029100000028322863", "40"},
       // "off" is the byte 0xFF, and the rest of the record still follows it.
       {{"--mic-start", "off", "--save-by", "mode", "--power-on", "m3"},
-       "0291010001ff3263630000000003", "off"},
+       "0291010001ff3263630000000003",
+       "off"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"--trace", path("t.txt"), "settings", "apply"};
@@ -137,8 +139,8 @@ TEST_F(SettingsPlugsCli, RefusedSettingsSendNothing) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
   // A start volume above the maximum it would have: refused once the box's record is known.
-  const CliRun run = ax7ctl({"--trace", path("t.txt"), "settings", "apply", "--mic-max", "40",
-                          "--mic-start", "50"});
+  const CliRun run = ax7ctl(
+      {"--trace", path("t.txt"), "settings", "apply", "--mic-max", "40", "--mic-start", "50"});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_THAT(run.err, HasSubstr("above the maximum"));
   for (const auto& f : written(path("t.txt"))) EXPECT_NE(f.substr(0, 4), "0291");
@@ -153,7 +155,7 @@ TEST_F(SettingsPlugsCli, PlugsReadListsNodesNamesAndScenes) {
 
   // A silent plug keeps 0 and the read still ends; a plug that joined on its own is listed.
   const CliRun faults = ax7ctl({"--sim-fault", "zwave-silent-node=3", "--sim-fault", "zwave-add=7",
-                             "plugs", "read", "--json"});
+                                "plugs", "read", "--json"});
   ASSERT_EQ(faults.exitCode, 0) << faults.err;
   const auto doc = nlohmann::json::parse(faults.out);
   EXPECT_EQ(doc["api_version"], 1);
@@ -176,10 +178,10 @@ TEST_F(SettingsPlugsCli, PlugsResetSendsItsReportsInOrder) {
   for (const auto& f : written(path("t.txt")))
     if (f.rfind("0212", 0) == 0 || f.rfind("0213", 0) == 0 || f.rfind("0214", 0) == 0)
       zwave.push_back(f);
-  EXPECT_EQ(zwave, (std::vector<std::string>{
-                       "0212060104004202bb", "02120106", "0213197c38", "021319b438",
-                       "021319ec38", "02131a2438", "02120501030002fe", "02120106", "0214197c38",
-                       "021419b438", "021419ec38", "02141a2438"}));
+  EXPECT_EQ(zwave,
+            (std::vector<std::string>{"0212060104004202bb", "02120106", "0213197c38", "021319b438",
+                                      "021319ec38", "02131a2438", "02120501030002fe", "02120106",
+                                      "0214197c38", "021419b438", "021419ec38", "02141a2438"}));
 
   const CliRun silent = ax7ctl({"--sim-fault", "zwave-silent-module", "plugs", "reset"});
   EXPECT_EQ(silent.exitCode, 1);

@@ -39,10 +39,16 @@ void setCurrent(test::PageFixture& f, const SettingsRecord& r) {
   f.mem().dev.g_settingsEdit.fill(0);  // as before any settings report
 }
 
-SettingsRecord edited(test::PageFixture& f) { return f.mem().dev.g_settingsEdit.snapshot(); }
-SettingsRecord current(test::PageFixture& f) { return f.mem().dev.g_settingsCurrent.snapshot(); }
+SettingsRecord edited(test::PageFixture& f) {
+  return f.mem().dev.g_settingsEdit.snapshot();
+}
+SettingsRecord current(test::PageFixture& f) {
+  return f.mem().dev.g_settingsCurrent.snapshot();
+}
 
-std::string applyFrame(const SettingsRecord& r) { return test::frameHex(SettingsApplyFrame(r)); }
+std::string applyFrame(const SettingsRecord& r) {
+  return test::frameHex(SettingsApplyFrame(r));
+}
 
 void save(QWidget& w, const QString& name) {
   QDir().mkpath(AX7_SCREENSHOT_DIR);

@@ -82,7 +82,9 @@ class Logs {
 
 struct Fixture {
   explicit Fixture(sim::SimFaults faults = {})
-      : backend(clock, std::move(faults)), core(std::make_unique<Core>(backend, clock)), trace(clock) {
+      : backend(clock, std::move(faults)),
+        core(std::make_unique<Core>(backend, clock)),
+        trace(clock) {
     core->setNotifier(&view);
     core->link.setTrace(&trace);
   }
@@ -182,6 +184,23 @@ TEST(ZWaveFrames, EachFrameButAnAckIsAcknowledgedOnceBeforeItIsHandled) {
   }
 }
 
+TEST(ZWaveFrames, TheAcknowledgementNeitherWaitsForNorTakesTheReplySignal) {
+  sim::SimFaults faults;
+  faults.silent = true;  // nothing ever opens the gate again
+  Fixture f(faults);
+  ASSERT_TRUE(f.open());
+  const Report status = test::parseFrame("02 0E");
+  f.core->link.WriteUsbData(status.data(), status.size());  // takes the open gate
+  const int64_t t0 = f.clock.nowMs();
+  f.relay().HandleZWaveFrame(moduleFrame(0x00, {0x13, 0x25, 0x00}));
+  EXPECT_EQ(f.clock.nowMs(), t0) << "the reader does not stall";
+  EXPECT_EQ(f.written().back(), frameHex(test::parseFrame(kAck)));
+
+  // The gate is still closed for the next writer: it waits its full reply time.
+  f.core->link.WriteUsbData(status.data(), status.size());
+  EXPECT_EQ(f.clock.nowMs() - t0, kReplyTimeoutMs);
+}
+
 TEST(ZWaveFrames, NodeListMarksTheListedNodesAndClearsTheRest) {
   Fixture f;
   f.relay().HandleZWaveFrame(basicReport(5, 99));
@@ -205,20 +224,30 @@ TEST(ZWaveFrames, ReportsAndCallbacksSetFlagsAndTellTheView) {
   };
   const Case cases[] = {
       {"Basic Report from node 5", basicReport(5, 99), {{3024, 0x04, 0x50063}}, false, true},
-      {"send data ok", moduleFrame(0x00, {0x13, 0x25, 0x00}), {{3024, 0x13, 0x250000}}, true,
+      {"send data ok",
+       moduleFrame(0x00, {0x13, 0x25, 0x00}),
+       {{3024, 0x13, 0x250000}},
+       true,
        false},
-      {"send data, no ack", moduleFrame(0x00, {0x13, 0x25, 0x01}), {{3024, 0x13, 0x250001}},
-       true, true},
+      {"send data, no ack",
+       moduleFrame(0x00, {0x13, 0x25, 0x01}),
+       {{3024, 0x13, 0x250001}},
+       true,
+       true},
       {"send data failed", moduleFrame(0x00, {0x13, 0x25, 0x02}), {}, false, false},
       {"set default done", moduleFrame(0x00, {0x42, 0x02}), {{3024, 0x42, 0}}, true, false},
-      {"add: ready", moduleFrame(0x00, {0x4A, 0x00, 0x01, 0x00}), {{3024, 0x4A, 1}}, false,
-       false},
-      {"add: failed", moduleFrame(0x00, {0x4A, 0x00, 0x07, 0x00}), {{3024, 0x4A, 7}}, false,
-       false},
+      {"add: ready", moduleFrame(0x00, {0x4A, 0x00, 0x01, 0x00}), {{3024, 0x4A, 1}}, false, false},
+      {"add: failed", moduleFrame(0x00, {0x4A, 0x00, 0x07, 0x00}), {{3024, 0x4A, 7}}, false, false},
       {"add: node found", moduleFrame(0x00, {0x4A, 0x00, 0x02, 0x09}), {}, false, false},
-      {"remove: ready", moduleFrame(0x00, {0x4B, 0x00, 0x01, 0x00}), {{3024, 0x4B, 1}}, false,
+      {"remove: ready",
+       moduleFrame(0x00, {0x4B, 0x00, 0x01, 0x00}),
+       {{3024, 0x4B, 1}},
+       false,
        false},
-      {"remove node 0", moduleFrame(0x00, {0x4B, 0x00, 0x06, 0x00}), {{3024, 0x4B, 6}}, false,
+      {"remove node 0",
+       moduleFrame(0x00, {0x4B, 0x00, 0x06, 0x00}),
+       {{3024, 0x4B, 6}},
+       false,
        false},
   };
   for (const Case& c : cases) {
@@ -283,7 +312,7 @@ TEST(ZWaveHostile, IndexesAndLengthsFromTheBoxStayInBounds) {
   EXPECT_EQ(present.back(), kMaxNodeId);
 
   f.view.clear();
-  f.relay().HandleZWaveFrame(basicReport(250, 7));                                // no node 250
+  f.relay().HandleZWaveFrame(basicReport(250, 7));                               // no node 250
   f.relay().HandleZWaveFrame(moduleFrame(0x00, {0x04, 0x00, 0x05, 200, 0x20}));  // length 200
   f.relay().HandleZWaveFrame(moduleFrame(0x00, {0x04, 0x00, 0x05, 51, 0x20}));   // to byte 60
   f.relay().HandleZWaveFrame(moduleFrame(0x00, {0x04, 0x00, 0x05, 52, 0x20}));   // past it
@@ -316,7 +345,10 @@ TEST(PlugReset, SendsItsReportsInOrderAndTellsTheViewAtTheEnd) {
   EXPECT_EQ(f.written(), (std::vector<std::string>{
                              frameHex(test::parseFrame("02 12 06 01 04 00 42 02 BB")),
                              frameHex(test::parseFrame(kAck)),  // the set-default callback
-                             clear("19 7C"), clear("19 B4"), clear("19 EC"), clear("1A 24"),
+                             clear("19 7C"),
+                             clear("19 B4"),
+                             clear("19 EC"),
+                             clear("1A 24"),
                              frameHex(test::parseFrame("02 12 05 01 03 00 02 FE")),
                              frameHex(test::parseFrame(kAck)),  // the node list
                              frameHex(test::parseFrame("02 14 19 7C 38")),
@@ -411,8 +443,8 @@ TEST(ReadAll, WithOnlyTheControllerOnlyTheScenesAreRead) {
   f.relay().HandleZWaveFrame(nodeList({0x01}, 1));
   f.trace.clear();
   f.relay().ZWAVE_ReadAll();
-  EXPECT_EQ(f.written(), frames({"02 14 19 7C 38", "02 14 19 B4 38", "02 14 19 EC 38",
-                                 "02 14 1A 24 38"}));
+  EXPECT_EQ(f.written(),
+            frames({"02 14 19 7C 38", "02 14 19 B4 38", "02 14 19 EC 38", "02 14 1A 24 38"}));
 }
 
 TEST(Unsolicited, APlugJoiningOnItsOwnIsAcknowledgedAndEntered) {

@@ -98,7 +98,8 @@ int readPlugs(Session& session) {
 int runPlugs(Context& ctx, const std::vector<std::string>& words) {
   ParsedArgs args;
   std::string error;
-  if (!parseArgs(words, {}, {"--json"}, &args, &error)) return usageError(ctx, kPlugsCommand, error);
+  if (!parseArgs(words, {}, {"--json"}, &args, &error))
+    return usageError(ctx, kPlugsCommand, error);
   if (args.help) return printUsage(ctx, kPlugsCommand);
   if (args.positional.size() != 1 ||
       (args.positional[0] != "read" && args.positional[0] != "reset")) {

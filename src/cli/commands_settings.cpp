@@ -56,7 +56,8 @@ void printSettings(Context& ctx, const SettingsRecord& r, bool json) {
           << "music max volume: " << SettingsMaximum(r[kSetMusicMax]) << "\n"
           << "save volumes by: " << saveBy << "\n"
           << "power-on mode: "
-          << (powerOn >= 0 ? kPowerOnNames[powerOn] : "none (" + std::to_string(r[kSetPowerOn]) + ")")
+          << (powerOn >= 0 ? kPowerOnNames[powerOn]
+                           : "none (" + std::to_string(r[kSetPowerOn]) + ")")
           << "\n";
 }
 
@@ -131,7 +132,8 @@ bool applyEdit(const SettingsEdit& e, SettingsRecord& r, std::string* error) {
   for (const Pair& p : pairs) {
     if (p.max) {
       r[p.maxByte] = uint8_t(*p.max);
-      if (r[p.startByte] != kNoStartVolume && r[p.startByte] > *p.max) r[p.startByte] = uint8_t(*p.max);
+      if (r[p.startByte] != kNoStartVolume && r[p.startByte] > *p.max)
+        r[p.startByte] = uint8_t(*p.max);
     }
     if (p.start) {
       if (*p.start != kNoStartVolume && *p.start > r[p.maxByte]) {
@@ -150,10 +152,10 @@ bool applyEdit(const SettingsEdit& e, SettingsRecord& r, std::string* error) {
 int runSettings(Context& ctx, const std::vector<std::string>& words) {
   ParsedArgs args;
   std::string error;
-  if (!parseArgs(words,
-                 {"--mic-start", "--music-start", "--mic-max", "--music-max", "--save-by",
-                  "--power-on"},
-                 {"--json"}, &args, &error)) {
+  if (!parseArgs(
+          words,
+          {"--mic-start", "--music-start", "--mic-max", "--music-max", "--save-by", "--power-on"},
+          {"--json"}, &args, &error)) {
     return usageError(ctx, kSettingsCommand, error);
   }
   if (args.help) return printUsage(ctx, kSettingsCommand);
@@ -180,7 +182,8 @@ int runSettings(Context& ctx, const std::vector<std::string>& words) {
     Report ask{};
     ask[0] = 0x02;
     ask[1] = kSettingsRead;
-    if (int rc = session.exchange(ask, kSettingsRead, "with its settings"); rc != kExitOk) return rc;
+    if (int rc = session.exchange(ask, kSettingsRead, "with its settings"); rc != kExitOk)
+      return rc;
     DeviceState& dev = session.core().mem.dev;
     SettingsRecord record = dev.g_settingsCurrent.snapshot();
     if (apply) {

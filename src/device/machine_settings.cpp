@@ -19,8 +19,8 @@ int SettingsPowerOn(const SettingsRecord& r) {
 
 SettingsRecord NormalisedSettings(const SettingsRecord& current) {
   SettingsRecord r = current;
-  for (auto [start, max] : {std::pair{kSetMicStart, kSetMicMax},
-                            std::pair{kSetMusicStart, kSetMusicMax}}) {
+  for (auto [start, max] :
+       {std::pair{kSetMicStart, kSetMicMax}, std::pair{kSetMusicStart, kSetMusicMax}}) {
     r[max] = uint8_t(SettingsMaximum(current[max]));
     if (auto s = SettingsStart(current, start, max)) r[start] = uint8_t(*s);
   }

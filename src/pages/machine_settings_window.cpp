@@ -57,7 +57,8 @@ constexpr Caption kCaptions[] = {
     {MachineSettingsWindow::kMicEnable, {"启用", "Enable"}},
     {MachineSettingsWindow::kMusicEnable, {"启用", "Enable"}},
     {MachineSettingsWindow::kSaveFrame, {"音量保存方式", "Vol save mode"}},
-    {MachineSettingsWindow::kSaveLabel, {"主音量和\\n输入源：", "Master volume and\\ninput source:"}},
+    {MachineSettingsWindow::kSaveLabel,
+     {"主音量和\\n输入源：", "Master volume and\\ninput source:"}},
     {MachineSettingsWindow::kByPower, {"按开关机", "By power"}},
     {MachineSettingsWindow::kByMode, {"按模式", "By mode "}},
     {MachineSettingsWindow::kPowerOnFrame, {"开机模式", "Power on mode"}},
@@ -112,7 +113,8 @@ MachineSettingsWindow::MachineSettingsWindow(PageContext& context, QWidget* pare
     const QFontMetrics fm(row->valueLabel()->font());
     row->valueLabel()->setMinimumWidth(
         std::max(fm.horizontalAdvance(QString::fromUtf8(kInvalid.en)),
-                 fm.horizontalAdvance(QString::fromUtf8(kInvalid.zh))) + 8);
+                 fm.horizontalAdvance(QString::fromUtf8(kInvalid.zh))) +
+        8);
     captioned_.push_back(row->title());
     return row;
   };
@@ -130,8 +132,7 @@ MachineSettingsWindow::MachineSettingsWindow(PageContext& context, QWidget* pare
   grid->addWidget(micMax_, 2, 0);
   grid->addWidget(musicMax_, 3, 0);
   starts_ = {Start{micStart, micEnable, kSetMicStart, kSetMicMax, int(Param::MicMaster)},
-             Start{musicStart, musicEnable, kSetMusicStart, kSetMusicMax,
-                   int(Param::MusicMaster)}};
+             Start{musicStart, musicEnable, kSetMusicStart, kSetMusicMax, int(Param::MusicMaster)}};
 
   auto* save = tagged(new QGroupBox(this), kSaveFrame);
   auto* saveLayout = new QHBoxLayout(save);
@@ -318,8 +319,8 @@ void MachineSettingsWindow::resetMode(int mode) {
   const QString question = context().text(kAskModeReset).arg(mode + 1);
   Answer answer = Answer::No;
   if (!runNested([&] {
-        answer = context().prompter().askYesNo(this, question,
-                                               captionFallback(context(), kModeFrame));
+        answer =
+            context().prompter().askYesNo(this, question, captionFallback(context(), kModeFrame));
       }))
     return;
   if (answer != Answer::Yes || !boxOpen()) return;

@@ -235,7 +235,9 @@ void ZWaveRelay::ZWaveReadMemFunc(const Report& r) {
   const uint8_t* data = &r[kMemoryData];
   struct Counted {  // counted once the answer is stored
     ZWaveRelay& relay;
-    ~Counted() { relay.clock_.notify([this] { relay.memoryAnswers_.fetch_add(1); }); }
+    ~Counted() {
+      relay.clock_.notify([this] { relay.memoryAnswers_.fetch_add(1); });
+    }
   } counted{*this};
   std::lock_guard lock(dataMutex_);
   if (address < kSceneAddress) {
@@ -299,8 +301,8 @@ void ZWaveRelay::ZWAVE_ReadAll() {
   for (int node = 0; node <= kMaxNodeId && !stopping_.load(); ++node) {
     const uint8_t presence = nodes[size_t(node)].presence;
     if (presence == 0 || presence == kControllerNode) continue;
-    const uint8_t poll[] = {kFuncSendData, uint8_t(node), 2, kBasic, kBasicGet, kTransmitOptions,
-                            kPollCallbackId};
+    const uint8_t poll[] = {kFuncSendData,    uint8_t(node),  2, kBasic, kBasicGet,
+                            kTransmitOptions, kPollCallbackId};
     sendAndWait(g_bNodeAnswered, poll, sizeof poll, kNodePollWaitMs);
   }
   for (int k = 0; k < kSceneCount && !stopping_.load(); ++k) {
@@ -315,9 +317,9 @@ void ZWaveRelay::PlugResetThread() {
   const bool listed = ZWaveGetInitData();
   ZWAVE_ReadAll();
   clock_.waitFor(kResetEndPauseMs, [this] { return stopping_.load(); });
-  const ResetOutcome outcome = linkGone()             ? kResetBoxGone
-                               : !forgot && !listed   ? kResetModuleSilent
-                                                      : kResetDone;
+  const ResetOutcome outcome = linkGone()           ? kResetBoxGone
+                               : !forgot && !listed ? kResetModuleSilent
+                                                    : kResetDone;
   lastOutcome_.store(outcome);
   if (stopping_.load()) return;  // the program is going away; nobody waits for the end
   if (ViewNotifier* n = notifier_.load()) {

@@ -55,8 +55,8 @@ constexpr int kResetEndPauseMs = 100;
 constexpr int kPlugResetDoneParam = 8;
 enum ResetOutcome : int {
   kResetDone = 0,
-  kResetBoxGone = 1,          // the link closed before the end
-  kResetModuleSilent = 2,     // the module answered neither set-default nor the node list
+  kResetBoxGone = 1,       // the link closed before the end
+  kResetModuleSilent = 2,  // the module answered neither set-default nor the node list
 };
 
 struct NodeEntry {
