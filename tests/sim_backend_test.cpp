@@ -275,6 +275,12 @@ TEST(SimFaults, ParseSimFault) {
       {"unplug-after=0", [](const SimFaults& f) { return f.unplugAfter == 0; }},
       {"garbage=100", [](const SimFaults& f) { return f.garbagePercent == 100; }},
       {"latency=40", [](const SimFaults& f) { return f.latencyMs == 40; }},
+      {"zwave-silent-module", [](const SimFaults& f) { return f.zwaveSilentModule; }},
+      {"zwave-silent-node=232",
+       [](const SimFaults& f) { return f.zwaveSilentNodes == std::vector<int>{232}; }},
+      {"zwave-add=2", [](const SimFaults& f) { return f.zwaveAdded == std::vector<int>{2}; }},
+      {"zwave-remove=0x10",
+       [](const SimFaults& f) { return f.zwaveRemoved == std::vector<int>{16}; }},
   };
   for (const Good& g : good) {
     SimFaults f;
@@ -298,7 +304,12 @@ TEST(SimFaults, ParseSimFault) {
                        "garbage=101",
                        "garbage=5%",
                        "latency=abc",
-                       "garbage= 5"};
+                       "garbage= 5",
+                       "zwave-silent-module=1",
+                       "zwave-add",
+                       "zwave-add=1",
+                       "zwave-remove=233",
+                       "zwave-silent-node=0"};
   for (const char* spec : bad) {
     SimFaults f;
     f.garbagePercent = 7;
@@ -306,7 +317,9 @@ TEST(SimFaults, ParseSimFault) {
     EXPECT_FALSE(ParseSimFault(spec, f, &error)) << spec;
     EXPECT_FALSE(error.empty()) << spec;
     EXPECT_EQ(f.garbagePercent, 7) << spec;
-    EXPECT_FALSE(f.silent || f.model || f.version) << spec;
+    EXPECT_FALSE(f.silent || f.model || f.version || f.zwaveSilentModule) << spec;
+    EXPECT_TRUE(f.zwaveAdded.empty() && f.zwaveRemoved.empty() && f.zwaveSilentNodes.empty())
+        << spec;
   }
   SimFaults f;
   EXPECT_FALSE(ParseSimFault("garbage=x", f, nullptr));  // no error text wanted

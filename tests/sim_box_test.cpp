@@ -299,11 +299,31 @@ TEST(SimBox, ZWaveControllerWithPlugs) {
   EXPECT_EQ(init[5], 0x01);
   EXPECT_EQ(box.zwave().nodes(), std::vector<int>{1});
 
-  // A damaged frame gets a NAK; the program's own ACK an ACK, which it does not answer.
+  // A damaged frame gets a NAK; the program's own ACK gets nothing, as from a real module.
   Report bad = zwave({0x02});
   bad[7] ^= 0x01;
   EXPECT_EQ(zwaveFrame(box.handle(bad)[0]), std::vector<int>{0x15});
-  EXPECT_EQ(zwaveFrame(box.handle(out({0x12, 1, 0x06}))[0]), std::vector<int>{0x06});
+  EXPECT_TRUE(box.handle(out({0x12, 1, 0x06})).empty());
+}
+
+TEST(SimBox, ZWaveSilentNodeAndPlugsJoiningOrLeaving) {
+  SimBox box;
+  // A silent node takes its radio frame (status 0) and never reports.
+  box.zwave().setSilentNode(7);
+  auto answers = box.handle(zwave({0x13, 7, 2, 0x20, 0x02, 0x25, 0x25}));
+  ASSERT_EQ(answers.size(), 3u);
+  EXPECT_EQ(zwaveFrame(answers[2]), (std::vector<int>{0x00, 0x13, 0x25, 0x00}));
+
+  answers = box.zwave().addNode(9);
+  ASSERT_EQ(answers.size(), 3u);
+  EXPECT_EQ(zwaveFrame(answers[1]),
+            (std::vector<int>{0x00, 0x4A, 0x00, 0x05, 9, 3, 0x04, 0x10, 0x01}));
+  EXPECT_TRUE(box.zwave().nodePresent(9));
+  answers = box.zwave().removeNode(9);
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(zwaveFrame(answers[1]), (std::vector<int>{0x00, 0x4B, 0x00, 0x06, 9, 0}));
+  EXPECT_FALSE(box.zwave().nodePresent(9));
+  EXPECT_TRUE(box.zwave().removeNode(1).empty()) << "the controller stays";
 }
 
 TEST(SimBox, PlugMemoryWriteAndRead) {

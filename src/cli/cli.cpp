@@ -65,6 +65,7 @@ const std::vector<const CommandSpec*>& commandTable() {
       &kWriteCommand,  &kStatusCommand,   &kListCommand,
       &kDoctorCommand,
       &kEqCommand,
+      &kSettingsCommand, &kPlugsCommand,
   };
   return table;
 }

@@ -37,6 +37,8 @@ extern const CommandSpec kStatusCommand;
 extern const CommandSpec kListCommand;
 extern const CommandSpec kDoctorCommand;
 extern const CommandSpec kEqCommand;
+extern const CommandSpec kSettingsCommand;
+extern const CommandSpec kPlugsCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 

@@ -256,4 +256,19 @@ int Session::requestStatus() {
   return failAndClose("the box did not send its status");
 }
 
+int Session::exchange(const Report& frame, uint8_t answerCode, const std::string& what) {
+  clock_->notify([&] { seen_[answerCode] = false; });
+  if (core_->link.WriteUsbData(frame.data(), frame.size()) != int(kReportSize)) {
+    return failAndClose("the box was disconnected", false);
+  }
+  bool answered = false;
+  clock_->waitFor(kReplyTimeoutMs, [&] {
+    answered = seen_[answerCode];
+    return answered || core_->link.readThreadEnded();
+  });
+  if (answered) return kExitOk;
+  if (core_->link.readThreadEnded()) return failAndClose("the box was disconnected");
+  return failAndClose("the box did not answer " + what, false);
+}
+
 }  // namespace ax7::cli

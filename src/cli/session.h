@@ -47,6 +47,9 @@ class Session {
   // Stores the settings in box mode 0..3. Succeeds once the box confirmed the store, or when
   // it is still connected a reply time later; fails when it went away unconfirmed.
   int storeInBoxMode(int mode);
+  // Sends one report and waits one reply time for the box's answer with `answerCode`; a box
+  // that is gone or stays silent ends the session (closed) with 1, naming `what`.
+  int exchange(const Report& frame, uint8_t answerCode, const std::string& what);
   // Writes "# close" to the trace and closes the link.
   void close(bool notify);
 

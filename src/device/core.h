@@ -13,6 +13,7 @@
 #include "device/sync.h"
 #include "device/usb_link.h"
 #include "params/defaults.h"
+#include "zwave/zwave_relay.h"
 
 namespace ax7 {
 
@@ -26,11 +27,27 @@ struct Core {
         eq(cmd),
         ui(mem, link, clock, &queue),
         uiEq(ui),
-        sync(mem, link, cmd, eq, queue) {
+        sync(mem, link, cmd, eq, queue),
+        zwave(link, cmd, clock) {
     InitParameterMemory(mem);
+    dispatcher.setZWaveHandlers([this](const Report& r) { zwave.HandleZWaveFrame(r); },
+                                [this](const Report& r) { zwave.ZWaveReadMemFunc(r); });
     link.setReportHandler([this](const Report& r) { dispatcher.DispatchReport(r); });
   }
-  void setNotifier(ViewNotifier* n) { notifier = n; dispatcher.setNotifier(n); }
+  // A running plug reset stops first (nobody is left to tell of its end); the reader, which
+  // dispatches into the relay and the memory, ends before any member goes.
+  ~Core() {
+    zwave.stop();
+    link.CloseUsbDevice(false);
+  }
+  Core(const Core&) = delete;
+  Core& operator=(const Core&) = delete;
+
+  void setNotifier(ViewNotifier* n) {
+    notifier = n;
+    dispatcher.setNotifier(n);
+    zwave.setNotifier(n);
+  }
 
   Clock& clock;
   ParameterMemory mem;
@@ -42,6 +59,7 @@ struct Core {
   Commands ui;
   EqSenders uiEq;
   Synchroniser sync;
+  zwave::ZWaveRelay zwave;  // after the link and encoders it uses: its worker is joined first
   ViewNotifier* notifier = nullptr;
 };
 

@@ -156,13 +156,21 @@ int UsbLink::WriteUsbData(const uint8_t* frame, size_t length) {
     DebugLog("g_bReadThreadEnd == TRUE ,WriteUsbData return \n");
     return 0;
   }
-  Report buffer{};
-  if (frame) std::copy_n(frame, std::min(length, kReportSize), buffer.begin());
-
   // The outcome is deliberately ignored: after a time-out the report goes out all the same.
   // Only a close ends the wait early, and then nothing is sent.
   waitForReply();
+  return writeNow(frame, length);
+}
+
+int UsbLink::WriteUngated(const uint8_t* frame, size_t length) {
+  if (!g_bDeviceOpen.load() || g_bReadThreadEnd.load()) return 0;
+  return writeNow(frame, length);
+}
+
+int UsbLink::writeNow(const uint8_t* frame, size_t length) {
   if (!g_bDeviceOpen.load()) return 0;
+  Report buffer{};
+  if (frame) std::copy_n(frame, std::min(length, kReportSize), buffer.begin());
 
   int count = 0;
   const std::shared_ptr<HidDevice> device = currentDevice();

@@ -43,6 +43,10 @@ class UsbLink {
   // Sends one report (length is always 61; shorter frames are zero-padded). Returns 61 on
   // success, 0 (or the short count) on failure.
   int WriteUsbData(const uint8_t* frame, size_t length);
+  // Sends one report at once, without waiting for the reply gate and without taking its
+  // signal: for reports the box never answers (the Z-Wave acknowledgement), sent from the
+  // reader thread, which must not stall while it waits for a reply only it can deliver.
+  int WriteUngated(const uint8_t* frame, size_t length);
   // Releases the next writer at once (used before 0x61, which must not wait for a reply).
   void SetReplyEvent();
 
@@ -96,6 +100,7 @@ class UsbLink {
   bool replySet_ = true;
   bool gateClosed_ = false;
   bool waitForReply();
+  int writeNow(const uint8_t* frame, size_t length);  // under the write lock, traced
 
   AutoResetEvent readExitEvent_;  // g_hReadExitEvent
   std::mutex writeMutex_;         // g_csUsbWrite: one device write at a time

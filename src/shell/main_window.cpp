@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include "params/mode_file.h"
+#include "zwave/zwave_relay.h"
 #include "shell/about_dialog.h"
 #include "shell/app_icon.h"
 #include "shell/app_state.h"
@@ -33,6 +34,10 @@
 #include "shell/wheel_filter.h"
 
 namespace ax7::ui {
+
+namespace {
+constexpr int kPlugResetNoticeMs = 2000;
+}  // namespace
 
 MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& notifier,
                        QWidget* parent)
@@ -126,10 +131,20 @@ void MainWindow::routeMessages(QtViewNotifier& notifier) {
     // 3024 (a Z-Wave frame was handled) needs nothing from the view.
     if (message == kMsgSyncFinished) connection_->syncFinished(int(wParam));
   };
-  h.sent = [this](int message, intptr_t wParam, intptr_t) -> intptr_t {
+  h.sent = [this](int message, intptr_t wParam, intptr_t lParam) -> intptr_t {
     // The key-learning dialog runs modally and is published while it runs.
     if (message == kMsgKeyLearned) tools_->deliverLearnedCode(int(wParam));
-    // 3025 (plug reset finished): answering lets the worker end.
+    // 3025 (plug reset finished): the user learns how it ended; answering lets the worker end.
+    if (message == kMsgPlugResetDone) {
+      ShowInfoBox(lParam == zwave::kResetDone
+                      ? state_.text("插座数据已清空", "Plug data cleared")
+                  : lParam == zwave::kResetBoxGone
+                      ? state_.text("插座数据未能清空：设备已断开",
+                                    "Plug data not cleared: the device was disconnected")
+                      : state_.text("插座数据未能清空：Z-Wave 模块没有应答",
+                                    "Plug data not cleared: the Z-Wave module did not answer"),
+                  kPlugResetNoticeMs);
+    }
     return 0;
   };
   h.error = [this](const QString& text, const QString& caption) {

@@ -50,11 +50,25 @@ std::vector<HidInterfaceInfo> SimBackend::enumerate() {
 std::unique_ptr<HidDevice> SimBackend::open(const std::string& path, OpenError* error) {
   std::optional<uint64_t> generation;
   if (path == kPath) {
+    std::lock_guard lock(boxMutex_);
+    // Plugs that join or leave on their own do so shortly after each connection.
+    std::vector<Report> unsolicited;
+    SimZWave& zwave = box_.zwave();
+    for (int node : faults_.zwaveSilentNodes) zwave.setSilentNode(node);
+    for (int node : faults_.zwaveAdded) {
+      for (const Report& r : zwave.addNode(node)) unsolicited.push_back(r);
+    }
+    for (int node : faults_.zwaveRemoved) {
+      for (const Report& r : zwave.removeNode(node)) unsolicited.push_back(r);
+    }
+    if (faults_.zwaveSilentModule) unsolicited.clear();
+    const int64_t due = clock_.nowMs() + kZWaveUnsolicitedDelayMs;
     // A new connection starts without the answers an earlier one left unread.
     clock_.notify([&] {
       if (!present_) return;
       generation = generation_;
       queue_.clear();
+      for (const Report& r : unsolicited) queue_.push_back({r, due, 0});
       ++pushes_;
     });
   }
@@ -159,7 +173,9 @@ int SimBackend::deviceWrite(uint64_t generation, const uint8_t* data, size_t len
   }
   ++received_;
   ++sincePlug_;
-  const std::vector<SimReply> replies = box_.respond(out);
+  std::vector<SimReply> replies = box_.respond(out);
+  // A silent module takes its frames and never answers; the box relays nothing.
+  if (faults_.zwaveSilentModule && out[1] == 0x12) replies.clear();
   // The box takes its last report but is gone before it can answer.
   if (limit >= 0 && sincePlug_ >= limit) {
     disappearLocked();

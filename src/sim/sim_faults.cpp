@@ -34,6 +34,7 @@ const std::vector<std::string_view>& SimFaultForms() {
   static const std::vector<std::string_view> forms = {
       "silent",         "model=NAME", "version=N",  "param-error=STATUS",
       "unplug-after=N", "garbage=P",  "latency=MS",
+      "zwave-silent-module", "zwave-silent-node=N", "zwave-add=N", "zwave-remove=N",
   };
   return forms;
 }
@@ -54,6 +55,29 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
     if (value.size() > kMaxModelChars)
       return fail(error, "sim fault 'model': name longer than 58 characters");
     faults.model = std::string(value);
+    return true;
+  }
+
+  if (key == "zwave-silent-module") {
+    if (hasValue) return fail(error, "sim fault 'zwave-silent-module' takes no value");
+    faults.zwaveSilentModule = true;
+    return true;
+  }
+  struct NodeFault {
+    std::string_view key;
+    std::vector<int> SimFaults::*nodes;
+  };
+  static const NodeFault kNodeFaults[] = {
+      {"zwave-silent-node", &SimFaults::zwaveSilentNodes},
+      {"zwave-add", &SimFaults::zwaveAdded},
+      {"zwave-remove", &SimFaults::zwaveRemoved},
+  };
+  for (const NodeFault& f : kNodeFaults) {
+    if (key != f.key) continue;
+    int node = 0;
+    if (!hasValue || !parseNumber(value, 2, 232, node))
+      return fail(error, "sim fault '" + std::string(f.key) + "' needs a plug node id 2..232");
+    (faults.*f.nodes).push_back(node);
     return true;
   }
 

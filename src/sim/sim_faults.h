@@ -17,14 +17,24 @@ struct SimFaults {
   int unplugAfter = -1;
   int garbagePercent = 0;  // share of answers replaced by random reports
   int latencyMs = 0;       // every answer leaves this long after its request
+  // The Z-Wave module: says nothing at all; nodes that take radio frames but never report a
+  // value; plugs that join or leave on their own shortly after each connection.
+  bool zwaveSilentModule = false;
+  std::vector<int> zwaveSilentNodes;
+  std::vector<int> zwaveAdded;
+  std::vector<int> zwaveRemoved;
 };
 
 // Every fault as ParseSimFault takes it, the value named in capitals ("model=NAME"); the
 // manual page and the shell completion list them from here.
 const std::vector<std::string_view>& SimFaultForms();
+// How long after a connection the module reports plugs joining or leaving.
+constexpr int kZWaveUnsolicitedDelayMs = 1000;
 
 // One fault: "silent", "model=NAME", "version=N" (0..255), "param-error=STATUS" (0..255),
-// "unplug-after=N" (N >= 0), "garbage=P" (0..100) or "latency=MS" (0..60000). Numbers are
+// "unplug-after=N" (N >= 0), "garbage=P" (0..100), "latency=MS" (0..60000),
+// "zwave-silent-module", "zwave-silent-node=N", "zwave-add=N" or "zwave-remove=N" (plug node
+// ids 2..232; the node faults may be given more than once). Numbers are
 // decimal or 0x-prefixed hexadecimal. On failure `faults` is unchanged and *error (when
 // given) says why in one line.
 bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error);

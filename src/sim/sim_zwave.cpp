@@ -16,6 +16,9 @@ constexpr uint8_t kFuncGetInitData = 0x02;
 constexpr uint8_t kFuncAppCommand = 0x04;
 constexpr uint8_t kFuncSendData = 0x13;
 constexpr uint8_t kFuncSetDefault = 0x42;
+constexpr uint8_t kFuncAddNode = 0x4A;
+constexpr uint8_t kFuncRemoveNode = 0x4B;
+constexpr uint8_t kUnsolicitedCallbackId = 0x00;
 constexpr uint8_t kBasic = 0x20;
 constexpr uint8_t kBasicSet = 0x01;
 constexpr uint8_t kBasicGet = 0x02;
@@ -74,7 +77,7 @@ SimZWave::SimZWave() {
 
 std::vector<Report> SimZWave::handleFrame(const Report& out) {
   const int count = out[2];
-  if (count == 1) return {singleByteFrame(kAck)};
+  if (count == 1) return {};  // the program's ACK (or NAK) of one of our frames
   // SOF, length L, type, function, parameters, checksum at 4 + L.
   const int len = out[4];
   if (out[3] != kSof || len < 3 || count != len + 2 || 4 + len >= int(kReportSize) ||
@@ -100,6 +103,7 @@ std::vector<Report> SimZWave::handleFrame(const Report& out) {
     }
     case kFuncSetDefault: {
       for (int node = 2; node < kZWaveNodes; ++node) setNode(node, false);
+      silent_.fill(false);
       answers.push_back(frame(kRequest, {kFuncSetDefault, uint8_t(n >= 1 ? params[0] : 0)}));
       break;
     }
@@ -124,7 +128,7 @@ std::vector<Report> SimZWave::sendData(const uint8_t* params, int n) {
   std::vector<Report> answers{frame(kResponse, {kFuncSendData, 0x01})};
   const bool reachable = validNode(node) && node != 1 && present_[size_t(node)];
   answers.push_back(frame(kRequest, {kFuncSendData, callbackId, uint8_t(reachable ? 0 : 1)}));
-  if (!reachable || m < 2 || cmd[0] != kBasic) return answers;
+  if (!reachable || silent_[size_t(node)] || m < 2 || cmd[0] != kBasic) return answers;
   if (cmd[1] == kBasicSet && m >= 3) {
     value_[size_t(node)] = cmd[2];
   } else if (cmd[1] == kBasicGet) {
@@ -172,6 +176,35 @@ std::vector<int> SimZWave::nodes() const {
   for (int node = 1; node < kZWaveNodes; ++node)
     if (present_[size_t(node)]) out.push_back(node);
   return out;
+}
+
+void SimZWave::setSilentNode(int node) {
+  if (!validNode(node) || node == 1) return;
+  present_[size_t(node)] = true;
+  silent_[size_t(node)] = true;
+}
+
+bool SimZWave::silentNode(int node) const {
+  return validNode(node) && silent_[size_t(node)];
+}
+
+std::vector<Report> SimZWave::addNode(int node) {
+  if (!validNode(node) || node == 1) return {};
+  setNode(node, true);
+  const uint8_t id = uint8_t(node);
+  // Status 5 carries the node information: basic device class routing slave, generic
+  // binary switch.
+  return {frame(kRequest, {kFuncAddNode, kUnsolicitedCallbackId, 1, 0, 0}),
+          frame(kRequest, {kFuncAddNode, kUnsolicitedCallbackId, 5, id, 3, 0x04, 0x10, 0x01}),
+          frame(kRequest, {kFuncAddNode, kUnsolicitedCallbackId, 6, id, 0})};
+}
+
+std::vector<Report> SimZWave::removeNode(int node) {
+  if (!validNode(node) || node == 1) return {};
+  setNode(node, false);
+  silent_[size_t(node)] = false;
+  return {frame(kRequest, {kFuncRemoveNode, kUnsolicitedCallbackId, 1, 0, 0}),
+          frame(kRequest, {kFuncRemoveNode, kUnsolicitedCallbackId, 6, uint8_t(node), 0})};
 }
 
 void SimZWave::setPlugMemory(int address, const uint8_t* data, int length) {

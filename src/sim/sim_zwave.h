@@ -13,8 +13,12 @@
 //        node's value.
 // A valid request is first acknowledged with a one-byte 0x06 frame, a frame with a bad
 // checksum or length is answered with 0x15 (NAK). Single-byte frames from the program (its
-// ACKs) get a 0x06 frame back so that the program's reply gate keeps moving; the program
-// ignores 0x06 frames, so this never loops. Other function ids are acknowledged only.
+// ACKs of the module's frames) get no answer, as on a real module. Other function ids are
+// acknowledged only.
+//
+// For fault injection: a silent node is in the network and takes its radio frames (transmit
+// status 0) but never reports a value; addNode and removeNode give the callbacks the module
+// sends on its own when a plug joins or leaves (function 0x4A, 0x4B).
 #include <array>
 #include <cstddef>  // report.h uses size_t
 #include <cstdint>
@@ -46,6 +50,14 @@ class SimZWave {
   // Adds (or removes) a node; node 1 stays the controller.
   void setNode(int node, bool present, uint8_t value = 0);
   std::vector<int> nodes() const;
+  // Puts the node in the network as a plug that never answers a Basic Get.
+  void setSilentNode(int node);
+  bool silentNode(int node) const;
+  // The node joins (or leaves) the network; returns the module's unsolicited callbacks:
+  // add-node status 1 (ready), 5 (protocol done, with the node), 6 (done); remove-node
+  // status 1 (ready), 6 (done, with the node).
+  std::vector<Report> addNode(int node);
+  std::vector<Report> removeNode(int node);
 
   const std::array<uint8_t, kPlugMemorySize>& plugMemory() const { return memory_; }
   void setPlugMemory(int address, const uint8_t* data, int length);
@@ -58,6 +70,7 @@ class SimZWave {
 
   std::array<bool, kZWaveNodes> present_{};
   std::array<uint8_t, kZWaveNodes> value_{};
+  std::array<bool, kZWaveNodes> silent_{};
   std::array<uint8_t, kPlugMemorySize> memory_{};
 };
 
