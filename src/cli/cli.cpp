@@ -52,6 +52,7 @@ const std::vector<const CommandSpec*>& commandTable() {
   static const std::vector<const CommandSpec*> table = {
       &kDesignCommand, &kResponseCommand, &kModeFileCommand, &kReadCommand,
       &kWriteCommand,  &kStatusCommand,   &kListCommand,
+      &kRemoteCommand,
   };
   return table;
 }

@@ -35,6 +35,7 @@ extern const CommandSpec kReadCommand;
 extern const CommandSpec kWriteCommand;
 extern const CommandSpec kStatusCommand;
 extern const CommandSpec kListCommand;
+extern const CommandSpec kRemoteCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 

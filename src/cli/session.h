@@ -47,6 +47,12 @@ class Session {
   // Stores the settings in box mode 0..3. Succeeds once the box confirmed the store, or when
   // it is still connected a reply time later; fails when it went away unconfirmed.
   int storeInBoxMode(int mode);
+  // Forgets an earlier report with `code`, so waitForReport waits for a new one (one code at a
+  // time is kept).
+  void expectReport(int code);
+  // Waits up to timeoutMs for a report with `code` since expectReport(code); ends early when
+  // the link fails. True when it came, with the report in *report when given.
+  bool waitForReport(int code, int64_t timeoutMs, Report* report = nullptr);
   // Writes "# close" to the trace and closes the link.
   void close(bool notify);
 
@@ -78,6 +84,8 @@ class Session {
   int64_t readCount_ = 0;
   int64_t lastReadMs_ = 0;
   std::array<bool, 256> seen_{};
+  int expected_ = -1;
+  Report expectedReport_{};
 };
 
 }  // namespace ax7::cli
