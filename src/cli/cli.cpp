@@ -20,6 +20,8 @@ constexpr const char* kGlobalUsage =
     "  --sim-latency MS     (sim) answer delay per report (default 0)\n"
     "  --sim-fault SPEC     (sim, repeatable) silent, model=NAME, version=N, param-error=STATUS,\n"
     "                       unplug-after=N, garbage=PERCENT\n"
+    "                       learn-delay=MS (a learned key code comes after MS, default 500),\n"
+    "                       no-learn (no key is ever pressed on the remote)\n"
     "  -h, --help           this text\n"
     "\n"
     "Exit codes: 0 ok; 1 no box, link failure, box rejected, or an output file that cannot\n"

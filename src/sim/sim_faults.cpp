@@ -41,6 +41,11 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
     faults.silent = true;
     return true;
   }
+  if (key == "no-learn") {
+    if (hasValue) return fail(error, "sim fault 'no-learn' takes no value");
+    faults.noLearn = true;
+    return true;
+  }
   if (key == "model") {
     if (!hasValue) return fail(error, "sim fault 'model' needs a name: model=NAME");
     if (value.size() > kMaxModelChars)
@@ -60,6 +65,7 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
       {"unplug-after", 0, 1000000000, "a count of 0 or more", &SimFaults::unplugAfter},
       {"garbage", 0, 100, "0..100 (percent)", &SimFaults::garbagePercent},
       {"latency", 0, 60000, "0..60000 (ms)", &SimFaults::latencyMs},
+      {"learn-delay", 0, 3600000, "0..3600000 (ms)", &SimFaults::learnDelayMs},
   };
   int number = 0;
   if (key == "version") {
@@ -76,8 +82,8 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
     return true;
   }
   return fail(error, "unknown sim fault '" + std::string(spec) +
-                         "' (known: silent, model=NAME, version=N, param-error=STATUS, "
-                         "unplug-after=N, garbage=P, latency=MS)");
+                         "' (known: silent, no-learn, model=NAME, version=N, param-error=STATUS, "
+                         "unplug-after=N, garbage=P, latency=MS, learn-delay=MS)");
 }
 
 }  // namespace ax7::sim

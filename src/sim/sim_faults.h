@@ -16,10 +16,13 @@ struct SimFaults {
   int unplugAfter = -1;
   int garbagePercent = 0;  // share of answers replaced by random reports
   int latencyMs = 0;       // every answer leaves this long after its request
+  int learnDelayMs = -1;   // a learned key code comes this long after 0x60 (-1: 500 ms)
+  bool noLearn = false;    // learns, but no key is ever pressed on the remote
 };
 
-// One fault: "silent", "model=NAME", "version=N" (0..255), "param-error=STATUS" (0..255),
-// "unplug-after=N" (N >= 0), "garbage=P" (0..100) or "latency=MS" (0..60000). Numbers are
+// One fault: "silent", "no-learn", "model=NAME", "version=N" (0..255), "param-error=STATUS" (0..255),
+// "unplug-after=N" (N >= 0), "garbage=P" (0..100), "latency=MS" (0..60000) or
+// "learn-delay=MS" (0..3600000). Numbers are
 // decimal or 0x-prefixed hexadecimal. On failure `faults` is unchanged and *error (when
 // given) says why in one line.
 bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error);
