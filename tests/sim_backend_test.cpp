@@ -275,6 +275,9 @@ TEST(SimFaults, ParseSimFault) {
       {"unplug-after=0", [](const SimFaults& f) { return f.unplugAfter == 0; }},
       {"garbage=100", [](const SimFaults& f) { return f.garbagePercent == 100; }},
       {"latency=40", [](const SimFaults& f) { return f.latencyMs == 40; }},
+      {"no-learn", [](const SimFaults& f) { return f.noLearn; }},
+      {"learn-delay=0", [](const SimFaults& f) { return f.learnDelayMs == 0; }},
+      {"learn-delay=3600000", [](const SimFaults& f) { return f.learnDelayMs == 3600000; }},
   };
   for (const Good& g : good) {
     SimFaults f;
@@ -298,6 +301,9 @@ TEST(SimFaults, ParseSimFault) {
                        "garbage=101",
                        "garbage=5%",
                        "latency=abc",
+                       "no-learn=1",
+                       "learn-delay=-1",
+                       "learn-delay=3600001",
                        "garbage= 5"};
   for (const char* spec : bad) {
     SimFaults f;
