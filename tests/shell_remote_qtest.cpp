@@ -194,6 +194,10 @@ void RemoteWindowTest::applySendsTheWholeTableOnlyWithABox() {
   QCOMPARE(s.sent(), frames({"02 63 F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF 00 01"}));
   QCOMPARE(s.backend.withBox([](sim::SimBox& b) { return b.remoteKeys(); }), keys);
   QCOMPARE(infoText(s), QString("Save successed !"));
+  // Apply is the window's default button.
+  s.clearSent();
+  QTest::keyClick(w, Qt::Key_Return);
+  QCOMPARE(s.sent(), frames({"02 63 F0 F1 F2 F3 F4 F5 F6 F7 F8 F9 FA FB FC FD FE FF 00 01"}));
 
   // Without a box nothing goes out, and the notice says why rather than claiming success.
   s.backend.unplug();

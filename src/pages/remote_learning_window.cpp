@@ -64,10 +64,10 @@ void KeyArea::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 RemoteLearningWindow::RemoteLearningWindow(PageContext& context, QWidget* parent)
-    : ToolWindow(context, kRemoteLearningWindow, parent) {
+    : ToolWindow(context, kRemoteLearningWindow, parent), link_(context.core().link) {
   // No periodic status requests while the window exists (they would end up between the learn
   // command and its answer). Counted, so a synchronisation meanwhile does not end the pause.
-  context.core().link.pauseStatusPoll();
+  link_.pauseStatusPoll();
 
   setFixedSize(kWindowSize);
   setAutoFillBackground(true);
@@ -109,7 +109,8 @@ RemoteLearningWindow::RemoteLearningWindow(PageContext& context, QWidget* parent
 }
 
 RemoteLearningWindow::~RemoteLearningWindow() {
-  context().core().link.resumeStatusPoll();
+  // Not through the context: the main window may be half destroyed when it deletes this one.
+  link_.resumeStatusPoll();
 }
 
 void RemoteLearningWindow::ApplyLanguage() {

@@ -10,6 +10,10 @@
 
 class QLabel;
 
+namespace ax7 {
+class UsbLink;
+}
+
 namespace ax7::ui {
 
 class ImageButton;
@@ -67,6 +71,7 @@ class RemoteLearningWindow : public ToolWindow {
   void showNoBox();
   remote::RemoteKeys table() const;
 
+  UsbLink& link_;  // the core outlives the windows
   QLabel* remote_;
   QLabel* instructions_;
   ImageButton* load_;
