@@ -58,7 +58,8 @@ class CliRemote : public ::testing::Test {
     for (std::string line; std::getline(in, line);) {
       if (line.rfind("> ", 0) != 0) continue;
       std::string hex = line.substr(2);
-      while (hex.size() > 4 && hex.compare(hex.size() - 2, 2, "00") == 0) hex.resize(hex.size() - 2);
+      while (hex.size() > 4 && hex.compare(hex.size() - 2, 2, "00") == 0)
+        hex.resize(hex.size() - 2);
       out.push_back(hex);
     }
     return out;
@@ -99,7 +100,8 @@ TEST_F(CliRemote, LearnWithoutAKeyPressIsBoundedAndStopsTheBox) {
 }
 
 TEST_F(CliRemote, LoadKeepsWhatAShortFileLacksAndRefusesUnreadableFiles) {
-  std::ofstream(path("ten.remo"), std::ios::binary) << std::string("\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA", 10);
+  std::ofstream(path("ten.remo"), std::ios::binary)
+      << std::string("\x11\x22\x33\x44\x55\x66\x77\x88\x99\xAA", 10);
   const CliRun r = sim("remote load '" + path("ten.remo").string() + "' --json");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(nlohmann::json::parse(r.out)["bytes_from_file"], 10);

@@ -1,5 +1,7 @@
 // The remote key table in the core: the file name rule, reading and writing .remo files, the
 // key table, the write frame, and stopping a learn without waiting for its reply.
+#include "remote/remote_keys.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,7 +10,6 @@
 
 #include "device/core.h"
 #include "remote/remote_file.h"
-#include "remote/remote_keys.h"
 #include "sim/sim_backend.h"
 #include "support/frame_capture.h"
 
@@ -54,10 +55,11 @@ TEST(RemoteFile, NameTakesTheRemoExtensionOfTheFileNameOnly) {
       {"/home/u/keys", "/home/u/keys.remo"},
       {"/home/u.v/keys", "/home/u.v/keys.remo"},  // not /home/u.remo
       {"a.b/c.d.e", "a.b/c.d.remo"},
-      {"/tmp/.keys", "/tmp/.keys.remo"},          // a hidden name, not an extension
+      {"/tmp/.keys", "/tmp/.keys.remo"},  // a hidden name, not an extension
       {"keys.", "keys.remo"},
   };
-  for (const auto& [chosen, expected] : cases) EXPECT_EQ(RemoteFilePath(chosen), expected) << chosen;
+  for (const auto& [chosen, expected] : cases)
+    EXPECT_EQ(RemoteFilePath(chosen), expected) << chosen;
 }
 
 TEST(RemoteFile, ReadReplacesOnlyTheBytesTheFileHas) {
@@ -121,7 +123,7 @@ TEST(RemoteKeysTable, KeysByNumberNameAndArea) {
     EXPECT_EQ(KeyByName(KeyByNumber(k)->name), KeyByNumber(k));
   }
   const std::pair<const char*, int> names[] = {
-      {"power", 1}, {"POWER", 1}, {"mic+", 12}, {"Music-", 17}, {"8", 8}, {"17", 17},
+      {"power", 1}, {"POWER", 1}, {"mic+", 12}, {"Music-", 17}, {"8", 8},   {"17", 17},
       {"0", 0},     {"18", 0},    {"", 0},      {"1x", 0},      {"mic", 0}, {"-1", 0}};
   for (const auto& [name, key] : names) {
     const KeyInfo* k = KeyByName(name);
@@ -138,8 +140,7 @@ TEST(RemoteKeysTable, WriteFrameCarriesEveryByteValue) {
   for (size_t i = 0; i < keys.size(); ++i) keys[i] = uint8_t(0xFF - i);
   keys[5] = 0x00;  // neither a zero nor 0xFF ends the frame early
   const Report r = WriteKeysFrame(keys);
-  EXPECT_EQ(test::frameHex(r),
-            "02 63 FF FE FD FC FB 00 F9 F8 F7 F6 F5 F4 F3 F2 F1 F0 EF EE");
+  EXPECT_EQ(test::frameHex(r), "02 63 FF FE FD FC FB 00 F9 F8 F7 F6 F5 F4 F3 F2 F1 F0 EF EE");
 }
 
 // The learn command gets its reply only with a code, so a stop sent after it would wait the
@@ -155,14 +156,16 @@ TEST(RemoteLearning, StopGoesOutAtOnceWhenTheGateIsReleased) {
     core.link.setTrace(&trace);
     ASSERT_TRUE(core.link.OpenUsbDevice(nullptr));
     int64_t asked = -1;
-    clock.startThread([&] {
-      core.ui.SendCommand(kCmdLearnKey, 1);
-      core.queue.waitIdle();
-      asked = clock.nowMs();
-      if (release) core.link.SetReplyEvent();
-      core.ui.SendCommand(kCmdStopLearning);
-      core.queue.waitIdle();
-    }).join();
+    clock
+        .startThread([&] {
+          core.ui.SendCommand(kCmdLearnKey, 1);
+          core.queue.waitIdle();
+          asked = clock.nowMs();
+          if (release) core.link.SetReplyEvent();
+          core.ui.SendCommand(kCmdStopLearning);
+          core.queue.waitIdle();
+        })
+        .join();
     const auto sent = test::framesHex(trace.reports());
     ASSERT_EQ(sent, test::frames({"02 60 01", "02 61"}));
     const int64_t waited = trace.times()[1] - asked;
@@ -185,12 +188,14 @@ TEST(RemoteLearning, TheSimulatedBoxAnswersAfterHalfASecond) {
   Core core(backend, clock);
   ASSERT_TRUE(core.link.OpenUsbDevice(nullptr));
   int64_t sentAt = -1, learnedAt = -1;
-  clock.startThread([&] {
-    sentAt = clock.nowMs();
-    core.cmd.SendCommand(kCmdLearnKey, 1);
-    clock.waitFor(5000, [&] { return core.mem.dev.g_remoteKeys.get(1) != 0; });
-    learnedAt = clock.nowMs();
-  }).join();
+  clock
+      .startThread([&] {
+        sentAt = clock.nowMs();
+        core.cmd.SendCommand(kCmdLearnKey, 1);
+        clock.waitFor(5000, [&] { return core.mem.dev.g_remoteKeys.get(1) != 0; });
+        learnedAt = clock.nowMs();
+      })
+      .join();
   EXPECT_GE(learnedAt - sentAt, sim::kDefaultLearnDelayMs);
   EXPECT_LT(learnedAt - sentAt, sim::kDefaultLearnDelayMs + 200);
   EXPECT_EQ(core.mem.dev.g_remoteKeys.get(0), sim::kLearnCodeByte);

@@ -151,7 +151,8 @@ void RemoteWindowTest::givingUpTellsTheBoxToStop() {
     std::function<void(KeyLearningDialog&)> giveUp;
   };
   const Way ways[] = {
-      {"Cancel", [](KeyLearningDialog& d) {
+      {"Cancel",
+       [](KeyLearningDialog& d) {
          for (auto* b : d.findChildren<QPushButton*>())
            if (b->property("ax7Id").toInt() == 3) b->click();
        }},
@@ -266,8 +267,8 @@ void RemoteWindowTest::saveWritesTheRemoNameAndAsksBeforeReplacingIt() {
   struct Case {
     QString chosen, written;
   };
-  const Case cases[] = {{"keys.txt", "keys.remo"}, {"a.b/keys", "a.b/keys.remo"},
-                        {"plain.remo", "plain.remo"}};
+  const Case cases[] = {
+      {"keys.txt", "keys.remo"}, {"a.b/keys", "a.b/keys.remo"}, {"plain.remo", "plain.remo"}};
   for (const Case& c : cases) {
     s.prompter.saveFile = tempPath(s, c.chosen);
     QCOMPARE(w->SaveRemoteFile(), 1);

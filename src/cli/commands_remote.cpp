@@ -179,7 +179,8 @@ int runLearn(Context& ctx, const std::vector<std::string>& words, const CommandS
   if (auto it = args.values.find("--wait"); it != args.values.end()) {
     const auto v = parseInteger(it->second);
     if (!v || *v < 1 || *v > kMaxLearnWaitS)
-      return usageError(ctx, spec, "--wait takes whole seconds 1.." + std::to_string(kMaxLearnWaitS));
+      return usageError(ctx, spec,
+                        "--wait takes whole seconds 1.." + std::to_string(kMaxLearnWaitS));
     waitS = int(*v);
   }
 
@@ -240,7 +241,8 @@ const CommandSpec kRemoteCommand = {
     "are unknown to ax7ctl.\n"
     "\n"
     "show   reads the table from the box and prints it (keys 16 and 17 as not reported).\n"
-    "       --json: {\"api_version\": 1, \"code_byte\", \"keys\": [{\"key\", \"name\", \"code\"}],\n"
+    "       --json: {\"api_version\": 1, \"code_byte\", \"keys\": [{\"key\", \"name\", "
+    "\"code\"}],\n"
     "       \"raw_hex\"} with \"code\" null for keys 16 and 17.\n"
     "load   reads FILE (the path as given), puts its bytes over the box's table (a shorter\n"
     "       file replaces only the bytes it has, a longer one gives only its first 18) and\n"

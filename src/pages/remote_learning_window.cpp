@@ -121,10 +121,9 @@ void RemoteLearningWindow::ApplyLanguage() {
   apply_->setText(c.text(kApply));
   ToolWindow::ApplyLanguage();  // the table's wording where it has one
   const Language language = c.language();
-  instructions_->setPixmap(
-      pictures::Render(pictures::kInstructionsSize, [language](QPainter& p, const QRect& r) {
-        pictures::PaintInstructions(p, r, language);
-      }));
+  instructions_->setPixmap(pictures::Render(
+      pictures::kInstructionsSize,
+      [language](QPainter& p, const QRect& r) { pictures::PaintInstructions(p, r, language); }));
 }
 
 void RemoteLearningWindow::keyPressEvent(QKeyEvent* event) {
@@ -155,9 +154,8 @@ void RemoteLearningWindow::LearnKey(int controlId) {
   const auto dialog = std::make_unique<KeyLearningDialog>(c, c.text(key->zh, key->en), this);
   const int number = key->key;
   // Whether the window is still there afterwards does not matter: nothing follows.
-  RunKeyLearning(*this, *dialog, [&c, number] {
-    c.core().ui.SendCommand(remote::kCmdLearnKey, number);
-  });
+  RunKeyLearning(*this, *dialog,
+                 [&c, number] { c.core().ui.SendCommand(remote::kCmdLearnKey, number); });
 }
 
 void RemoteLearningWindow::ApplyRemoteKeys() {
@@ -183,10 +181,11 @@ int RemoteLearningWindow::LoadRemoteFile() {
   remote::RemoteKeys keys = table();
   const remote::RemoteFileResult read = remote::ReadRemoteFile(path, keys);
   if (!read.ok) {
-    const QString text =
-        c.language() == Language::English
-            ? QString("Can't read file:\n%1\n%2").arg(Native(path), QString::fromStdString(read.reason))
-            : QString::fromUtf8("无法读取文件:\n%1\n%2").arg(Native(path), QString::fromStdString(read.reason));
+    const QString text = c.language() == Language::English
+                             ? QString("Can't read file:\n%1\n%2")
+                                   .arg(Native(path), QString::fromStdString(read.reason))
+                             : QString::fromUtf8("无法读取文件:\n%1\n%2")
+                                   .arg(Native(path), QString::fromStdString(read.reason));
     c.prompter().showWarning(c.dialogOwner(), text, c.text(kReadCaption));
     c.ShowInfoBox(c.text(kLoadFailed), kInfoMs);
     return -1;

@@ -27,10 +27,10 @@ constexpr uint8_t kCmdReadKeys = 0x62;
 constexpr uint8_t kCmdWriteKeys = 0x63;
 
 struct KeyInfo {
-  int key;          // 1..17, also the table byte
-  int controlId;    // the key area on the learning window
-  const char* name; // ax7ctl's name
-  const char* zh;   // the learning dialog's text
+  int key;           // 1..17, also the table byte
+  int controlId;     // the key area on the learning window
+  const char* name;  // ax7ctl's name
+  const char* zh;    // the learning dialog's text
   const char* en;
 };
 
