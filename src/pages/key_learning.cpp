@@ -66,6 +66,10 @@ KeyLearningDialog::KeyLearningDialog(PageContext& context, const QString& keyTex
   code_ = new QLineEdit(this);
   code_->setObjectName("code");
   code_->setEnabled(false);
+  // Disabled so nobody types into it, yet the learned code must read clearly.
+  QPalette codePal = code_->palette();
+  codePal.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
+  code_->setPalette(codePal);
   code_->setAlignment(Qt::AlignCenter);
   code_->setGeometry(248, 46, 60, 24);
 
