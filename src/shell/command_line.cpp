@@ -70,7 +70,7 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine* out, QString* e
   parser.addOption({"sim-fault",
                     "A fault of the simulated box, as in ax7ctl (repeatable): silent, "
                     "model=NAME, version=N, param-error=STATUS, unplug-after=N, garbage=P, "
-                    "latency=MS.",
+                    "latency=MS, no-learn, learn-delay=MS.",
                     "SPEC"});
   parser.addOption({"sim-state",
                     "The simulated box starts holding this mode file (.px44t or ax7ctl's "
