@@ -281,6 +281,9 @@ TEST(SimFaults, ParseSimFault) {
       {"zwave-add=2", [](const SimFaults& f) { return f.zwaveAdded == std::vector<int>{2}; }},
       {"zwave-remove=0x10",
        [](const SimFaults& f) { return f.zwaveRemoved == std::vector<int>{16}; }},
+      {"no-learn", [](const SimFaults& f) { return f.noLearn; }},
+      {"learn-delay=0", [](const SimFaults& f) { return f.learnDelayMs == 0; }},
+      {"learn-delay=3600000", [](const SimFaults& f) { return f.learnDelayMs == 3600000; }},
   };
   for (const Good& g : good) {
     SimFaults f;
@@ -305,6 +308,9 @@ TEST(SimFaults, ParseSimFault) {
                        "garbage=5%",
                        "latency=abc",
                        "garbage= 5",
+                       "no-learn=1",
+                       "learn-delay=-1",
+                       "learn-delay=3600001",
                        "zwave-silent-module=1",
                        "zwave-add",
                        "zwave-add=1",

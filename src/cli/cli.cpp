@@ -66,6 +66,7 @@ const std::vector<const CommandSpec*>& commandTable() {
       &kDoctorCommand,
       &kEqCommand,
       &kSettingsCommand, &kPlugsCommand,
+      &kRemoteCommand,
   };
   return table;
 }

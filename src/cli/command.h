@@ -39,6 +39,7 @@ extern const CommandSpec kDoctorCommand;
 extern const CommandSpec kEqCommand;
 extern const CommandSpec kSettingsCommand;
 extern const CommandSpec kPlugsCommand;
+extern const CommandSpec kRemoteCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 

@@ -93,7 +93,26 @@ void Session::noteRead(const Report& report) {
     // Never back: a late answer must not cut short the quiet time of the next phase.
     lastReadMs_ = std::max(lastReadMs_, now);
     seen_[report[1]] = true;
+    if (report[1] == expected_) expectedReport_ = report;
   });
+}
+
+void Session::expectReport(int code) {
+  clock_->notify([&] {
+    expected_ = code;
+    if (code >= 0 && code < int(seen_.size())) seen_[size_t(code)] = false;
+  });
+}
+
+bool Session::waitForReport(int code, int64_t timeoutMs, Report* report) {
+  if (code < 0 || code >= int(seen_.size())) return false;
+  bool came = false;
+  clock_->waitFor(timeoutMs, [&] {
+    came = seen_[size_t(code)];
+    if (came && report) *report = expectedReport_;
+    return came || core_->link.readThreadEnded() || !core_->link.deviceOpen();
+  });
+  return came;
 }
 
 int Session::connect() {

@@ -50,6 +50,12 @@ class Session {
   // Sends one report and waits one reply time for the box's answer with `answerCode`; a box
   // that is gone or stays silent ends the session (closed) with 1, naming `what`.
   int exchange(const Report& frame, uint8_t answerCode, const std::string& what);
+  // Forgets an earlier report with `code`, so waitForReport waits for a new one (one code at a
+  // time is kept).
+  void expectReport(int code);
+  // Waits up to timeoutMs for a report with `code` since expectReport(code); ends early when
+  // the link fails. True when it came, with the report in *report when given.
+  bool waitForReport(int code, int64_t timeoutMs, Report* report = nullptr);
   // Writes "# close" to the trace and closes the link.
   void close(bool notify);
 
@@ -81,6 +87,8 @@ class Session {
   int64_t readCount_ = 0;
   int64_t lastReadMs_ = 0;
   std::array<bool, 256> seen_{};
+  int expected_ = -1;
+  Report expectedReport_{};
 };
 
 }  // namespace ax7::cli

@@ -64,14 +64,26 @@ class UsbLink {
   bool deviceOpen() const { return g_bDeviceOpen.load() != 0; }
   // The reader has ended because the box failed; writes are refused until the next open.
   bool readThreadEnded() const { return g_bReadThreadEnd.load() != 0; }
-  // The periodic status request may go out (off while a synchronisation runs).
-  bool statusPollAllowed() const { return g_bStatusPoll.load() != 0; }
+  // The periodic status request may go out: off while a synchronisation runs and while any
+  // pause is held (the remote learning window).
+  bool statusPollAllowed() const {
+    return g_bStatusPoll.load() != 0 && statusPollPauses_.load() == 0;
+  }
   void setStatusPoll(bool allowed) { g_bStatusPoll = allowed ? 1 : 0; }
+  // Pauses are counted apart from the flag, so a synchronisation that ends meanwhile does not
+  // resume polling under a pause, and the last pause to end leaves the flag as it is now.
+  void pauseStatusPoll() { statusPollPauses_.fetch_add(1); }
+  void resumeStatusPoll() {
+    int n = statusPollPauses_.load();
+    while (n > 0 && !statusPollPauses_.compare_exchange_weak(n, n - 1)) {
+    }
+  }
 
  private:
   std::atomic<int> g_bDeviceOpen{0};
   std::atomic<int> g_bReadThreadEnd{0};
   std::atomic<int> g_bStatusPoll{1};
+  std::atomic<int> statusPollPauses_{0};
 
   struct Reader;  // one reader thread and the device it reads (usb_link.cpp)
 

@@ -7,8 +7,8 @@ const std::vector<DesktopOption>& desktopOptions() {
       {"device", "hid|sim", "Box to use: hid (a real box, default) or sim.", "hid"},
       {"sim-latency", "MS", "Answer time of the simulated box (0..60000).", nullptr},
       {"sim-fault", "SPEC",
-       "A fault of the simulated box, as in ax7ctl (repeatable): silent, model=NAME, version=N, "
-       "param-error=STATUS, unplug-after=N, garbage=P, latency=MS.",
+       "A fault of the simulated box, as ax7ctl --sim-fault takes it (repeatable; ax7ctl --help "
+       "lists them).",
        nullptr},
       {"sim-state", "FILE",
        "The simulated box starts holding this mode file (.px44t or ax7ctl's JSON/text form).",

@@ -186,7 +186,10 @@ int SimBackend::deviceWrite(uint64_t generation, const uint8_t* data, size_t len
   const int64_t now = clock_.nowMs();
   std::vector<Pending> pending;
   for (const SimReply& r : replies) {
-    Pending p{r.report, now + faults_.latencyMs + r.delayMs, r.learnTicket};
+    if (r.learnTicket != 0 && faults_.noLearn) continue;
+    const int delay = r.learnTicket != 0 && faults_.learnDelayMs >= 0 ? faults_.learnDelayMs
+                                                                       : r.delayMs;
+    Pending p{r.report, now + faults_.latencyMs + delay, r.learnTicket};
     applyFaults(p);
     pending.push_back(p);
   }

@@ -33,7 +33,7 @@ bool fail(std::string* error, std::string text) {
 const std::vector<std::string_view>& SimFaultForms() {
   static const std::vector<std::string_view> forms = {
       "silent",         "model=NAME", "version=N",  "param-error=STATUS",
-      "unplug-after=N", "garbage=P",  "latency=MS",
+      "unplug-after=N", "garbage=P",  "latency=MS", "no-learn", "learn-delay=MS",
       "zwave-silent-module", "zwave-silent-node=N", "zwave-add=N", "zwave-remove=N",
   };
   return forms;
@@ -48,6 +48,11 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
   if (key == "silent") {
     if (hasValue) return fail(error, "sim fault 'silent' takes no value");
     faults.silent = true;
+    return true;
+  }
+  if (key == "no-learn") {
+    if (hasValue) return fail(error, "sim fault 'no-learn' takes no value");
+    faults.noLearn = true;
     return true;
   }
   if (key == "model") {
@@ -92,6 +97,7 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
       {"unplug-after", 0, 1000000000, "a count of 0 or more", &SimFaults::unplugAfter},
       {"garbage", 0, 100, "0..100 (percent)", &SimFaults::garbagePercent},
       {"latency", 0, 60000, "0..60000 (ms)", &SimFaults::latencyMs},
+      {"learn-delay", 0, 3600000, "0..3600000 (ms)", &SimFaults::learnDelayMs},
   };
   int number = 0;
   if (key == "version") {

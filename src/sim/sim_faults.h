@@ -17,6 +17,8 @@ struct SimFaults {
   int unplugAfter = -1;
   int garbagePercent = 0;  // share of answers replaced by random reports
   int latencyMs = 0;       // every answer leaves this long after its request
+  int learnDelayMs = -1;   // a learned key code comes this long after 0x60 (-1: 500 ms)
+  bool noLearn = false;    // learns, but no key is ever pressed on the remote
   // The Z-Wave module: says nothing at all; nodes that take radio frames but never report a
   // value; plugs that join or leave on their own shortly after each connection.
   bool zwaveSilentModule = false;
@@ -33,8 +35,9 @@ constexpr int kZWaveUnsolicitedDelayMs = 1000;
 
 // One fault: "silent", "model=NAME", "version=N" (0..255), "param-error=STATUS" (0..255),
 // "unplug-after=N" (N >= 0), "garbage=P" (0..100), "latency=MS" (0..60000),
-// "zwave-silent-module", "zwave-silent-node=N", "zwave-add=N" or "zwave-remove=N" (plug node
-// ids 2..232; the node faults may be given more than once). Numbers are
+// "no-learn", "learn-delay=MS" (0..3600000), "zwave-silent-module", "zwave-silent-node=N",
+// "zwave-add=N" or "zwave-remove=N" (plug node ids 2..232; the node faults may be given more
+// than once). Numbers are
 // decimal or 0x-prefixed hexadecimal. On failure `faults` is unchanged and *error (when
 // given) says why in one line.
 bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error);
