@@ -61,6 +61,21 @@ struct PreviewSource {
 constexpr PreviewSource kReverbPreview[] = {{2, Param::ReverbAEqBypass}, {3, Param::ReverbBEqBypass}};
 constexpr PreviewSource kEchoPreview[] = {{4, Param::EchoAEqBypass}, {5, Param::EchoBEqBypass}};
 
+// Writes a band into the preview, each value only when it differs from what the panel shows:
+// every setter recomputes the curves, and a refresh that changes nothing should cost nothing.
+void ShowBand(CSmallEqPanel& panel, int b, int type, float gain, float frequency, float q) {
+  const CSmallEqPanel::Band& now = panel.band(b);
+  if (now.type != type) panel.setType(b, type);
+  if (now.gain != std::clamp(gain, CSmallEqPanel::kMinGainDb, CSmallEqPanel::kMaxGainDb)) {
+    panel.setGain(b, gain);
+  }
+  // A frequency of 0 stands for none: the panel keeps the one it has.
+  if (frequency != 0 && now.freq != std::clamp(frequency, 20.0f, 20000.0f)) {
+    panel.setFrequency(b, frequency);
+  }
+  if (now.q != q) panel.setQ(b, q);
+}
+
 void ShowStoredBands(CSmallEqPanel& panel, const ParameterMemory& mem, const PreviewSource& src) {
   panel.setBypass(mem.pc.getInt(size_t(Describe(src.bypass).word)) != 0);
   for (int b = 0; b < CSmallEqPanel::kBands; ++b) {
@@ -70,27 +85,16 @@ void ShowStoredBands(CSmallEqPanel& panel, const ParameterMemory& mem, const Pre
     const BandRecord r = UnpackBandRecord(bytes);
     // A type byte without a name is an OFF band here, as in the EQ editor that edits the set.
     const int type = r.type >= 0 && r.type <= 5 ? r.type : 0;
-    panel.setType(b, type);
-    if (type == 1) {
-      panel.setQ(b, 1.41f);
-    } else if (type == 2 || type == 3) {
-      panel.setGain(b, 0);
-      panel.setQ(b, 0.7f);
-    }
-    panel.setGain(b, r.gainDb);
-    panel.setFrequency(b, r.frequency);
-    if (r.q != 0) panel.setQ(b, std::clamp(r.q, type == 1 ? 1.0f : 0.1f, 30.0f));
+    // Without a stored Q: PEQ bands take 1.41, low- and high-pass 0.7, others keep theirs.
+    float q = type == 1 ? 1.41f : (type == 2 || type == 3) ? 0.7f : panel.band(b).q;
+    if (r.q != 0) q = std::clamp(r.q, type == 1 ? 1.0f : 0.1f, 30.0f);
+    ShowBand(panel, b, type, r.gainDb, r.frequency, q);
   }
 }
 
 void ShowFlatBands(CSmallEqPanel& panel) {
   panel.setBypass(false);
-  for (int b = 0; b < CSmallEqPanel::kBands; ++b) {
-    panel.setType(b, 1);
-    panel.setFrequency(b, 100);
-    panel.setGain(b, 0);
-    panel.setQ(b, 1.0f);
-  }
+  for (int b = 0; b < CSmallEqPanel::kBands; ++b) ShowBand(panel, b, 1, 0, 100, 1.0f);
 }
 
 }  // namespace
@@ -140,8 +144,8 @@ QString MusicFormatText(uint8_t flags) {
 MusicPage::MusicPage(PageContext& context, int group, QWidget* parent)
     : Page(context, PageKind::Music, parent), group_(std::clamp(group, 0, 2)) {
   build();
-  SelectArgument(group_);
-  ApplyLanguage();
+  configureGroup();
+  ApplyLanguage();  // texts, then the one refresh from memory
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
   if (const int period = context.pageStatusPeriodMs(); period > 0) {
     statusTimer_ = new QTimer(this);
@@ -332,10 +336,13 @@ void MusicPage::fitEffectList() {
 
 void MusicPage::SelectArgument(int group) {
   group_ = std::clamp(group, 0, 2);
-  const InputEqSet& set = MusicGroupEq(group_);
-  eq_->configure(InputEqConfig(context().core(), set));
-  eq_->setRowNumberColour(kRowNumberColour[group_]);
+  configureGroup();
   RefreshAll();
+}
+
+void MusicPage::configureGroup() {
+  eq_->configure(InputEqConfig(context().core(), MusicGroupEq(group_)));
+  eq_->setRowNumberColour(kRowNumberColour[group_]);
 }
 
 void MusicPage::RefreshAll() {

@@ -77,6 +77,7 @@ class MusicPage : public Page {
 
  private:
   void build();
+  void configureGroup();
   void route(int mic, int channel);
   void effectMoved(int position);
   void stepEffect(int steps);
