@@ -66,7 +66,10 @@ class PageFixture final : public ui::PageContext {
   Core& core() override { return *core_; }
   ui::Prompter& prompter() override { return prompts; }
   ui::Language language() const override { return language_; }
-  void ShowInfoBox(const QString& text, int) override { infos.push_back(text); }
+  void ShowInfoBox(const QString& text, int ms) override {
+    infos.push_back(text);
+    infoMs.push_back(ms);
+  }
   void RunSyncDialog() override { core_->sync.waitIdle(); }
   void SynchronizeFromBox() override {
     ++synchronisations;
@@ -89,6 +92,7 @@ class PageFixture final : public ui::PageContext {
   CapturingTrace trace;
   PagePrompter prompts;
   std::vector<QString> infos;
+  std::vector<int> infoMs;  // how long each was to stay
   int synchronisations = 0;
   ui::EqCopySource eqCopy;
   ui::LocateSelection locate;
