@@ -84,10 +84,11 @@ CompressorPage::CompressorPage(PageContext& context, QWidget* parent)
                              Qt::Horizontal, this);
     row->slider()->setFocusPolicy(Qt::StrongFocus);
     row->slider()->setMinimumWidth(220);
+    row->title()->setFixedWidth(90);
     // A box that only displays: framed like a field, but nothing can be typed into it.
     QLabel* value = row->valueLabel();
     value->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    value->setMinimumWidth(value->minimumWidth() + 10);
+    value->setFixedWidth(76);
     value->setTextInteractionFlags(Qt::NoTextInteraction);
     connect(row, &ValueRow::userMoved, this, [this, field](int p) { onMoved(field, p); });
     controls->addWidget(row, int(i) + 2, 0, 1, 2);
