@@ -75,7 +75,6 @@ QPushButton* OutputNavRow::button(int id) const {
 
 void OutputNavRow::ApplyLanguage(const ax7::lang::LanguageTable& table, int dialogId) {
   for (size_t i = 0; i < kIds.size(); ++i) {
-    // A button without a value keeps its template text, also after another language's text.
     buttons_[i]->setText(DialogCaption(table, dialogId, kIds[i], QString::fromUtf8(kTemplate[i])));
   }
 }
