@@ -1,7 +1,8 @@
 // The output channels page with every channel linked, against the simulated box:
 // - BM_CrossoverDragStep: one mouse move of a left drag on the crossover band (a Linkwitz-Riley
 //   high-pass), from the event to the repainted graph, including the design and queueing of the
-//   four records and their sections for eight channels (64 reports per move).
+//   four records and their sections for eight channels (64 reports per move); with one channel
+//   (8 reports) for comparison.
 // - BM_RefreshAll and BM_ChannelSwitch: filling the page from memory, and a channel button.
 // - BM_DragStall: a two-second drag of the crossover band at about 60 moves a second against a
 //   box that answers after 200 ms (--sim-latency 200), in real time. Counters: max_stall_ms (the
@@ -91,12 +92,12 @@ struct LinkedPage {
   ui::CEqPanel* panel = nullptr;
   QPointF grip;
 
-  explicit LinkedPage(int latencyMs = 0) : ctx(latencyMs) {
+  explicit LinkedPage(int latencyMs = 0, int channels = 8) : ctx(latencyMs) {
     app();
     page.reset(static_cast<ui::OutputPage*>(ui::CreateOutputPage(ctx, 0, nullptr)));
     page->resize(1024, 560);
     page->show();
-    for (int i = 1; i < 8; ++i) page->linkBox(i)->click();
+    for (int i = 1; i < channels; ++i) page->linkBox(i)->click();
     ui::EqEditor* eq = page->eqEditor();
     panel = eq->panel();
     panel->setBandFrequency(9, 90);
@@ -124,7 +125,7 @@ struct LinkedPage {
 };
 
 void BM_CrossoverDragStep(benchmark::State& state) {
-  LinkedPage p;
+  LinkedPage p(0, int(state.range(0)));
   const auto before = p.ctx.core().queue.counts();
   int n = 0;
   for (auto _ : state) p.step(n++);
@@ -135,6 +136,9 @@ void BM_CrossoverDragStep(benchmark::State& state) {
       double(after.merged - before.merged) / double(std::max<uint64_t>(1, after.queued - before.queued));
 }
 BENCHMARK(BM_CrossoverDragStep)
+    ->ArgName("channels")
+    ->Arg(8)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true)
