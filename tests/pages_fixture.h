@@ -78,6 +78,7 @@ class PageFixture final : public ui::PageContext {
   }
   ui::EqCopySource& eqCopySource() override { return eqCopy; }
   ui::LocateSelection& locateSelection() override { return locate; }
+  void setLastOutputChannel(int channel) override { lastOutputChannel = channel; }
   int pageStatusPeriodMs() const override { return 0; }  // tests call the status handlers
   void publishKeyLearning(ui::ToolWindow* d) override { learning = d; }
   ui::ToolWindow* keyLearning() const override { return learning; }
@@ -96,6 +97,7 @@ class PageFixture final : public ui::PageContext {
   int synchronisations = 0;
   ui::EqCopySource eqCopy;
   ui::LocateSelection locate;
+  int lastOutputChannel = -1;
   ui::ToolWindow* learning = nullptr;
 
  private:

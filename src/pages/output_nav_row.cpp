@@ -75,7 +75,7 @@ QPushButton* OutputNavRow::button(int id) const {
 
 void OutputNavRow::ApplyLanguage(const ax7::lang::LanguageTable& table, int dialogId) {
   for (size_t i = 0; i < kIds.size(); ++i) {
-    buttons_[i]->setText(DialogCaption(table, dialogId, kIds[i], buttons_[i]->text()));
+    buttons_[i]->setText(DialogCaption(table, dialogId, kIds[i], QString::fromUtf8(kTemplate[i])));
   }
 }
 

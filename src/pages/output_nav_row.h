@@ -39,8 +39,8 @@ class OutputNavRow : public QWidget {
   void setHidden(std::initializer_list<int> ids);
   QPushButton* button(int id) const;
 
-  // Texts from the page's dialog table; a button without a value there keeps its text (the
-  // template texts are the Chinese ones).
+  // Texts from the page's dialog table; a button without a value there shows its template text
+  // (the Chinese one), whichever language it showed before.
   void ApplyLanguage(const ax7::lang::LanguageTable& table, int dialogId);
 
  signals:

@@ -52,6 +52,8 @@ class PageContext {
   // One copy source for every EQ editor, so an EQ copied on one page pastes on another.
   virtual EqCopySource& eqCopySource() = 0;
   virtual LocateSelection& locateSelection() = 0;
+  // The output channel the Output category opens with; the output page keeps it current.
+  virtual void setLastOutputChannel(int /*channel*/) {}
 
   // Period of the pages' own status timers (meters, format text); 0 in tests: the timers do
   // not run and the tests call the handlers.

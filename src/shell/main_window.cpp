@@ -218,6 +218,10 @@ LocateSelection& MainWindow::locateSelection() {
   return state_.locate;
 }
 
+void MainWindow::setLastOutputChannel(int channel) {
+  if (channel >= 0 && channel < 8) state_.outputChannel = channel;
+}
+
 int MainWindow::pageStatusPeriodMs() const {
   return state_.timings.startTimers ? state_.timings.pageStatusMs : 0;
 }

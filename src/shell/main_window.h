@@ -86,6 +86,7 @@ class MainWindow : public QMainWindow, public PageContext {
   Language language() const override;
   EqCopySource& eqCopySource() override;
   LocateSelection& locateSelection() override;
+  void setLastOutputChannel(int channel) override;
   int pageStatusPeriodMs() const override;
   void publishKeyLearning(ToolWindow* dialog) override;
   ToolWindow* keyLearning() const override;
