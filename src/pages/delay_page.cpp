@@ -193,8 +193,8 @@ void DelayPage::spinStepped(int channel, int delta) {
 }
 
 void DelayPage::editEntered(int channel) {
+  // Enter reaches an edit only while it has the focus.
   QLineEdit* edit = rows_[size_t(channel)].edit;
-  if (!edit->hasFocus()) return;
   graphDragged(channel, clampDelay(LeadingNumber(edit->text())));
 }
 
