@@ -306,7 +306,12 @@ void DelayPageTest::screenshots() {
   for (Language language : {Language::Chinese, Language::English}) {
     PageFixture f(language);
     const float delays[8] = {3.0f, 12.5f, 25.0f, 38.0f, 51.5f, 64.0f, 80.2f, 97.0f};
-    for (int k = 0; k < 8; ++k) putDelay(f, k, delays[k]);
+    for (int k = 0; k < 8; ++k) {
+      putDelay(f, k, delays[k]);
+      putMode(f, k, 0);
+      f.core().cmd.SetParam(Param::DelayMode, k, 0);
+      f.core().eq.SetHighFreqSplit(k, 3 * k);
+    }
     f.mem().pc.setInt(size_t(Describe(Param::DelayOn).wordOf(3)), 1);
     f.mem().pc.setInt(size_t(Describe(Param::DelayMode).wordOf(5)), 1);
     auto page = openPage(f);

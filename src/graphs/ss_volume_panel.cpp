@@ -153,8 +153,15 @@ void CSSVolumePanel::rebuildBackground() {
   const int right = left + a.plotWidth;
   const int bottom = top + a.plotHeight;
   QPainter p(&background_);
-  p.setFont(font_);
-  const int th = QFontMetrics(font_).height();
+  // The labels left of the plot share its 30 px inset: a face too wide for the longest one
+  // ("+4.5m") is drawn smaller rather than cut off at the window's edge.
+  QFont labelFont = font_;
+  while (labelFont.pixelSize() > 8 &&
+         QFontMetrics(labelFont).horizontalAdvance(QStringLiteral("+4.5m")) > left - 5) {
+    labelFont.setPixelSize(labelFont.pixelSize() - 1);
+  }
+  p.setFont(labelFont);
+  const int th = QFontMetrics(labelFont).height();
 
   // The outer lines sit at half the side: whole metres when the side is even, else a half.
   auto outerLabel = [](float side, bool positive) {
@@ -183,7 +190,9 @@ void CSSVolumePanel::rebuildBackground() {
                outerLabel(a.length, positive));
   }
 
-  // Vertical lines likewise, labelled below the plot.
+  // Vertical lines likewise, labelled below the plot, where the full size fits.
+  p.setFont(font_);
+  const int bottomTh = QFontMetrics(font_).height();
   const int halfColumns = int(std::ceil(a.width / 2.0f)) - 1;
   constexpr int kLabelWidth = 60;
   for (int m = -halfColumns; m <= halfColumns; ++m) {
@@ -193,16 +202,16 @@ void CSSVolumePanel::rebuildBackground() {
     const QString label =
         m == 0 ? QStringLiteral("0") : QString::asprintf(m > 0 ? "+%dm" : "-%dm", std::abs(m));
     p.setPen(kLabelText);
-    p.drawText(QRect(x - kLabelWidth / 2, bottom + 3, kLabelWidth, th), Qt::AlignHCenter | Qt::AlignTop,
-               label);
+    p.drawText(QRect(x - kLabelWidth / 2, bottom + 3, kLabelWidth, bottomTh),
+               Qt::AlignHCenter | Qt::AlignTop, label);
   }
   for (bool positive : {false, true}) {
     const int x = positive ? right : left;
     p.setPen(QPen(kOuterLine, 1));
     p.drawLine(x, top, x, bottom);
     p.setPen(kLabelText);
-    p.drawText(QRect(x - kLabelWidth / 2, bottom + 3, kLabelWidth, th), Qt::AlignHCenter | Qt::AlignTop,
-               outerLabel(a.width, positive));
+    p.drawText(QRect(x - kLabelWidth / 2, bottom + 3, kLabelWidth, bottomTh),
+               Qt::AlignHCenter | Qt::AlignTop, outerLabel(a.width, positive));
   }
 }
 
