@@ -90,7 +90,10 @@ void BM_DelayDragStep(benchmark::State& state) {
   }
   move(panel, start, QEvent::MouseButtonRelease, Qt::LeftButton);
 }
-BENCHMARK(BM_DelayDragStep)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DelayDragStep)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // Item 0 is the listener (a room block and eight trims per move), item 2 a speaker.
 void BM_RoomDragStep(benchmark::State& state) {
@@ -130,18 +133,25 @@ void BM_DelayFullPaint(benchmark::State& state) {
   panel.render(&target);  // builds the background once
   for (auto _ : state) panel.render(&target);
 }
-BENCHMARK(BM_DelayFullPaint)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_DelayFullPaint)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_RoomFullPaint(benchmark::State& state) {
   app();
   ui::CSSVolumePanel panel;
   panel.resize(640, 580);
   panel.show();
-  for (int i = 0; i < ui::CSSVolumePanel::kItems; ++i) panel.setItem(i, -1.5f + 0.4f * i, 0.3f * i - 1);
+  for (int i = 0; i < ui::CSSVolumePanel::kItems; ++i)
+    panel.setItem(i, -1.5f + 0.4f * i, 0.3f * i - 1);
   QPixmap target(panel.size());
   panel.render(&target);
   for (auto _ : state) panel.render(&target);
 }
-BENCHMARK(BM_RoomFullPaint)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RoomFullPaint)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace

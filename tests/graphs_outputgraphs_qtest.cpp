@@ -42,7 +42,7 @@ void OutputGraphsTest::delayAxesMapBothWays() {
   // Rows: (height - 25) / 8 per channel from the top inset, rounded.
   const DelayAxes odd(QSize(626, 430));
   QCOMPARE(odd.rowY(0), 5);
-  QCOMPARE(odd.rowY(1), 56);  // 50.625 + 5
+  QCOMPARE(odd.rowY(1), 56);   // 50.625 + 5
   QCOMPARE(odd.rowY(7), 359);  // 354.375 + 5
 }
 
@@ -117,8 +117,11 @@ void OutputGraphsTest::roomAxesMapBothWays() {
   const struct {
     float x, y;
     QPoint pixel;
-  } cases[] = {{0, 0, {230, 230}},   {-2, 4, {30, 30}},     {2, -4, {430, 430}},
-               {1.5f, 1, {380, 180}}, {-0.25f, -0.5f, {205, 255}}};
+  } cases[] = {{0, 0, {230, 230}},
+               {-2, 4, {30, 30}},
+               {2, -4, {430, 430}},
+               {1.5f, 1, {380, 180}},
+               {-0.25f, -0.5f, {205, 255}}};
   for (const auto& c : cases) {
     QCOMPARE(axes.toPixel(c.x, c.y), c.pixel);
     QCOMPARE(axes.toMetres(c.pixel), QPointF(c.x, c.y));
@@ -152,7 +155,8 @@ void OutputGraphsTest::roomPressPicksWithinSixteenPixels() {
   const struct {
     QPoint at;
     int item;
-  } cases[] = {{{345, 115}, 4}, {{315, 145}, 4}, {{346, 130}, -1}, {{230, 245}, 0}, {{230, 246}, -1}};
+  } cases[] = {
+      {{345, 115}, 4}, {{315, 145}, 4}, {{346, 130}, -1}, {{230, 245}, 0}, {{230, 246}, -1}};
   for (const auto& c : cases) {
     picked.clear();
     QTest::mousePress(&panel, Qt::LeftButton, {}, c.at);

@@ -4,11 +4,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QToolButton>
-#include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <memory>
 
@@ -69,8 +69,8 @@ QLabel* rowLabel(DelayPage& page, int channel) {
 }
 
 std::unique_ptr<DelayPage> openPage(PageFixture& f) {
-  auto page = std::unique_ptr<DelayPage>(
-      static_cast<DelayPage*>(ax7::ui::CreateDelayPage(f, 0, nullptr)));
+  auto page =
+      std::unique_ptr<DelayPage>(static_cast<DelayPage*>(ax7::ui::CreateDelayPage(f, 0, nullptr)));
   page->resize(1100, 460);
   page->show();
   QApplication::setActiveWindow(page.get());

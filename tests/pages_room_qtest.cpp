@@ -57,7 +57,8 @@ std::vector<std::string> drainTargets(PageFixture& f) {
 
 // Output k carries speaker code k: L, R, SBL, SBR, SUB, CEN, SL, SR.
 void assignInOrder(PageFixture& f) {
-  for (int k = 0; k < 8; ++k) f.mem().pc.setInt(size_t(Describe(Param::SpeakerAssign).wordOf(k)), k);
+  for (int k = 0; k < 8; ++k)
+    f.mem().pc.setInt(size_t(Describe(Param::SpeakerAssign).wordOf(k)), k);
 }
 
 void place(PageFixture& f, int row, float x, float y) {
@@ -107,10 +108,14 @@ void RoomPageTest::distanceGivesTheTrim_data() {
   QTest::addColumn<QString>("x");
   QTest::addColumn<QString>("y");
   QTest::addColumn<float>("trim");
-  QTest::newRow("on the listener") << "0" << "0" << 3.0f;
-  QTest::newRow("one metre") << "1" << "0" << 0.0f;
-  QTest::newRow("three metres") << "0" << "-1.5" << -1.5f;  // -1.5 m in y: 1.5 m away
-  QTest::newRow("diagonal") << "-1.0" << "+1.0" << 3.0f - 3.0f * std::sqrt(2.0f);
+  QTest::newRow("on the listener") << "0"
+                                   << "0" << 3.0f;
+  QTest::newRow("one metre") << "1"
+                             << "0" << 0.0f;
+  QTest::newRow("three metres") << "0"
+                                << "-1.5" << -1.5f;  // -1.5 m in y: 1.5 m away
+  QTest::newRow("diagonal") << "-1.0"
+                            << "+1.0" << 3.0f - 3.0f * std::sqrt(2.0f);
 }
 
 void RoomPageTest::distanceGivesTheTrim() {
@@ -191,8 +196,11 @@ void RoomPageTest::typedAndSteppedPositionsStayInTheRoom() {
     const char* typed;
     float stored;
     const char* shown;
-  } cases[] = {{"7.3", 2.0f, "+2.0m"},  {"-9", -2.0f, "-2.0m"}, {"1.24m", 1.24f, "+1.2m"},
-               {"x", 0.0f, "+0.0m"},    {"-0.7", -0.7f, "-0.7m"}};
+  } cases[] = {{"7.3", 2.0f, "+2.0m"},
+               {"-9", -2.0f, "-2.0m"},
+               {"1.24m", 1.24f, "+1.2m"},
+               {"x", 0.0f, "+0.0m"},
+               {"-0.7", -0.7f, "-0.7m"}};
   for (const auto& c : cases) {
     enter(page->xEdit(kSpeakerL), c.typed);
     QCOMPARE(f.mem().room.coord(2 + 2 * kSpeakerL), c.stored);
@@ -289,12 +297,14 @@ void RoomPageTest::centerAndReset() {
     if (i < 2) {
       QCOMPARE(b, ax7::kDefaultRoomBlock[size_t(i)]);
     } else {
-      QCOMPARE(ax7::DecodeRoomCoordinate(b), ax7::DecodeRoomCoordinate(ax7::kDefaultRoomBlock[size_t(i)]));
+      QCOMPARE(ax7::DecodeRoomCoordinate(b),
+               ax7::DecodeRoomCoordinate(ax7::kDefaultRoomBlock[size_t(i)]));
     }
   }
   QCOMPARE(page->widthEdit()->text(), QString("4m"));
-  QCOMPARE(page->xEdit(kSpeakerL)->text(),
-           QString::asprintf("%+-.1fm", double(ax7::DecodeRoomCoordinate(ax7::kDefaultRoomBlock[4]))));
+  QCOMPARE(
+      page->xEdit(kSpeakerL)->text(),
+      QString::asprintf("%+-.1fm", double(ax7::DecodeRoomCoordinate(ax7::kDefaultRoomBlock[4]))));
   QCOMPARE(page->picture()->roomWidth(), 4.0f);
   const std::vector<std::string> afterReset = drainTargets(f);
   QCOMPARE(afterReset.back(), std::string("room"));

@@ -77,8 +77,8 @@ int DelayAxes::xOf(double ms) const {
 CDelayPanel::CDelayPanel(QWidget* parent) : QWidget(parent) {
   delays_.fill(kMinMs);
   for (int k = 0; k < DelayAxes::kChannels; ++k) labels_ << QStringLiteral("CH %1").arg(k + 1);
-  font_.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                     QStringLiteral("WenQuanYi Micro Hei")});
+  font_.setFamilies(
+      {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Micro Hei")});
   font_.setPixelSize(12);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(120, 120);
@@ -159,8 +159,8 @@ void CDelayPanel::rebuildBackground() {
   const int rowHeight = int(axes.rowHeight());
   for (int k = 0; k < DelayAxes::kChannels && k < labels_.size(); ++k) {
     p.setPen(labelColour(k));
-    p.drawText(QRect(0, axes.rowY(k), plot.left() - 5, rowHeight), Qt::AlignRight | Qt::AlignVCenter,
-               labels_[k]);
+    p.drawText(QRect(0, axes.rowY(k), plot.left() - 5, rowHeight),
+               Qt::AlignRight | Qt::AlignVCenter, labels_[k]);
   }
   const int textTop = plot.top() + axes.plotHeight + 5;
   for (int ms = 0; ms <= 100; ms += 20) {
@@ -226,7 +226,8 @@ void CDelayPanel::mousePressEvent(QMouseEvent* event) {
   selected_ = -1;
   for (int k = 0; k < DelayAxes::kChannels; ++k) {
     const QPoint centre = hitCentre(k);
-    if (std::abs(centre.x() - pos.x()) < kHitPixels && std::abs(centre.y() - pos.y()) < kHitPixels) {
+    if (std::abs(centre.x() - pos.x()) < kHitPixels &&
+        std::abs(centre.y() - pos.y()) < kHitPixels) {
       selected_ = k;
       break;
     }

@@ -29,9 +29,9 @@ struct DelayAxes {
   QRect plot() const;
   double rowHeight() const;  // plot height / 8
   int rowY(int channel) const;
-  int markerX(float ms) const;        // left edge of the marker image
+  int markerX(float ms) const;          // left edge of the marker image
   float msAtMarker(int markerX) const;  // the inverse, unclamped
-  int xOf(double ms) const;           // axis position of a time, for labels and lines
+  int xOf(double ms) const;             // axis position of a time, for labels and lines
 
   int width, height;
   int plotWidth, plotHeight;  // never negative

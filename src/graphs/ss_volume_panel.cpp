@@ -76,8 +76,8 @@ QPoint RoomAxes::clampToPlot(QPoint pixel) const {
 CSSVolumePanel::CSSVolumePanel(QWidget* parent) : QWidget(parent) {
   font_.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
   font_.setPixelSize(13);
-  numberFont_.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                           QStringLiteral("DejaVu Sans")});
+  numberFont_.setFamilies(
+      {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
   numberFont_.setPointSize(12);
   numberFont_.setBold(true);
   nameFont_.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
@@ -230,8 +230,8 @@ void CSSVolumePanel::paintEvent(QPaintEvent*) {
     p.drawEllipse(listener, 12, 12);
   }
 
-  const QSize ss = speakerImage_.isNull() ? QSize(28, 28)
-                                          : speakerImage_.deviceIndependentSize().toSize();
+  const QSize ss =
+      speakerImage_.isNull() ? QSize(28, 28) : speakerImage_.deviceIndependentSize().toSize();
   const QFontMetrics nameMetrics(nameFont_);
   for (int s = 1; s < kItems; ++s) {
     const QPoint c = items_[size_t(s)].pixel;

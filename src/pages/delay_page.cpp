@@ -111,10 +111,10 @@ DelayPage::DelayPage(PageContext& context, QWidget* parent)
   panel_->setProperty("ax7Id", kGraphId);
   for (int k = 0; k < kChannels; ++k) {
     const QColor colour = CDelayPanel::channelColour(k);
-    panel_->setMarkerImage(k, pictures::Render(pictures::kDelayMarkerSize,
-                                               [&](QPainter& p, const QRect& rect) {
-                                                 pictures::PaintDelayMarker(p, rect, colour);
-                                               }));
+    panel_->setMarkerImage(
+        k, pictures::Render(pictures::kDelayMarkerSize, [&](QPainter& p, const QRect& rect) {
+          pictures::PaintDelayMarker(p, rect, colour);
+        }));
   }
   connect(panel_, &CDelayPanel::delayDragged, this,
           [this](int channel, float ms) { graphDragged(channel, ms); });
@@ -195,7 +195,7 @@ void DelayPage::spinStepped(int channel, int delta) {
 void DelayPage::editEntered(int channel) {
   // Enter reaches an edit only while it has the focus.
   QLineEdit* edit = rows_[size_t(channel)].edit;
-  graphDragged(channel, clampDelay(LeadingNumber(edit->text())));
+  graphDragged(channel, clampDelay(LeadingNumber(edit->text().toStdString())));
 }
 
 void DelayPage::graphDragged(int channel, float ms) {

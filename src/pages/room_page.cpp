@@ -31,13 +31,13 @@ constexpr int kListenerRow = 0;
 
 // Output assignment names by speaker code 0..7.
 constexpr TextPair kAssignNames[8] = {
-    {"前置左", "CH-L"},   {"前置右", "CH-R"},     {"后环绕左", "CH-SBL"}, {"后环绕右", "CH-SBR"},
-    {"超低", "CH-SUB"},   {"中置", "CH-CEN"},     {"侧环绕左", "CH-SL"},  {"侧环绕右", "CH-SR"},
+    {"前置左", "CH-L"}, {"前置右", "CH-R"}, {"后环绕左", "CH-SBL"}, {"后环绕右", "CH-SBR"},
+    {"超低", "CH-SUB"}, {"中置", "CH-CEN"}, {"侧环绕左", "CH-SL"},  {"侧环绕右", "CH-SR"},
 };
 // Names under the speaker symbols, picture order.
 constexpr TextPair kPictureNames[RoomPage::kSpeakers] = {
-    {"前置左(L)", "L"},       {"中置(CEN)", "CEN"},     {"前置右(R)", "R"},
-    {"后环绕左(SBL)", "SBL"}, {"超低(SUB)", "SUB"},     {"后环绕右(SBR)", "SBR"},
+    {"前置左(L)", "L"},       {"中置(CEN)", "CEN"},   {"前置右(R)", "R"},
+    {"后环绕左(SBL)", "SBL"}, {"超低(SUB)", "SUB"},   {"后环绕右(SBR)", "SBR"},
     {"侧环绕左(SL)", "SL"},   {"侧环绕右(SR)", "SR"},
 };
 // Template captions, before the table relabels them.
@@ -343,8 +343,10 @@ void RoomPage::positionEntered(int row, bool setSpins) {
   PositionRow& r = positions_[size_t(row)];
   const float halfWidth = roomWidth() / 2.0f;
   const float halfLength = roomLength() / 2.0f;
-  const float x = std::clamp(float(LeadingNumber(r.xEdit->text())), -halfWidth, halfWidth);
-  const float y = std::clamp(float(LeadingNumber(r.yEdit->text())), -halfLength, halfLength);
+  const float x =
+      std::clamp(float(LeadingNumber(r.xEdit->text().toStdString())), -halfWidth, halfWidth);
+  const float y =
+      std::clamp(float(LeadingNumber(r.yEdit->text().toStdString())), -halfLength, halfLength);
   if (setSpins) {
     r.xSpin->setPosition(tenths(x));
     r.ySpin->setPosition(tenths(y));
@@ -376,8 +378,8 @@ void RoomPage::sizeStepped(bool isWidth, int delta) {
 }
 
 void RoomPage::applySize(bool setSpins) {
-  const int width = clampSide(LeadingInt(widthEdit_->text()));
-  const int length = clampSide(LeadingInt(lengthEdit_->text()));
+  const int width = clampSide(LeadingInt(widthEdit_->text().toStdString()));
+  const int length = clampSide(LeadingInt(lengthEdit_->text().toStdString()));
   widthEdit_->setText(QString::asprintf("%dm", width));
   lengthEdit_->setText(QString::asprintf("%dm", length));
   if (setSpins) {
