@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <cmath>
 #include <memory>
 
@@ -101,6 +102,7 @@ class RoomPageTest : public QObject {
   void locateTicksOneAtMost();
   void levelsAndAssignments();
   void damagedRoomBlockOpens();
+  void wheelWorksTheFocusedControl();
   void screenshots();
 };
 
@@ -379,6 +381,32 @@ void RoomPageTest::damagedRoomBlockOpens() {
   QCOMPARE(f.mem().room.coord(4), 0.5f);
   QCOMPARE(f.mem().roomBlock.get(0), uint8_t(1));
   QCOMPARE(f.mem().roomBlock.get(1), uint8_t(1));
+}
+
+void RoomPageTest::wheelWorksTheFocusedControl() {
+  PageFixture f;
+  place(f, 4, -1.0f, 0.5f);
+  f.mem().pc.setInt(size_t(Describe(Param::ChannelLevel).wordOf(3)), 40);
+  auto page = openPage(f);
+  auto notch = [&](int delta) {
+    QWheelEvent wheel(QPointF(5, 5), page->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, delta),
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(page.get(), &wheel);
+  };
+  page->yEdit(4)->setFocus();
+  if (QApplication::focusWidget() != page->yEdit(4)) QSKIP("no focus on this platform");
+  notch(120);
+  QCOMPARE(f.mem().room.coord(3 + 2 * 4), 0.6f);
+  QCOMPARE(page->yEdit(4)->text(), QString("+0.6m"));
+  page->level(3)->setFocus();
+  notch(-240);
+  QCOMPARE(f.mem().pc.getInt(size_t(Describe(Param::ChannelLevel).wordOf(3))), 38);
+  // Enter in a size box changes nothing until "Modify".
+  page->widthEdit()->setText("6");
+  drainTargets(f);
+  QTest::keyClick(page->widthEdit(), Qt::Key_Return);
+  QVERIFY(drainTargets(f).empty());
+  QCOMPARE(f.mem().room.width(), 4);
 }
 
 void RoomPageTest::screenshots() {

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "device/core.h"
+#include "device/debug_log.h"
 #include "graphs/ss_volume_panel.h"
 #include "pages/output_nav_row.h"
 #include "pages/page_factory.h"
@@ -127,6 +128,11 @@ RoomPage::RoomPage(PageContext& context, QWidget* parent) : Page(context, PageKi
   connect(widthSpin_, &SpinButtons::stepped, this, [this](int d) { sizeStepped(true, d); });
   connect(lengthSpin_, &SpinButtons::stepped, this, [this](int d) { sizeStepped(false, d); });
   connect(modify, &QPushButton::clicked, this, [this] { applySize(true); });
+  // Enter applies positions only; in the size boxes it is noted and ignored ("Modify" applies).
+  for (QLineEdit* edit : {widthEdit_, lengthEdit_}) {
+    connect(edit, &QLineEdit::returnPressed, this,
+            [] { DebugLog("HandleEditChangeEvent Index=-1"); });
+  }
 
   auto* positions = new QGridLayout;
   positions->setVerticalSpacing(2);
