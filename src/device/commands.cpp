@@ -547,4 +547,11 @@ void Commands::ResetRoom() {
   StoreRoomBlock();
 }
 
+void Commands::LocateSpeaker(int code) {
+  constexpr int kLocateBlock = 4;
+  constexpr int kLocateIndex = 31;
+  const uint32_t word = ByteWord(code);
+  WriteDspWords(kLocateBlock, kLocateIndex, &word, 1);
+}
+
 }  // namespace ax7

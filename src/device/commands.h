@@ -130,6 +130,9 @@ class Commands {
   // Room block from the room values, stored and written to the box; and the room reset.
   void StoreRoomBlock();
   void ResetRoom();
+  // Sounds the test signal on the speaker with this code (0..7), 8 stops it. Not kept in
+  // memory: it is an action, not a setting.
+  void LocateSpeaker(int code);
 
   ParameterMemory& memory() { return mem_; }
   UsbLink& link() { return link_; }
