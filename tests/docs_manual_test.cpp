@@ -195,7 +195,7 @@ TEST_F(Completion, OffersCommandsOptionsAndValues) {
   EXPECT_EQ(complete({"ax7ctl", ""}), Words(commands.begin(), commands.end()));
   EXPECT_EQ(complete({"ax7ctl", "--device", ""}), (Words{"sim", "hid"}));
   EXPECT_EQ(complete({"ax7ctl", "--device", "sim", "modefile", ""}), (Words{"show", "convert"}));
-  EXPECT_EQ(complete({"ax7ctl", "--timeout", "3", "re"}), (Words{"read", "response"}));
+  EXPECT_EQ(complete({"ax7ctl", "--timeout", "3", "re"}), (Words{"read", "remote", "response"}));
   // Each command's options are those its --help shows.
   for (const std::string& command : commands) {
     const Words usage =
