@@ -397,11 +397,20 @@ TEST(PlugReset, NeedsAnOpenBoxAndEndsEarlyWhenTheLinkCloses) {
   EXPECT_FALSE(f.relay().startPlugReset()) << "no box";
 
   ASSERT_TRUE(f.open());
+  // Time stands still until the reset and the closer have both started: the test's own thread
+  // does not hold the clock while it runs. The closer is a thread of the clock, so no time
+  // passes between its sleep and the close either.
+  f.clock.notify([&] { f.clock.beginWorkLocked(); });
   const int64_t t0 = f.clock.nowMs();
-  ASSERT_TRUE(f.relay().startPlugReset());
-  f.clock.sleepFor(1000);  // inside the set-default wait
-  f.core->link.CloseUsbDevice(false);
+  const bool started = f.relay().startPlugReset();
+  std::thread closer = f.clock.startThread([&] {
+    f.clock.sleepFor(1000);  // inside the set-default wait
+    f.core->link.CloseUsbDevice(false);
+  });
+  f.clock.endWork();
   f.relay().waitIdle();
+  closer.join();
+  ASSERT_TRUE(started);
   EXPECT_LT(f.clock.nowMs() - t0, 2500);
   EXPECT_EQ(f.view.sent(), (std::vector<View::Message>{{3025, 8, 1}})) << "told it did not finish";
 }
@@ -411,11 +420,22 @@ TEST(PlugReset, TheCoreGoingAwayDuringAResetDoesNotHang) {
   faults.zwaveSilentModule = true;
   Fixture f(faults);
   ASSERT_TRUE(f.open());
-  ASSERT_TRUE(f.relay().startPlugReset());
-  f.clock.sleepFor(500);
-  const int64_t t0 = f.clock.nowMs();
-  f.core.reset();
-  EXPECT_LT(f.clock.nowMs() - t0, 2000);
+  // As above: the clock holds still until both threads run, and the core goes away from a
+  // thread of the clock.
+  f.clock.notify([&] { f.clock.beginWorkLocked(); });
+  const bool started = f.relay().startPlugReset();
+  int64_t t0 = 0;
+  int64_t took = 0;
+  std::thread ender = f.clock.startThread([&] {
+    f.clock.sleepFor(500);
+    t0 = f.clock.nowMs();
+    f.core.reset();
+    took = f.clock.nowMs() - t0;
+  });
+  f.clock.endWork();
+  ender.join();
+  ASSERT_TRUE(started);
+  EXPECT_LT(took, 2000);
   EXPECT_TRUE(f.view.sent().empty()) << "nobody is left to tell";
 }
 
