@@ -23,57 +23,14 @@
 #include "pages/step_slider.h"
 #include "pages/value_row.h"
 #include "sim/sim_backend.h"
+#include "page_bench_context.h"
 
 namespace {
 
 using namespace ax7;
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "pages_music_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *a;
-}
-
-class BenchContext final : public ui::PageContext {
- public:
-  BenchContext() : backend(clock), box(backend, clock) {
-    if (box.link.OpenUsbDevice(nullptr)) {
-      box.sync.startSynchronizeFromBox();
-      box.sync.waitIdle();
-    }
-  }
-  ~BenchContext() override {
-    box.queue.waitIdle();
-    box.link.CloseUsbDevice(false);
-  }
-  Core& core() override { return box; }
-  ui::Prompter& prompter() override { return prompts; }
-  ui::Language language() const override { return ui::Language::English; }
-  void ShowInfoBox(const QString&, int) override {}
-  void RunSyncDialog() override { box.sync.waitIdle(); }
-  void SynchronizeFromBox() override {
-    box.sync.startSynchronizeFromBox();
-    box.sync.waitIdle();
-  }
-  ui::EqCopySource& eqCopySource() override { return copy; }
-  ui::LocateSelection& locateSelection() override { return locate; }
-  int pageStatusPeriodMs() const override { return 0; }
-  void publishKeyLearning(ui::ToolWindow*) override {}
-  ui::ToolWindow* keyLearning() const override { return nullptr; }
-  QWidget* dialogOwner() override { return nullptr; }
-
-  RealClock clock;
-  sim::SimBackend backend;
-  Core box;
-  ui::DialogPrompter prompts;
-  ui::EqCopySource copy;
-  ui::LocateSelection locate;
-};
+using bench::app;
+using bench::BenchContext;
 
 std::unique_ptr<ui::MusicPage> shownPage(BenchContext& c) {
   auto page = std::make_unique<ui::MusicPage>(c, 0);
@@ -91,7 +48,7 @@ void key(QWidget* w, Qt::Key k) {
 // A gate slider: one arrow key up or down, stored, queued and repainted.
 void BM_GateStep(benchmark::State& state) {
   app();
-  BenchContext c;
+  BenchContext c(0, true);
   auto page = shownPage(c);
   ui::StepSlider* s = page->gateRow(0)->slider();
   s->setFocus();
@@ -101,14 +58,14 @@ void BM_GateStep(benchmark::State& state) {
     up = !up;
     QApplication::processEvents();
   }
-  c.box.queue.waitIdle();
+  c.core().queue.waitIdle();
 }
 BENCHMARK(BM_GateStep)->Unit(benchmark::kMicrosecond);
 
 // The effect slider through the effect list's arrow keys (Echo Time: a sample word).
 void BM_EffectStep(benchmark::State& state) {
   app();
-  BenchContext c;
+  BenchContext c(0, true);
   auto page = shownPage(c);
   page->selectEffectRow(5);
   bool up = true;
@@ -117,7 +74,7 @@ void BM_EffectStep(benchmark::State& state) {
     up = !up;
     QApplication::processEvents();
   }
-  c.box.queue.waitIdle();
+  c.core().queue.waitIdle();
 }
 BENCHMARK(BM_EffectStep)->Unit(benchmark::kMicrosecond);
 
@@ -125,7 +82,7 @@ BENCHMARK(BM_EffectStep)->Unit(benchmark::kMicrosecond);
 // stored and queued, graph and table repainted.
 void BM_EqDragStep(benchmark::State& state) {
   app();
-  BenchContext c;
+  BenchContext c(0, true);
   auto page = shownPage(c);
   ui::CEqPanel* panel = page->eqEditor()->panel();
   const QPointF start = panel->markerCentre(4);
@@ -142,13 +99,13 @@ void BM_EqDragStep(benchmark::State& state) {
     QApplication::processEvents();
   }
   mouse(QEvent::MouseButtonRelease, start, Qt::NoButton);
-  c.box.queue.waitIdle();
+  c.core().queue.waitIdle();
 }
 BENCHMARK(BM_EqDragStep)->Unit(benchmark::kMicrosecond);
 
 void BM_RefreshAll(benchmark::State& state) {
   app();
-  BenchContext c;
+  BenchContext c(0, true);
   auto page = shownPage(c);
   for (auto _ : state) {
     page->RefreshAll();
@@ -161,7 +118,7 @@ BENCHMARK(BM_RefreshAll)->Unit(benchmark::kMicrosecond);
 template <typename MakePage>
 void createAndPaint(benchmark::State& state, MakePage make) {
   app();
-  BenchContext c;
+  BenchContext c(0, true);
   for (auto _ : state) {
     std::unique_ptr<QWidget> page(make(c));
     page->resize(1024, 520);

@@ -32,57 +32,14 @@
 #include "pages/page_factory.h"
 #include "pages/prompter.h"
 #include "sim/sim_backend.h"
+#include "page_bench_context.h"
 
 namespace {
 
 using namespace ax7;
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "pages_output_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *a;
-}
-
-// The page's world: a core over the simulated box on the real clock.
-class BenchContext final : public ui::PageContext {
- public:
-  explicit BenchContext(int latencyMs) : backend(clock, faults(latencyMs)), core_(backend, clock) {
-    core_.link.OpenUsbDevice(nullptr);
-  }
-  ~BenchContext() override { core_.link.CloseUsbDevice(false); }
-
-  Core& core() override { return core_; }
-  ui::Prompter& prompter() override { return prompter_; }
-  ui::Language language() const override { return ui::Language::English; }
-  void ShowInfoBox(const QString&, int) override {}
-  void RunSyncDialog() override {}
-  void SynchronizeFromBox() override {}
-  ui::EqCopySource& eqCopySource() override { return copy_; }
-  ui::LocateSelection& locateSelection() override { return locate_; }
-  int pageStatusPeriodMs() const override { return 0; }
-  void publishKeyLearning(ui::ToolWindow*) override {}
-  ui::ToolWindow* keyLearning() const override { return nullptr; }
-  QWidget* dialogOwner() override { return nullptr; }
-
-  RealClock clock;
-  sim::SimBackend backend;
-
- private:
-  static sim::SimFaults faults(int latencyMs) {
-    sim::SimFaults f;
-    f.latencyMs = latencyMs;
-    return f;
-  }
-  Core core_;
-  ui::DialogPrompter prompter_;
-  ui::EqCopySource copy_;
-  ui::LocateSelection locate_;
-};
+using bench::app;
+using bench::BenchContext;
 
 // The page on CH 1 with CH 2..CH 8 linked and the crossover band an LR 24dB high-pass at
 // 90 Hz (clear of the other markers), pressed on the graph.

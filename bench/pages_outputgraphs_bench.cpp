@@ -17,52 +17,14 @@
 #include "pages/prompter.h"
 #include "pages/room_page.h"
 #include "sim/sim_backend.h"
+#include "page_bench_context.h"
 
 namespace {
 
 using namespace ax7;
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "pages_outputgraphs_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *a;
-}
-
-// A page's world: a core over the simulated box, answering at once.
-class BenchContext final : public ui::PageContext {
- public:
-  BenchContext() : backend(clock), core_(backend, clock) { core_.link.OpenUsbDevice(nullptr); }
-  ~BenchContext() override {
-    core_.queue.waitIdle(2000);
-    core_.link.CloseUsbDevice(false);
-  }
-  Core& core() override { return core_; }
-  ui::Prompter& prompter() override { return prompts; }
-  ui::Language language() const override { return ui::Language::English; }
-  void ShowInfoBox(const QString&, int) override {}
-  void RunSyncDialog() override {}
-  void SynchronizeFromBox() override {}
-  ui::EqCopySource& eqCopySource() override { return eqCopy; }
-  ui::LocateSelection& locateSelection() override { return locate; }
-  int pageStatusPeriodMs() const override { return 0; }
-  void publishKeyLearning(ui::ToolWindow*) override {}
-  ui::ToolWindow* keyLearning() const override { return nullptr; }
-  QWidget* dialogOwner() override { return nullptr; }
-
-  RealClock clock;
-  sim::SimBackend backend;
-  ui::DialogPrompter prompts;
-  ui::EqCopySource eqCopy;
-  ui::LocateSelection locate;
-
- private:
-  Core core_;
-};
+using bench::app;
+using bench::BenchContext;
 
 void move(QWidget* w, QPoint at, QEvent::Type type = QEvent::MouseMove,
           Qt::MouseButton button = Qt::NoButton) {

@@ -25,6 +25,8 @@ using Field = compressor::Field;
 
 namespace {
 
+using ax7::test::save;
+
 struct Comp {
   PageFixture ctx;
   std::unique_ptr<CompressorPage> page;
@@ -74,25 +76,13 @@ std::string report(int channel, double t, double r, double a, double rel) {
          floatHex(1.0 - std::exp(-1.0 / (rel * 48.0)));
 }
 
-void save(QWidget& w, const QString& name) {
-  QDir().mkpath(AX7_SCREENSHOT_DIR);
-  QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
-}
-
-// The offscreen platform warns whenever a window's size limits change; that says nothing here.
-QtMessageHandler defaultHandler = nullptr;
-void quietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message.contains(QLatin1String("propagateSizeHints"))) return;
-  defaultHandler(type, context, message);
-}
-
 }  // namespace
 
 class CompressorPageTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { defaultHandler = qInstallMessageHandler(quietSizeHints); }
+  void initTestCase() { ax7::test::InstallQuietSizeHints(); }
   void eachSliderSendsWithTheOtherThree_data();
   void eachSliderSendsWithTheOtherThree();
   void ratioTextsAndCurve();

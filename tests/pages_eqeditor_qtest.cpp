@@ -20,6 +20,7 @@
 #include "graphs/eq_panel.h"
 #include "pages/band_editor.h"
 #include "pages/eq_editor.h"
+#include "pages_fixture.h"
 #include "pages/eq_table.h"
 #include "params/band_record.h"
 #include "params/defaults.h"
@@ -163,12 +164,6 @@ struct Harness {
 
 // The offscreen platform warns each time a window's size limits change (the left column switches
 // between table and editor); that says nothing about the editor.
-QtMessageHandler defaultHandler = nullptr;
-void quietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message.contains(QLatin1String("propagateSizeHints"))) return;
-  defaultHandler(type, context, message);
-}
-
 QString screenshotPath(const QString& name) {
   QDir().mkpath(QStringLiteral(AX7_SCREENSHOT_DIR));
   return QStringLiteral(AX7_SCREENSHOT_DIR "/") + name;
@@ -180,7 +175,7 @@ class EqEditorTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { defaultHandler = qInstallMessageHandler(quietSizeHints); }
+  void initTestCase() { ax7::test::InstallQuietSizeHints(); }
   void loadEq_data();
   void loadEq();
   void graphPickShowsEditorAndSends();

@@ -3,7 +3,10 @@
 // virtual clock, with no main window. The box is opened and read once, the prompter answers
 // from a script, and a trace captures every report written, so a page test checks what its
 // controls store and send.
+#include <QDir>
 #include <QString>
+#include <QWidget>
+#include <QtTest/QtTest>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "device/core.h"
 #include "pages/page_context.h"
 #include "pages/prompter.h"
+#include "pages/step_slider.h"
 #include "sim/sim_backend.h"
 #include "support/frame_capture.h"
 
@@ -104,5 +108,45 @@ class PageFixture final : public ui::PageContext {
   ui::Language language_;
   std::unique_ptr<Core> core_;
 };
+
+// Saves a page test's screenshot to the build's screenshot folder.
+inline void save(QWidget& w, const QString& name) {
+  QDir().mkpath(AX7_SCREENSHOT_DIR);
+  QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
+}
+
+// The file-name tag of a language in screenshot names.
+inline QString tag(ui::Language l) {
+  return l == ui::Language::Chinese ? "zh" : "en";
+}
+
+// What left for the box since the last call.
+inline std::vector<std::string> drain(PageFixture& c) {
+  c.core().queue.waitIdle();
+  auto out = c.sent();
+  c.trace.clear();
+  return out;
+}
+
+// A user's move of a slider to v (as a drag straight to it).
+inline void moveTo(ui::StepSlider* s, int v) {
+  s->setValue(v);
+  emit s->userMoved(s->value());
+}
+
+// The offscreen platform warns whenever a window's size limits change; that says nothing in a
+// page test. Install in initTestCase.
+inline QtMessageHandler& defaultMessageHandler() {
+  static QtMessageHandler handler = nullptr;
+  return handler;
+}
+inline void quietSizeHints(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+  if (message.contains(QLatin1String("propagateSizeHints"))) return;
+  defaultMessageHandler()(type, context, message);
+}
+inline void InstallQuietSizeHints() {
+  defaultMessageHandler() = qInstallMessageHandler(quietSizeHints);
+}
 
 }  // namespace ax7::test

@@ -22,26 +22,10 @@ using ax7::test::frames;
 
 namespace {
 
-QString tag(Language l) {
-  return l == Language::Chinese ? "zh" : "en";
-}
-
-void save(QWidget& w, const QString& name) {
-  QDir().mkpath(AX7_SCREENSHOT_DIR);
-  QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
-}
-
-std::vector<std::string> drain(test::PageFixture& c) {
-  c.core().queue.waitIdle();
-  auto out = c.sent();
-  c.trace.clear();
-  return out;
-}
-
-void moveTo(StepSlider* s, int v) {
-  s->setValue(v);
-  emit s->userMoved(s->value());
-}
+using ax7::test::save;
+using ax7::test::tag;
+using ax7::test::drain;
+using ax7::test::moveTo;
 
 std::unique_ptr<MusicSourceWindow> sourceWindow(test::PageFixture& c) {
   return std::unique_ptr<MusicSourceWindow>(

@@ -31,28 +31,10 @@ using ax7::test::frames;
 
 namespace {
 
-QString tag(Language l) {
-  return l == Language::Chinese ? "zh" : "en";
-}
-
-void save(QWidget& w, const QString& name) {
-  QDir().mkpath(AX7_SCREENSHOT_DIR);
-  QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
-}
-
-// What left for the box since the last call.
-std::vector<std::string> drain(test::PageFixture& c) {
-  c.core().queue.waitIdle();
-  auto out = c.sent();
-  c.trace.clear();
-  return out;
-}
-
-// A user's move of a slider to v (as a drag straight to it).
-void moveTo(StepSlider* s, int v) {
-  s->setValue(v);
-  emit s->userMoved(s->value());
-}
+using ax7::test::save;
+using ax7::test::tag;
+using ax7::test::drain;
+using ax7::test::moveTo;
 
 std::string floatHex(float f) {
   const uint32_t w = std::bit_cast<uint32_t>(f);

@@ -33,6 +33,8 @@ using Field = compressor::Field;
 
 namespace {
 
+using ax7::test::save;
+
 struct Out {
   PageFixture ctx;
   std::unique_ptr<OutputPage> page;
@@ -79,24 +81,13 @@ std::string floatHex(float v) {
       .toStdString();
 }
 
-void save(QWidget& w, const QString& name) {
-  QDir().mkpath(AX7_SCREENSHOT_DIR);
-  QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
-}
-
-QtMessageHandler defaultHandler = nullptr;
-void quietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message.contains(QLatin1String("propagateSizeHints"))) return;
-  defaultHandler(type, context, message);
-}
-
 }  // namespace
 
 class OutputPageTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { defaultHandler = qInstallMessageHandler(quietSizeHints); }
+  void initTestCase() { ax7::test::InstallQuietSizeHints(); }
   void mixFollowsTheLinks_data();
   void mixFollowsTheLinks();
   void mixOnAMutedChannelTellsAndSends();

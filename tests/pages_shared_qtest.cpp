@@ -26,14 +26,8 @@ using namespace ax7::ui;
 
 namespace {
 
-void save(QWidget& w, const QString& name) {
-  QDir().mkpath(AX7_SCREENSHOT_DIR);
-  QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
-}
-
-QString tag(Language l) {
-  return l == Language::Chinese ? "zh" : "en";
-}
+using ax7::test::save;
+using ax7::test::tag;
 
 }  // namespace
 
