@@ -32,14 +32,6 @@ using ax7::ui::OutputNavRow;
 
 namespace {
 
-// Everything the page handed to the queue so far, once it has left; then forgets it.
-std::vector<std::string> drain(PageFixture& f) {
-  f.core().queue.waitIdle();
-  std::vector<std::string> out = f.sent();
-  f.trace.clear();
-  return out;
-}
-
 void putDelay(PageFixture& f, int channel, float ms) {
   f.mem().pc.setFloat(size_t(Describe(Param::ChannelDelay).wordOf(channel)), ms);
 }
