@@ -189,7 +189,7 @@ void Commands::SetParam(Param p, int instance, double value) {
     return;
   }
   if (d.encoding == Encoding::Compressor) return;  // four values: SetCompressor
-  if (editHook_) editHook_(d, instance);
+  noteEdit({EditKey::Kind::Param, int(d.id), instance});
 
   const size_t word = size_t(d.wordOf(instance));
   switch (d.encoding) {
@@ -488,7 +488,7 @@ void Commands::SetCompressor(int channel, float threshold, float ratio, float at
                              float releaseMs) {
   const ParamDesc& d = Describe(Param::Compressor);
   if (!d.validInstance(channel)) return;
-  if (editHook_) editHook_(d, channel);
+  noteEdit({EditKey::Kind::Param, int(d.id), channel});
   // Threshold, ratio, attack and release are four words, eight apart.
   const size_t word = size_t(d.wordOf(channel));
   mem_.pc.setFloat(word, threshold);

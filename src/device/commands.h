@@ -30,6 +30,16 @@ uint32_t ByteWord(int value);                // the low byte in the last of four
 float EncodeAngularFrequency(double hz);     // 2 pi f / 48000
 std::array<float, 6> PackRoomTrim(float gainDb);
 
+// What one edit touches, so that the edit journal can tell a run of edits of one control from
+// an edit of another.
+struct EditKey {
+  enum class Kind : uint8_t { Param, Band, EqSet, Room };
+  Kind kind = Kind::Param;
+  int id = 0;        // Param: the parameter's number; Band and EqSet: the EQ set 0..14
+  int instance = 0;  // Param: input or channel; Band: the band
+  bool operator==(const EditKey&) const = default;
+};
+
 class Commands {
  public:
   // Without a sink, reports go straight to the link and pauses sleep on the calling thread.
@@ -44,10 +54,14 @@ class Commands {
   // trim, the raw 32 bits for the AGC level). The compressor takes four values: SetCompressor.
   void SetParam(Param p, int instance, double value);
   void SetParam(Param p, double value) { SetParam(p, 0, value); }
-  // Runs before an edit changes memory (the word still holds the old value): the one place
-  // where an edit journal (undo/redo) hooks in. Synchronisations do not pass here.
-  using EditHook = std::function<void(const ParamDesc&, int instance)>;
+  // Runs before an edit changes memory (memory still holds the old values): the one place
+  // where the edit journal (undo/redo) hooks in. Synchronisations do not pass here; the EQ
+  // encoders announce their band, set and room edits through noteEdit.
+  using EditHook = std::function<void(const EditKey&)>;
   void setEditHook(EditHook hook) { editHook_ = std::move(hook); }
+  void noteEdit(const EditKey& key) {
+    if (editHook_) editHook_(key);
+  }
 
   // Sends what memory holds for the parameter (synchronisation); a word outside its clamps is
   // stored back clamped, as an edit of that value would.
