@@ -67,6 +67,7 @@ const std::vector<const CommandSpec*>& commandTable() {
       &kEqCommand,
       &kSettingsCommand, &kPlugsCommand,
       &kRemoteCommand,
+      &kDiffCommand,
   };
   return table;
 }
