@@ -129,6 +129,10 @@ TEST(WriteDifferences, RandomPairsLeaveTheBoxAsAFullWriteDoes) {
   }
 }
 
+size_t bandByte(int group, int band, int byte) {
+  return RandomModeFile::kImageAt + size_t(BandRecordOffset(group, band) + byte);
+}
+
 // (block, index) of a DSP write, or (0x85, address) of a memory write.
 std::pair<int, int> where(const Report& r) {
   if (r[1] == 0x85) return {0x85, r[2] << 8 | r[3]};
@@ -207,6 +211,24 @@ TEST(WriteDifferences, SendsOnlyTheReportsOfWhatChanged) {
   }
 }
 
+TEST(WriteDifferences, IsNoEditOfTheUsersAndLeavesTheEditHookInPlace) {
+  RandomModeFile gen(3);
+  const std::vector<uint8_t> a = gen.make();
+  std::vector<uint8_t> b = a;
+  RandomModeFile::setWord(b, 171, RandomModeFile::wordOf(b, 171) ^ 1);  // splits move too
+  b[bandByte(6, 4, 1)] ^= 1;
+  Rig live;
+  holdA(live, a);
+  int edits = 0;
+  live.cmd.setEditHook([&](const EditKey&) { ++edits; });
+  ParameterMemory target;
+  loadInto(target, b);
+  EXPECT_EQ(WriteDifferences(live.cmd, live.eq, target), 5 + 2);
+  EXPECT_EQ(edits, 0);
+  live.cmd.SetParam(Param::MicVolume, 1, 12);
+  EXPECT_EQ(edits, 1);
+}
+
 TEST(WriteDifferences, ImageFormAndABadImage) {
   RandomModeFile gen(11);
   const std::vector<uint8_t> a = gen.make();
@@ -229,10 +251,6 @@ struct Item {
   Difference::BandField field;
   int entry;
 };
-
-size_t bandByte(int group, int band, int byte) {
-  return RandomModeFile::kImageAt + size_t(BandRecordOffset(group, band) + byte);
-}
 
 std::vector<Item> changeableItems() {
   using K = Difference::Kind;

@@ -626,8 +626,24 @@ std::string ValueText(const std::string& value, DiffLanguage language) {
   return translateValue(value, language);
 }
 
+// The write restores settings as a whole; none of its sends is an edit of the user's.
+class EditHookAside {
+ public:
+  explicit EditHookAside(Commands& cmd) : cmd_(cmd), saved_(cmd.editHook()) {
+    cmd.setEditHook({});
+  }
+  ~EditHookAside() { cmd_.setEditHook(std::move(saved_)); }
+  EditHookAside(const EditHookAside&) = delete;
+  EditHookAside& operator=(const EditHookAside&) = delete;
+
+ private:
+  Commands& cmd_;
+  Commands::EditHook saved_;
+};
+
 int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target) {
   ParameterMemory& live = cmd.memory();
+  const EditHookAside quiet(cmd);
   // Both sides as the full write would leave them: a target whose words only differ in what
   // the write fixes up anyway (a time below its minimum, both routing words set) is unchanged.
   Normalised from, to;
