@@ -382,6 +382,23 @@ TEST(DiffSettings, ValuesAsAPersonReadsThem) {
                      {"Mic A EQ band 3 type", "PEQ", "LS"},
                      {"Mic A EQ band 3 gain", "-3.5 dB", "+2.0 dB"},
                  }));
+  // Values that read the same at their usual precision show their exact values.
+  ParameterMemory c;
+  InitParameterMemory(c);
+  LoadImage(c, ImageOf(a));
+  c.pc.setFloat(Describe(Param::EchoPredelayA).word, 2.0001f);
+  c.pc.setInt(Describe(Param::MicMute).word, 2);
+  a.pc.setInt(Describe(Param::MicMute).word, 1);
+  c.roomBlock.set(7, a.roomBlock.get(7) == 0x80 ? 0x00 : 0x80);
+  a.roomBlock.set(7, c.roomBlock.get(7) == 0x80 ? 0x00 : 0x80);
+  std::vector<std::pair<std::string, std::string>> values;
+  for (const Difference& d : DiffSettings(a, c)) values.emplace_back(d.from, d.to);
+  EXPECT_EQ(values, (std::vector<std::pair<std::string, std::string>>{
+                        {"muted (1)", "muted (2)"},
+                        {"2.0 ms (2)", "2.0 ms (2.0000999)"},
+                        {"0.0 m (0x00)", "0.0 m (0x80)"},
+                    }));
+
   EXPECT_EQ(ValueText("not muted", DiffLanguage::Chinese), "不静音");
   EXPECT_EQ(ValueText("threshold -3.00, ratio 2.00", DiffLanguage::Chinese), "阈值 -3.00, 比例 2.00");
   EXPECT_EQ(ValueText("PEQ", DiffLanguage::Chinese), "参量");
