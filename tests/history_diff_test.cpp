@@ -93,6 +93,14 @@ TEST(WriteDifferences, RandomPairsLeaveTheBoxAsAFullWriteDoes) {
       b[RandomModeFile::kImageAt + 7 * size_t(pair) + 1] ^= 0x01;
     }
 
+    // Files of other programs may route an input to both groups, or hold a time below its
+    // minimum: the write fixes both up as the full write does.
+    if (pair % 5 == 0) {
+      RandomModeFile::setWord(b, 1, 100);
+      RandomModeFile::setWord(b, 9, 100);
+      RandomModeFile::setFloatWord(b, 155, 0.5f);
+    }
+
     Rig live;
     holdA(live, a);
     Rig reference;
@@ -105,7 +113,7 @@ TEST(WriteDifferences, RandomPairsLeaveTheBoxAsAFullWriteDoes) {
     loadInto(target, b);
     const int sent = WriteDifferences(live.cmd, live.eq, target);
     EXPECT_EQ(sent, int(live.sink.sent.size()));
-    if (pair % 2 == 1) EXPECT_EQ(sent, 1 + 2);  // a microphone volume and a band
+    if (pair % 2 == 1 && pair % 5 != 0) EXPECT_EQ(sent, 1 + 2);  // a microphone volume and a band
 
     EXPECT_TRUE(live.box.dspParams() == reference.box.dspParams());
     const auto& got = live.box.memory();
