@@ -60,6 +60,7 @@ class Commands {
   // encoders announce their band, set and room edits through noteEdit.
   using EditHook = std::function<void(const EditKey&)>;
   void setEditHook(EditHook hook) { editHook_ = std::move(hook); }
+  const EditHook& editHook() const { return editHook_; }
   void noteEdit(const EditKey& key) {
     if (editHook_) editHook_(key);
   }
