@@ -44,7 +44,7 @@ std::string timePart(int64_t unixMs) {
   const std::time_t seconds = std::time_t((unixMs - ms) / 1000);
   std::tm tm{};
   gmtime_r(&seconds, &tm);
-  char buf[32];
+  char buf[64];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d-%02d-%02d.%03d", tm.tm_year + 1900,
                 tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, int(ms));
   return buf;
