@@ -98,6 +98,20 @@ TEST(EditJournal, TurnsMergeIntoStepsByControlAndTime) {
          r.turn(100, vol(r, 1, 10));
          r.turn(100, vol(r, 0, 11));
        }, 3},
+      {"a step, then 2 s later a drag of the same control", [](Rig& r, auto& vol) {
+         r.turn(100, vol(r, 0, 10));
+         r.journal.setHolding(true);
+         for (int v = 11; v <= 20; ++v) r.turn(2000, vol(r, 0, v));
+         r.journal.setHolding(false);
+       }, 2},
+      {"two drags of the same control, one second apart", [](Rig& r, auto& vol) {
+         for (int drag = 0; drag < 2; ++drag) {
+           r.journal.setHolding(true);
+           for (int v = 11; v <= 15; ++v) r.turn(100, vol(r, 0, v + 10 * drag));
+           r.journal.setHolding(false);
+           r.clock.advance(1000);
+         }
+       }, 2},
       {"held, but another control", [](Rig& r, auto& vol) {
          r.journal.setHolding(true);
          r.turn(100, vol(r, 0, 10));
