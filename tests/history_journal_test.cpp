@@ -409,6 +409,28 @@ TEST_F(Snapshots, FailedSaveIsReportedAndRemovesNothing) {
   EXPECT_TRUE(blocked.list().empty());
 }
 
+TEST_F(Snapshots, FailedSaveInAReadOnlyFolderKeepsEverySnapshot) {
+  // A folder that exists but takes no files, whoever runs the test.
+  std::string error;
+  EXPECT_FALSE(SnapshotStore("/proc").save(image, SnapshotReason::LoadFile, kDec10, &error));
+  EXPECT_NE(error.find("Can't save the snapshot"), std::string::npos) << error;
+
+  SnapshotStore store(dir.string());
+  for (int i = 0; i < kSnapshotsKept; ++i) {
+    ASSERT_TRUE(store.save(image, SnapshotReason::LoadFile, kDec10 + 1000 * i));
+  }
+  namespace fs = std::filesystem;
+  fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+  const bool writable = std::ofstream(dir / "probe").good();
+  if (!writable) {
+    EXPECT_FALSE(store.save(image, SnapshotReason::LoadFile, kDec10 + 1000 * kSnapshotsKept));
+    EXPECT_EQ(store.list().size(), size_t(kSnapshotsKept));
+    EXPECT_EQ(store.list().back().unixMs, kDec10);
+  }
+  fs::permissions(dir, fs::perms::owner_all);
+  if (writable) GTEST_SKIP() << "permissions do not hold for this user";
+}
+
 TEST(SnapshotDir, FollowsXdgDataHome) {
   struct Keep {
     const char* name;
