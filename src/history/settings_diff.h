@@ -52,6 +52,9 @@ std::vector<Difference> DiffImages(const SettingsImage& from, const SettingsImag
 // The setting's name as a person reads it: "Mic A EQ band 3 gain" / "话筒A 均衡 第3段 增益",
 // "CH-L delay" / "前置左 延时".
 std::string NameOf(const Difference& d, DiffLanguage language);
+// A Difference's value (from, to) in the language: the English value words ("on", "muted",
+// "PEQ", ...) become their Chinese ones; numbers and units stay.
+std::string ValueText(const std::string& value, DiffLanguage language);
 
 // Turns what the box holds into `target`: the live memory is `cmd.memory()` (and is taken to be
 // what the box holds); every parameter and band record that differs is stored in live memory
