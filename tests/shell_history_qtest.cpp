@@ -2,8 +2,11 @@
 // box: what the controls say, what goes to the box, what memory and the snapshot folder hold.
 #include <QAction>
 #include <QDir>
+#include <QTemporaryDir>
+#include <map>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -14,6 +17,7 @@
 #include "history/snapshots.h"
 #include "params/band_record.h"
 #include "params/mode_file.h"
+#include "graphs/eq_panel.h"
 #include "pages/step_slider.h"
 #include "shell/file_commands.h"
 #include "shell/history_controls.h"
@@ -79,6 +83,55 @@ QString saveModeFile(Shell& s, const QString& name, const std::function<void()>&
   if (!SaveModeFile(s.mem(), QFile::encodeName(path).toStdString()).ok) return {};
   history::LoadImage(s.mem(), now);
   return path;
+}
+
+// The program run with --script and --trace in a fresh profile and data folder: the reports it
+// wrote after each script line, by line number (reports of the window's timers left out).
+struct TracedRun {
+  int exitCode = -1;
+  QString err;
+  std::map<int, std::vector<std::string>> byLine;
+  QStringList snapshotFiles;
+};
+
+TracedRun runScript(const QString& script) {
+  QTemporaryDir dir;
+  const QString trace = dir.filePath("trace.txt");
+  QFile f(dir.filePath("script.txt"));
+  f.open(QIODevice::WriteOnly);
+  f.write(script.toUtf8());
+  f.close();
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+  env.insert("XDG_DATA_HOME", dir.filePath("data"));
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  p.setProcessEnvironment(env);
+  p.start(QString::fromUtf8(AX7_CONTROL_PATH),
+          {"--device", "sim", "--trace", trace, "--script", f.fileName()});
+  TracedRun run;
+  if (!p.waitForFinished(120000)) {
+    p.kill();
+    p.waitForFinished();
+    run.err = "did not finish";
+    return run;
+  }
+  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  run.err = QString::fromUtf8(p.readAllStandardError());
+  QFile t(trace);
+  if (t.open(QIODevice::ReadOnly)) {
+    int line = 0;
+    for (const QByteArray& l : t.readAll().split('\n')) {
+      if (l.startsWith("# script line ")) line = l.mid(14).trimmed().toInt();
+      if (!l.startsWith("> ") || line == 0) continue;
+      const std::string frame =
+          frameHex(parseFrame(QByteArray::fromHex(l.mid(2)).toHex(' ').toStdString()));
+      if (frame.rfind("02 0E", 0) == 0 || frame.rfind("02 8A", 0) == 0) continue;
+      run.byLine[line].push_back(frame);
+    }
+  }
+  run.snapshotFiles = QDir(dir.filePath("data/ax7-control/snapshots")).entryList(QDir::Files);
+  return run;
 }
 
 }  // namespace
@@ -381,6 +434,60 @@ class ShellHistoryTest : public QObject {
     endEvent();
     s.window->updateUi();
     saveShot(*s.window, QString("history_controls_%1").arg(language == 1 ? "en" : "zh"));
+  }
+
+  void scriptedEditsUndoRedoAndAbSwitchInTheTrace() {
+    // Where the markers of bands 2, 4, 5 and 8 of microphone A are, in a window like the program's.
+    std::map<int, QPoint> marker;
+    {
+      Shell s;
+      s.window->ShowPage(PageKind::Music, 0);
+      QCoreApplication::processEvents();
+      auto* panel = qobject_cast<CEqPanel*>(
+          [&]() -> QWidget* {
+            for (QWidget* w : s.window->findChildren<QWidget*>())
+              if (w->property("ax7Id").toInt() == 1040 && qobject_cast<CEqPanel*>(w)) return w;
+            return nullptr;
+          }());
+      QVERIFY(panel);
+      for (int band : {1, 3, 4, 7}) marker[band] = panel->markerCentre(band).toPoint();
+    }
+    auto drag = [&](int band, int dy) {
+      const QPoint p = marker[band];
+      return QString("drag 1040 %1 %2 %1 %3\n").arg(p.x()).arg(p.y()).arg(p.y() + dy);
+    };
+    const QString script = "page music 0\n"           // 1
+                           "ab store A\n"             // 2
+                           + drag(1, -24) +           // 3
+                           drag(4, -24) +             // 4
+                           drag(7, 24) +              // 5
+                           "ab store B\n"             // 6
+                           "ab switch\n"              // 7: back to A, three bands
+                           "ab switch\n"              // 8: to B again
+                           + drag(3, -30) +           // 9: the edit
+                           "undo\n"                   // 10
+                           "redo\n"                   // 11
+                           "answer no\n"              // 12
+                           "quit\n";                  // 13
+    const TracedRun run = runScript(script);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    for (int line : {3, 4, 5, 9}) QVERIFY2(run.byLine[line].size() >= 2, qPrintable(QString::number(line)));
+    // Three bands differ: between three and six reports each way, nothing near a full write.
+    for (int line : {7, 8}) {
+      const size_t n = run.byLine[line].size();
+      QVERIFY2(n >= 3 && n <= 6, qPrintable(QString("line %1: %2 reports").arg(line).arg(n)));
+    }
+    // The redo sends exactly the band's last reports of the drag; the undo as many, to the same
+    // places, with the values from before it.
+    const std::vector<std::string>& edit = run.byLine[9];
+    const std::vector<std::string>& undone = run.byLine[10];
+    const std::vector<std::string>& redone = run.byLine[11];
+    QVERIFY(!redone.empty() && redone.size() <= edit.size());
+    QCOMPARE(redone, std::vector<std::string>(edit.end() - long(redone.size()), edit.end()));
+    QCOMPARE(undone.size(), redone.size());
+    QVERIFY(undone != redone);
+    // Two switches: two snapshots, named by their reason.
+    QCOMPARE(run.snapshotFiles.filter("_ab-switch.").size(), 2);
   }
 
   void scriptLines_data() {

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "shell/app_state.h"
 #include "shell/main_window.h"
@@ -130,6 +131,9 @@ void ScriptRunner::fail(int line, const QString& why) {
 void ScriptRunner::step() {
   if (done_ || next_ >= commands_.size()) return;
   const ScriptCommand& cmd = commands_[next_++];
+  // The trace shows which line of the script sent which reports.
+  const std::string mark = "script line " + std::to_string(cmd.line);
+  window_.state().core.ui.phase(mark.c_str());
   QString why;
   int waitMs = 0;
   if (!run(cmd, &why, &waitMs)) {
