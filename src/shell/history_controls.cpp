@@ -71,6 +71,12 @@ HistoryControls::HistoryControls(AppState& state, SettingsHistory& history, Ribb
   menu->addAction(switch_);
   abButton_->setMenu(menu);
   abButton_->setPopupMode(QToolButton::MenuButtonPopup);
+  // The tab row's style sheet styles no split button: give its arrow part a look of its own.
+  abButton_->setStyleSheet(QStringLiteral(
+      "QToolButton { padding-right: 18px; }"
+      "QToolButton::menu-button { border: none; border-left: 1px solid #c5d6ec;"
+      " background: transparent; width: 14px; }"
+      "QToolButton::menu-arrow { width: 7px; height: 7px; }"));
 
   pane_ = new QLabel(&bar);
   pane_->setObjectName(QStringLiteral("historyPane"));
