@@ -18,7 +18,10 @@
 #include "params/band_record.h"
 #include "params/mode_file.h"
 #include "graphs/eq_panel.h"
+#include "pages/eq_editor.h"
+#include "pages/eq_exchange_ui.h"
 #include "pages/step_slider.h"
+#include "shell/page_host.h"
 #include "shell/file_commands.h"
 #include "shell/history_controls.h"
 #include "shell/history_window.h"
@@ -326,6 +329,7 @@ class ShellHistoryTest : public QObject {
     QTest::newRow("machine reset") << 2 << SnapshotReason::MachineReset;
     QTest::newRow("eq reset") << 3 << SnapshotReason::EqReset;
     QTest::newRow("a/b switch") << 4 << SnapshotReason::AbSwitch;
+    QTest::newRow("eq import") << 5 << SnapshotReason::EqImport;
   }
   void everyReplacingActionKeepsASnapshotFirst() {
     QFETCH(int, action);
@@ -354,6 +358,14 @@ class ShellHistoryTest : public QObject {
         s.window->history().storeSlot(1);
         s.window->history().switchSlot(0);
         break;
+      case 5: {
+        auto* editor = s.window->pages().currentPage()->findChild<EqEditor*>();
+        QVERIFY(editor);
+        editor->exchange()->setPrompter(&s.prompter);
+        QVERIFY(editor->exchange()->importFile(QString::fromUtf8(AX7_TEST_DATA_DIR) +
+                                               "/eqx/autoeq_hd650_ParametricEQ.txt"));
+        break;
+      }
     }
     s.core().sync.waitIdle();
     const std::vector<history::Snapshot> list = snapshots(s);
