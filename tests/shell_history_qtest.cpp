@@ -72,6 +72,7 @@ void saveShot(QWidget& w, const QString& name) {
   QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
 }
 
+// What left for the box since the last drain (waiting for what the queue still holds).
 std::vector<std::string> drainSent(Shell& s) {
   auto out = s.sent();
   s.clearSent();
@@ -175,7 +176,7 @@ class ShellHistoryTest : public QObject {
     QVERIFY(!controls.undoAction()->isEnabled());
 
     const history::SettingsImage before = history::ImageOf(s.mem());
-    s.clearSent();
+    drainSent(s);
     editMicABand(s, 2, 3.0f);
     endEvent();
     const std::vector<std::string> edit = drainSent(s);
@@ -248,7 +249,7 @@ class ShellHistoryTest : public QObject {
 
     s.prompter.shown.clear();
     s.prompter.answers = {Answer::No};
-    s.clearSent();
+    drainSent(s);
     QCOMPARE(h.undo(), -1);
     QCOMPARE(s.prompter.count("question"), 1);
     QVERIFY(s.prompter.shown.back().text.contains(QString::fromUtf8("从机器重新读取")));
@@ -281,20 +282,18 @@ class ShellHistoryTest : public QObject {
     const size_t kept = snapshots(s).size();
 
     // F9 switches; three bands differ: between three and six reports, nothing else.
-    s.clearSent();
+    drainSent(s);
     activate(s);
     QTest::keyClick(s.window.get(), Qt::Key_F9);
     const std::vector<std::string> sent = drainSent(s);
-    std::string all;
-    for (const auto& f : sent) all += f.substr(0, 30) + "\n";
-    QVERIFY2(sent.size() >= 3 && sent.size() <= 6, all.c_str());
+    QVERIFY2(sent.size() >= 3 && sent.size() <= 6, std::to_string(sent.size()).c_str());
     QVERIFY(history::ImageOf(s.mem()) == a);
     QCOMPARE(ab->text(), QString("A/B: A"));
     QCOMPARE(snapshots(s).size(), kept + 1);
     QCOMPARE(snapshots(s).front().reason, SnapshotReason::AbSwitch);
 
     // Switching to what is live already sends nothing.
-    s.clearSent();
+    drainSent(s);
     QVERIFY(h.switchSlot(0) == 0);
     QVERIFY(drainSent(s).empty());
 
@@ -310,7 +309,7 @@ class ShellHistoryTest : public QObject {
     SettingsHistory& h = s.window->history();
     std::vector<QString> notices;
     h.notice = [&](const QString& t) { notices.push_back(t); };
-    s.clearSent();
+    drainSent(s);
     QCOMPARE(h.switchSlot(), -1);
     QCOMPARE(h.switchSlot(1), -1);
     h.storeSlot(0);
@@ -388,7 +387,7 @@ class ShellHistoryTest : public QObject {
     const history::SettingsImage before = history::ImageOf(s.mem());
     s.prompter.openFile = other;
     s.prompter.answers = {Answer::No};
-    s.clearSent();
+    drainSent(s);
     s.window->files().loadFile();
     s.core().sync.waitIdle();
     QCOMPARE(s.prompter.count("question"), 1);

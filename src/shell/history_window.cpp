@@ -22,6 +22,8 @@ namespace tx = history_text;
 
 namespace {
 
+constexpr int kRefreshDelayMs = 250;
+
 QString joinNames(const std::vector<history::Difference>& diffs, history::DiffLanguage language) {
   QStringList names;
   for (size_t i = 0; i < diffs.size() && i < size_t(kHistoryNamesShown); ++i) {
@@ -77,8 +79,13 @@ HistoryWindow::HistoryWindow(PageContext& context, SettingsHistory& history, QWi
   });
   connect(folder_, &QPushButton::clicked, this, &HistoryWindow::openFolder);
   connect(close_, &QPushButton::clicked, this, &QDialog::close);
-  connect(&history_, &SettingsHistory::changed, this, [this] {
+  refreshTimer_.setSingleShot(true);
+  refreshTimer_.setInterval(kRefreshDelayMs);
+  connect(&refreshTimer_, &QTimer::timeout, this, [this] {
     if (isVisible()) RefreshAll();
+  });
+  connect(&history_, &SettingsHistory::changed, this, [this] {
+    if (isVisible() && !refreshTimer_.isActive()) refreshTimer_.start();
   });
   RefreshAll();
   ApplyLanguage();
@@ -88,14 +95,22 @@ void HistoryWindow::RefreshAll() {
   snapshots_ = history_.store().list();
   const history::SettingsImage now = history::ImageOf(context().core().mem);
   rows_.assign(snapshots_.size(), {});
+  std::map<std::string, history::SettingsImage> kept;
   for (size_t i = 0; i < snapshots_.size(); ++i) {
-    history::SettingsImage image;
-    if (!history_.store().read(snapshots_[i], image)) continue;
+    const std::string& path = snapshots_[i].path;
+    auto it = images_.find(path);
+    if (it == images_.end()) {
+      history::SettingsImage image;
+      if (!history_.store().read(snapshots_[i], image)) continue;
+      it = images_.emplace(path, std::move(image)).first;
+    }
+    const history::SettingsImage& image = kept.emplace(path, std::move(it->second)).first->second;
     const std::vector<history::Difference> diffs = history::DiffImages(image, now);
     rows_[i].count = int(diffs.size());
     rows_[i].namesZh = joinNames(diffs, history::DiffLanguage::Chinese);
     rows_[i].namesEn = joinNames(diffs, history::DiffLanguage::English);
   }
+  images_ = std::move(kept);  // snapshots rotated away are forgotten
   fillRows();
 }
 

@@ -2,7 +2,10 @@
 // The settings history window: the snapshots kept before the settings were replaced, newest
 // first, with what each differs in from the settings now; restores one with the differing-only
 // write, or opens the folder they are kept in.
+#include <QTimer>
 #include <QUrl>
+#include <map>
+#include <string>
 #include <functional>
 #include <vector>
 
@@ -58,6 +61,10 @@ class HistoryWindow : public ToolWindow {
     QString namesZh, namesEn;
   };
   std::vector<RowInfo> rows_;
+  // Snapshot files never change once written: each is read once.
+  std::map<std::string, history::SettingsImage> images_;
+  // Edits come many a second while a control is dragged; the list follows once they pause.
+  QTimer refreshTimer_;
 };
 
 }  // namespace ax7::ui
