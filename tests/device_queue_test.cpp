@@ -248,8 +248,10 @@ TEST(SendQueue, ASynchronisationStartsAfterTheEditsBeforeIt) {
 TEST(SendQueue, EveryEditPassesTheHookBeforeMemoryChanges) {
   Box box;
   std::vector<std::pair<std::string, int>> seen;
-  box.core.ui.setEditHook([&](const ParamDesc& d, int instance) {
-    seen.emplace_back(d.name, box.core.mem.pc.getInt(size_t(std::max(d.wordOf(instance), 0))));
+  box.core.ui.setEditHook([&](const EditKey& key) {
+    ASSERT_EQ(key.kind, EditKey::Kind::Param);
+    const ParamDesc& d = Describe(Param(key.id));
+    seen.emplace_back(d.name, box.core.mem.pc.getInt(size_t(std::max(d.wordOf(key.instance), 0))));
   });
   box.core.mem.pc.setInt(size_t(Describe(Param::MicVolume).wordOf(2)), 11);
   box.core.ui.SetMicVolume(2, 50);

@@ -180,6 +180,7 @@ TEST_F(HidapiBackendTest, APermissionProblemReachesTheLinkAndTheAdviceNamesTheRu
     const std::string advice = permissionAdvice(language);
     EXPECT_NE(advice.find(kUdevRuleFile), std::string::npos) << advice;
     EXPECT_NE(advice.find("udevadm trigger"), std::string::npos) << advice;
+    EXPECT_NE(advice.find("ax7ctl doctor"), std::string::npos) << advice;
   }
 }
 

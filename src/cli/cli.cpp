@@ -18,7 +18,8 @@ constexpr const char* kUsageHead =
 constexpr const char* kUsageTail =
     "\n"
     "Exit codes: 0 ok; 1 no box, link failure, box rejected, or an output file that cannot\n"
-    "be written; 2 bad input or usage (nothing is sent or written).\n"
+    "be written; 2 bad input or usage (nothing is sent or written). diff, as diff(1): 0 the\n"
+    "same, 1 different, 2 bad input or usage, 3 no box or a link failure.\n"
     "\n"
     "Commands:\n";
 
@@ -67,6 +68,7 @@ const std::vector<const CommandSpec*>& commandTable() {
       &kEqCommand,
       &kSettingsCommand, &kPlugsCommand,
       &kRemoteCommand,
+      &kDiffCommand,
   };
   return table;
 }

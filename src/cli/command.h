@@ -40,6 +40,7 @@ extern const CommandSpec kEqCommand;
 extern const CommandSpec kSettingsCommand;
 extern const CommandSpec kPlugsCommand;
 extern const CommandSpec kRemoteCommand;
+extern const CommandSpec kDiffCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 

@@ -7,6 +7,7 @@
 #include "cli/json_output.h"
 #include "cli/mode_file_io.h"
 #include "cli/session.h"
+#include "cli/write_changed.h"
 #include "params/defaults.h"
 #include "params/mode_file.h"
 
@@ -68,10 +69,17 @@ int runRead(Context& ctx, const std::vector<std::string>& words) {
 int runWrite(Context& ctx, const std::vector<std::string>& words) {
   ParsedArgs args;
   std::string error;
-  if (!parseArgs(words, {}, {}, &args, &error)) return usageError(ctx, kWriteCommand, error);
+  if (!parseArgs(words, {}, {"--changed", "--no-snapshot"}, &args, &error)) {
+    return usageError(ctx, kWriteCommand, error);
+  }
   if (args.help) return printUsage(ctx, kWriteCommand);
   if (args.positional.size() != 1) return usageError(ctx, kWriteCommand, "one FILE expected");
   const std::string& path = args.positional[0];
+  const bool changed = args.flags.count("--changed") > 0;
+  if (args.flags.count("--no-snapshot") && !changed) {
+    return usageError(ctx, kWriteCommand, "--no-snapshot goes with --changed");
+  }
+  if (changed) return runWriteChanged(ctx, path, args.flags.count("--no-snapshot") == 0);
 
   // A file the box would refuse is refused before the box is even opened.
   {
@@ -126,12 +134,17 @@ const CommandSpec kReadCommand = {
 const CommandSpec kWriteCommand = {
     "write",
     "write a mode file (or its JSON) to the box",
-    "usage: ax7ctl write FILE\n"
+    "usage: ax7ctl write FILE [--changed] [--no-snapshot]\n"
     "\n"
     "Connects, reads the box and checks it, loads FILE (a mode file of any version, or its\n"
     "JSON) over what the box sent and writes everything to the box. When the file name starts\n"
     "with m1, m2, m3 or m4 (any case) the settings are then stored in that box mode.\n"
-    "A file that cannot be loaded is refused with exit code 2 and nothing is sent.\n",
+    "A file that cannot be loaded is refused with exit code 2 and nothing is sent.\n"
+    "--changed      writes only the settings that differ from what the box holds (each with\n"
+    "               the reports a full write sends for it), after keeping the box's settings\n"
+    "               as a snapshot in $XDG_DATA_HOME/ax7-control/snapshots (the newest 100 are\n"
+    "               kept). When the snapshot cannot be written nothing is sent (exit code 1).\n"
+    "--no-snapshot  with --changed: writes without keeping a snapshot first.\n",
     runWrite,
 };
 

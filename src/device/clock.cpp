@@ -45,6 +45,15 @@ void RealClock::notify(const std::function<void()>& change) {
   cv_.notify_all();
 }
 
+void RealClock::update(const std::function<bool()>& change) {
+  bool wake;
+  {
+    std::lock_guard lock(mutex_);
+    wake = change();
+  }
+  if (wake) cv_.notify_all();
+}
+
 int64_t VirtualClock::nowMs() {
   std::lock_guard lock(mutex_);
   return now_;
@@ -169,6 +178,16 @@ bool AutoResetEvent::wait(int64_t timeoutMs) {
     set_ = false;
     return true;
   });
+}
+
+void VirtualClock::update(const std::function<bool()>& change) {
+  bool wake;
+  {
+    std::lock_guard lock(mutex_);
+    wake = change();
+    if (wake) markAll();
+  }
+  if (wake) cv_.notify_all();
 }
 
 }  // namespace ax7

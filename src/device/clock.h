@@ -26,6 +26,11 @@ class Clock {
 
   // Runs change() with the clock's lock held, then wakes every waiter to test again.
   virtual void notify(const std::function<void()>& change) = 0;
+  // As notify(), but wakes the waiters only when change() returns true: for changes that can
+  // make no waiter's predicate true (a report merged into one that already waits).
+  virtual void update(const std::function<bool()>& change) {
+    notify([&] { change(); });
+  }
 
   void sleepFor(int64_t ms) { waitFor(ms, [] { return false; }); }
 
@@ -50,6 +55,7 @@ class RealClock final : public Clock {
   int64_t nowMs() override;
   bool waitFor(int64_t timeoutMs, const std::function<bool()>& pred) override;
   void notify(const std::function<void()>& change) override;
+  void update(const std::function<bool()>& change) override;
 
  private:
   std::mutex mutex_;
@@ -67,6 +73,7 @@ class VirtualClock final : public Clock {
   int64_t nowMs() override;
   bool waitFor(int64_t timeoutMs, const std::function<bool()>& pred) override;
   void notify(const std::function<void()>& change) override;
+  void update(const std::function<bool()>& change) override;
   // Moves time forward by hand (for tests that poll).
   void advance(int64_t ms);
   void beginWorkLocked() override;

@@ -535,6 +535,7 @@ int Commands::SendZWaveFrame(const uint8_t* payload, int n) {
 }
 
 void Commands::StoreRoomBlock() {
+  noteEdit({EditKey::Kind::Room, 0, 0});
   const auto block = EncodeRoomBlock(mem_);
   mem_.roomBlock.copyIn(0, block.data(), block.size());
   WriteBoxMemory(kRoomBlockAddress, block.data(), int(block.size()));

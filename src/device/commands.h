@@ -35,7 +35,8 @@ std::array<float, 6> PackRoomTrim(float gainDb);
 struct EditKey {
   enum class Kind : uint8_t { Param, Band, EqSet, Room };
   Kind kind = Kind::Param;
-  int id = 0;        // Param: the parameter's number; Band and EqSet: the EQ set 0..14
+  int id = 0;        // Param: the parameter's number; Band and EqSet: the EQ set 0..14;
+                     // Room: 0 (the room block)
   int instance = 0;  // Param: input or channel; Band: the band
   bool operator==(const EditKey&) const = default;
 };
@@ -59,6 +60,7 @@ class Commands {
   // encoders announce their band, set and room edits through noteEdit.
   using EditHook = std::function<void(const EditKey&)>;
   void setEditHook(EditHook hook) { editHook_ = std::move(hook); }
+  const EditHook& editHook() const { return editHook_; }
   void noteEdit(const EditKey& key) {
     if (editHook_) editHook_(key);
   }

@@ -61,6 +61,7 @@ void sendBand(EqSenders& eq, Commands& cmd, int set, int band, int type, float g
               int frequency, float q) {
   const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
   if (a.block == 0) return;
+  cmd.noteEdit({EditKey::Kind::Band, set, band});
   eq.StoreBandRecord(a.group, a.band, gainDb, float(frequency), q, type);
   cmd.WriteBiquad(a.block, a.index, dsp::designSection(type, gainDb, frequency, q));
 }
@@ -178,6 +179,7 @@ void EqSenders::ResetOutputEq(int channel) {
 
 bool EqSenders::CopyEqSet(int source, int target) {
   if (!validSet(source) || !validSet(target)) return false;
+  cmd_.noteEdit({EditKey::Kind::EqSet, target, 0});
   ParameterMemory& mem = cmd_.memory();
   const int n = std::min(EqSetBandCount(source), EqSetBandCount(target));
   const size_t bytes = size_t(n * kBandRecordSize);
@@ -229,6 +231,7 @@ int EqSenders::FindHighFreqSplit(int channel) const {
 
 void EqSenders::SetHighFreqDelay(int channel, int mode) {
   if (!validChannel(channel)) return;
+  cmd_.noteEdit({EditKey::Kind::Param, int(Param::DelayMode), channel});
   cmd_.memory().pc.setInt(size_t(Describe(Param::DelayMode).wordOf(channel)), mode);
   cmd_.SendParam(Param::DelayMode, channel);
   // Taken before records 13 and 14 change, so that switching back restores this split.

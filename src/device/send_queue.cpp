@@ -40,8 +40,10 @@ uint64_t SendQueue::targetKey(const Report& f) {
 int SendQueue::send(const Report& frame) {
   Item item{Kind::Report, targetKey(frame), frame, 0, {}};
   bool accepted = false;
-  clock_.notify([&] {
-    if (stopping_) return;
+  // Only a queue going from empty to non-empty can end a wait (the sender's); a merge or an
+  // item behind others wakes nobody, which keeps a fast drag from waking every thread per step.
+  clock_.update([&] {
+    if (stopping_) return false;
     accepted = true;
     ++counts_.queued;
     if (item.key != 0) {
@@ -51,11 +53,13 @@ int SendQueue::send(const Report& frame) {
         if (it->key == item.key) {
           it->frame = item.frame;
           ++counts_.merged;
-          return;
+          return false;
         }
       }
     }
+    const bool wasEmpty = items_.empty();
     items_.push_back(std::move(item));
+    return wasEmpty;
   });
   if (!accepted) return 0;
   ensureSender();
@@ -138,9 +142,10 @@ void SendQueue::stop() {
 
 SendQueue::Counts SendQueue::counts() const {
   Counts c;
-  clock_.notify([&] {
+  clock_.update([&] {
     c = counts_;
     c.waiting = items_.size();
+    return false;
   });
   return c;
 }

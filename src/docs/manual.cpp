@@ -151,6 +151,11 @@ std::string ax7ctlManual(const InstallPaths& paths, ManualLanguage language) {
     << "\n.TP\n.B " << cli::kExitUsage << "\n"
     << w("输入或用法错误；不向设备发送任何内容，也不写任何文件。",
          "Bad input or usage; nothing is sent to the box and nothing is written.")
+    << "\n.PP\n"
+    << w("\\fBdiff\\fR 与 \\fBdiff\\fR(1) 相同：0 表示相同，1 表示不同，2 表示输入或用法错误，"
+         "3 表示没有设备或连接失败。",
+         "\\fBdiff\\fR answers as \\fBdiff\\fR(1) does: 0 the same, 1 different, 2 bad input or "
+         "usage,\n3 no box or a link failure.")
     << "\n.SH " << w("环境变量", "ENVIRONMENT") << "\n.TP\n.B AX7_DEBUG\n"
     << w("设置后，设备连接的调试日志输出到标准错误。",
          "When set, the device link's debug log goes to stderr.")
@@ -174,6 +179,10 @@ std::string ax7ctlManual(const InstallPaths& paths, ManualLanguage language) {
     << w("并存入设备模式 M1", "also stores box mode M1") << "\n"
     << "ax7ctl \\-\\-device sim \\-\\-sim\\-fault silent read   # "
     << w("从不应答的设备", "a box that never answers") << "\n"
+    << "ax7ctl diff m1\\-party.px44t box                # "
+    << w("文件与设备有何不同", "what differs between the file and the box") << "\n"
+    << "ax7ctl write m1\\-party.px44t \\-\\-changed         # "
+    << w("只写入不同之处", "only what differs") << "\n"
     << "ax7ctl modefile convert old.px44t new.json\n"
     << "ax7ctl design PEQ 6 1000 1.41\n"
     << ".fi\n"

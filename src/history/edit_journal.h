@@ -60,6 +60,32 @@ class EditJournal {
   void clear();
   // Called after every change of what undoText/redoText/canUndo/canRedo say.
   std::function<void()> onChanged;
+
+ private:
+  struct Step {
+    SettingsImage before, after;
+    std::vector<EditKey> keys;  // empty for a replacement
+    std::string english, chinese;  // a replacement's own label
+    int64_t lastAtMs = 0;          // when its last turn ended
+    // The label made from the step's differences, made when first asked for.
+    mutable std::string labelEnglish, labelChinese;
+    mutable bool labelled = false;
+  };
+  void push(Step step);
+  bool barrierAt(size_t position) const;
+  std::string label(const Step& step, DiffLanguage language) const;
+  void changed();
+
+  ParameterMemory& mem_;
+  Clock& clock_;
+  std::vector<Step> steps_;
+  size_t cursor_ = 0;             // steps before it can be undone, from it on redone
+  std::vector<size_t> barriers_;  // positions (between steps) of box synchronisations
+  bool inTurn_ = false;
+  SettingsImage turnBefore_;
+  std::vector<EditKey> turnKeys_;
+  bool holding_ = false;
+  bool restoring_ = false;  // undo or redo is writing: its own sends are no edits
 };
 
 }  // namespace ax7::history

@@ -452,6 +452,42 @@ std::string translateValue(const std::string& text, DiffLanguage l) {
   return out;
 }
 
+// Two values that read the same at their usual precision (a time the box rounded to whole
+// samples, a switch word of 2 instead of 1) still differ: their exact values are added.
+std::string exactFloat(float v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.9g", double(v));
+  return buf;
+}
+
+void telApart(Difference& d, const std::string& exactFrom, const std::string& exactTo) {
+  if (d.from != d.to) return;
+  d.from += " (" + exactFrom + ")";
+  d.to += " (" + exactTo + ")";
+}
+
+std::string exactWords(const ParameterMemory& mem, const std::vector<int>& words, bool floats) {
+  std::string out;
+  for (int w : words) {
+    if (!out.empty()) out += ", ";
+    out += floats ? exactFloat(mem.pc.getFloat(size_t(w))) : formatInt("%lld", mem.pc.getInt(size_t(w)));
+  }
+  return out;
+}
+
+bool floatWords(P p) {
+  switch (Describe(p).encoding) {
+    case Encoding::Predelay:
+    case Encoding::EchoTime:
+    case Encoding::ChannelDelay:
+    case Encoding::ReverbTime:
+    case Encoding::Compressor:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void diffParam(std::vector<Difference>& out, const ParameterMemory& a, const ParameterMemory& b,
                P p, int instance) {
   Target t{Target::Kind::Param, p, instance};
@@ -469,6 +505,7 @@ void diffParam(std::vector<Difference>& out, const ParameterMemory& a, const Par
   d.instance = instance;
   d.from = paramValue(a, p, instance);
   d.to = paramValue(b, p, instance);
+  telApart(d, exactWords(a, words, floatWords(p)), exactWords(b, words, floatWords(p)));
   out.push_back(std::move(d));
 }
 
@@ -549,6 +586,7 @@ std::vector<Difference> DiffSettings(const ParameterMemory& from, const Paramete
     d.instance = ch;
     d.from = paramValue(from, P::RoomTrim, ch);
     d.to = paramValue(to, P::RoomTrim, ch);
+    telApart(d, exactFloat(RoomTrimDb(from, ch)), exactFloat(RoomTrimDb(to, ch)));
     out.push_back(std::move(d));
   }
   for (int entry = 0; entry < kRoomBlockSize; ++entry) {
@@ -558,6 +596,8 @@ std::vector<Difference> DiffSettings(const ParameterMemory& from, const Paramete
     d.entry = entry;
     d.from = roomEntryValue(from, entry);
     d.to = roomEntryValue(to, entry);
+    telApart(d, formatInt("0x%02llX", from.roomBlock.get(size_t(entry))),
+             formatInt("0x%02llX", to.roomBlock.get(size_t(entry))));
     out.push_back(std::move(d));
   }
   return out;
@@ -626,8 +666,24 @@ std::string ValueText(const std::string& value, DiffLanguage language) {
   return translateValue(value, language);
 }
 
+// The write restores settings as a whole; none of its sends is an edit of the user's.
+class EditHookAside {
+ public:
+  explicit EditHookAside(Commands& cmd) : cmd_(cmd), saved_(cmd.editHook()) {
+    cmd.setEditHook({});
+  }
+  ~EditHookAside() { cmd_.setEditHook(std::move(saved_)); }
+  EditHookAside(const EditHookAside&) = delete;
+  EditHookAside& operator=(const EditHookAside&) = delete;
+
+ private:
+  Commands& cmd_;
+  Commands::EditHook saved_;
+};
+
 int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target) {
   ParameterMemory& live = cmd.memory();
+  const EditHookAside quiet(cmd);
   // Both sides as the full write would leave them: a target whose words only differ in what
   // the write fixes up anyway (a time below its minimum, both routing words set) is unchanged.
   Normalised from, to;

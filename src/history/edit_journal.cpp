@@ -1,0 +1,191 @@
+#include "history/edit_journal.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ax7::history {
+
+EditJournal::EditJournal(ParameterMemory& mem, Clock& clock) : mem_(mem), clock_(clock) {}
+
+void EditJournal::attach(Commands& ui) {
+  ui.setEditHook([this](const EditKey& key) { onEdit(key); });
+}
+
+void EditJournal::onEdit(const EditKey& key) {
+  if (restoring_) return;
+  if (!inTurn_) {
+    inTurn_ = true;
+    turnBefore_ = ImageOf(mem_);
+    turnKeys_.clear();
+  }
+  if (std::find(turnKeys_.begin(), turnKeys_.end(), key) == turnKeys_.end()) {
+    turnKeys_.push_back(key);
+  }
+}
+
+void EditJournal::endTurn() {
+  if (!inTurn_) return;
+  inTurn_ = false;
+  SettingsImage after = ImageOf(mem_);
+  if (after == turnBefore_) return;  // an edit to the value already held
+  const int64_t now = clock_.nowMs();
+
+  if (cursor_ == steps_.size() && cursor_ > 0 && !barrierAt(cursor_)) {
+    Step& last = steps_.back();
+    const bool sameControl = !last.keys.empty() && last.keys == turnKeys_;
+    if (sameControl && (holding_ || now - last.lastAtMs <= kMergeWindowMs)) {
+      last.after = std::move(after);
+      last.lastAtMs = now;
+      last.labelled = false;
+      // A drag that came back to where it started leaves nothing to undo.
+      if (last.after == last.before) {
+        steps_.pop_back();
+        cursor_ = steps_.size();
+      }
+      changed();
+      return;
+    }
+  }
+  Step step;
+  step.before = std::move(turnBefore_);
+  step.after = std::move(after);
+  step.keys = std::move(turnKeys_);
+  step.lastAtMs = now;
+  push(std::move(step));
+}
+
+void EditJournal::setHolding(bool holding) {
+  holding_ = holding;
+}
+
+void EditJournal::barrier() {
+  endTurn();
+  // What was undone cannot be redone onto settings that came from the box.
+  steps_.resize(cursor_);
+  if (!barrierAt(cursor_)) barriers_.push_back(cursor_);
+  changed();
+}
+
+void EditJournal::recordStep(SettingsImage before, SettingsImage after, std::string english,
+                             std::string chinese) {
+  endTurn();
+  if (before == after) return;
+  Step step;
+  step.before = std::move(before);
+  step.after = std::move(after);
+  step.english = std::move(english);
+  step.chinese = std::move(chinese);
+  step.lastAtMs = clock_.nowMs();
+  push(std::move(step));
+}
+
+void EditJournal::push(Step step) {
+  steps_.resize(cursor_);
+  std::erase_if(barriers_, [this](size_t b) { return b > cursor_; });
+  steps_.push_back(std::move(step));
+  if (steps_.size() > size_t(kJournalSteps)) {
+    const size_t drop = steps_.size() - size_t(kJournalSteps);
+    steps_.erase(steps_.begin(), steps_.begin() + ptrdiff_t(drop));
+    std::erase_if(barriers_, [drop](size_t b) { return b < drop; });
+    for (size_t& b : barriers_) b -= drop;
+  }
+  cursor_ = steps_.size();
+  changed();
+}
+
+bool EditJournal::barrierAt(size_t position) const {
+  return std::find(barriers_.begin(), barriers_.end(), position) != barriers_.end();
+}
+
+bool EditJournal::canUndo() const {
+  return cursor_ > 0 || inTurn_;
+}
+
+bool EditJournal::canRedo() const {
+  return !inTurn_ && cursor_ < steps_.size();
+}
+
+bool EditJournal::undoCrossesBarrier() const {
+  return !inTurn_ && cursor_ > 0 && barrierAt(cursor_);
+}
+
+std::string EditJournal::label(const Step& step, DiffLanguage language) const {
+  if (step.keys.empty()) return language == DiffLanguage::Chinese ? step.chinese : step.english;
+  if (!step.labelled) {
+    const std::vector<Difference> d = DiffImages(step.before, step.after);
+    step.labelEnglish.clear();
+    step.labelChinese.clear();
+    if (!d.empty()) {
+      step.labelEnglish = NameOf(d.front(), DiffLanguage::English);
+      step.labelChinese = NameOf(d.front(), DiffLanguage::Chinese);
+      if (d.size() > 1) {
+        const std::string more = std::to_string(d.size() - 1);
+        step.labelEnglish += " and " + more + " more";
+        step.labelChinese += " 等 " + std::to_string(d.size()) + " 项";
+      }
+    }
+    step.labelled = true;
+  }
+  return language == DiffLanguage::Chinese ? step.labelChinese : step.labelEnglish;
+}
+
+std::string EditJournal::undoText(DiffLanguage language) const {
+  const char* prefix = language == DiffLanguage::Chinese ? "撤销: " : "Undo: ";
+  if (inTurn_) {
+    // A turn still open (no event loop closed it yet) is what the next undo takes back.
+    Step pending;
+    pending.before = turnBefore_;
+    pending.after = ImageOf(mem_);
+    pending.keys = turnKeys_;
+    return prefix + label(pending, language);
+  }
+  if (cursor_ == 0) return {};
+  return prefix + label(steps_[cursor_ - 1], language);
+}
+
+std::string EditJournal::redoText(DiffLanguage language) const {
+  if (!canRedo()) return {};
+  const char* prefix = language == DiffLanguage::Chinese ? "重做: " : "Redo: ";
+  return prefix + label(steps_[cursor_], language);
+}
+
+int EditJournal::undo(Commands& ui, EqSenders& uiEq, bool acrossBarrier) {
+  endTurn();
+  if (cursor_ == 0) return -1;
+  if (barrierAt(cursor_)) {
+    if (!acrossBarrier) return -1;
+    std::erase(barriers_, cursor_);
+  }
+  restoring_ = true;
+  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_ - 1].before);
+  restoring_ = false;
+  --cursor_;
+  changed();
+  return sent;
+}
+
+int EditJournal::redo(Commands& ui, EqSenders& uiEq) {
+  endTurn();
+  if (cursor_ >= steps_.size()) return -1;
+  restoring_ = true;
+  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_].after);
+  restoring_ = false;
+  ++cursor_;
+  changed();
+  return sent;
+}
+
+void EditJournal::clear() {
+  steps_.clear();
+  barriers_.clear();
+  cursor_ = 0;
+  inTurn_ = false;
+  turnKeys_.clear();
+  changed();
+}
+
+void EditJournal::changed() {
+  if (onChanged) onChanged();
+}
+
+}  // namespace ax7::history

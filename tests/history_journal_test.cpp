@@ -1,0 +1,342 @@
+// The edit journal on the window's encoders, with a simulated box behind them: how turns make
+// steps, and that undo and redo put memory and the box back report by report.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <unistd.h>
+
+#include "history/edit_journal.h"
+#include "history/snapshots.h"
+#include "params/band_record.h"
+#include "params/defaults.h"
+#include "sim/sim_backend.h"
+#include "sim/sim_box.h"
+
+namespace ax7::history {
+namespace {
+
+// Reports go straight into a simulated box and are kept.
+class BoxSink final : public FrameSink {
+ public:
+  explicit BoxSink(sim::SimBox& box) : box_(box) {}
+  int send(const Report& r) override {
+    sent.push_back(r);
+    box_.handle(r);
+    return int(kReportSize);
+  }
+  void pause(int) override {}
+  void phase(const char*) override {}
+  std::vector<Report> sent;
+
+ private:
+  sim::SimBox& box_;
+};
+
+struct Rig {
+  Rig() {
+    InitParameterMemory(mem);
+    journal.attach(ui);
+  }
+  // The reports since the last call.
+  std::vector<Report> take() { return std::exchange(sink.sent, {}); }
+  // One window event: the edit, then the end of the turn, `ms` later than the last.
+  template <typename F>
+  void turn(int64_t ms, F edit) {
+    clock.advance(ms);
+    edit();
+    journal.endTurn();
+  }
+  std::string undoText() const { return journal.undoText(DiffLanguage::English); }
+
+  VirtualClock clock;
+  sim::SimBackend backend{clock};
+  ParameterMemory mem;
+  UsbLink link{backend, clock, mem.dev};
+  sim::SimBox box;
+  BoxSink sink{box};
+  Commands ui{mem, link, clock, &sink};
+  EqSenders uiEq{ui};
+  EditJournal journal{mem, clock};
+
+};
+
+int steps(Rig& r) {
+  int n = 0;
+  while (r.journal.canUndo()) {
+    if (r.journal.undo(r.ui, r.uiEq, true) < 0) break;
+    ++n;
+  }
+  return n;
+}
+
+TEST(EditJournal, TurnsMergeIntoStepsByControlAndTime) {
+  const auto volume = [](Rig& r, int input, int v) {
+    return [&r, input, v] { r.ui.SetMicVolume(input, v); };
+  };
+  struct Case {
+    const char* what;
+    void (*run)(Rig&, decltype(volume)&);
+    int steps;
+  } cases[] = {
+      {"a two-second drag while held",
+       [](Rig& r, auto& vol) {
+         r.journal.setHolding(true);
+         for (int v = 10; v <= 30; ++v) r.turn(100, vol(r, 0, v));
+         r.journal.setHolding(false);
+       },
+       1},
+      {"wheel steps 400 ms apart", [](Rig& r, auto& vol) {
+         for (int v = 10; v <= 14; ++v) r.turn(400, vol(r, 0, v));
+       }, 1},
+      {"wheel steps 600 ms apart", [](Rig& r, auto& vol) {
+         for (int v = 10; v <= 14; ++v) r.turn(600, vol(r, 0, v));
+       }, 5},
+      {"another control within the window", [](Rig& r, auto& vol) {
+         r.turn(100, vol(r, 0, 10));
+         r.turn(100, vol(r, 1, 10));
+         r.turn(100, vol(r, 0, 11));
+       }, 3},
+      {"held, but another control", [](Rig& r, auto& vol) {
+         r.journal.setHolding(true);
+         r.turn(100, vol(r, 0, 10));
+         r.turn(100, [&r] { r.ui.SetMicGate(0, 500); });
+       }, 2},
+      {"a value already held makes no step", [](Rig& r, auto& vol) {
+         const int held = r.mem.pc.getInt(size_t(Describe(Param::MicVolume).wordOf(2)));
+         r.turn(1000, vol(r, 2, held));
+       }, 0},
+      {"a drag back to where it started leaves nothing", [](Rig& r, auto& vol) {
+         const int held = r.mem.pc.getInt(size_t(Describe(Param::MicVolume).wordOf(2)));
+         r.journal.setHolding(true);
+         r.turn(50, vol(r, 2, held + 5));
+         r.turn(50, vol(r, 2, held));
+       }, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig r;
+    c.run(r, volume);
+    EXPECT_EQ(steps(r), c.steps);
+  }
+}
+
+TEST(EditJournal, LinkedEditIsOneStepUndoneAndRedoneOnEveryChannel) {
+  Rig r;
+  const ParamDesc& mix = Describe(Param::MixDirect);
+  const auto word = [&](int ch) { return size_t(mix.wordOf(ch)); };
+  r.turn(0, [&] {
+    for (int ch : {0, 2, 5}) r.ui.SetParam(Param::MixDirect, ch, 40);
+  });
+  const auto editReports = r.take();
+  const auto edited = r.box.dspParams();
+  ASSERT_EQ(editReports.size(), 3u);
+  EXPECT_EQ(r.undoText(), "Undo: CH-L direct volume and 2 more");
+
+  ParameterMemory fresh;
+  InitParameterMemory(fresh);
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 3);
+  const auto undone = r.take();
+  for (int ch : {0, 2, 5}) EXPECT_EQ(r.mem.pc.raw(word(ch)), fresh.pc.raw(word(ch))) << ch;
+  // Each channel's report went out again with its old value, at the edit's address.
+  ASSERT_EQ(undone.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_TRUE(std::equal(undone[i].begin(), undone[i].begin() + 6, editReports[i].begin()));
+  }
+  EXPECT_FALSE(r.journal.canUndo());
+  EXPECT_EQ(r.journal.redoText(DiffLanguage::Chinese).rfind("重做: ", 0), 0u);
+
+  EXPECT_EQ(r.journal.redo(r.ui, r.uiEq), 3);
+  EXPECT_EQ(r.take(), editReports);
+  EXPECT_TRUE(r.box.dspParams() == edited);
+  for (int ch : {0, 2, 5}) EXPECT_EQ(r.mem.pc.getInt(word(ch)), 40);
+}
+
+TEST(EditJournal, BandUndoSendsItsRecordAndSectionAndNamesTheBand) {
+  Rig r;
+  const BandRecord before = LoadBandRecord(r.mem, 1, 2);
+  r.turn(0, [&] { r.uiEq.SendMicAEqBand(2, 1, -6.0f, int(before.frequency), before.q); });
+  const auto edit = r.take();
+  ASSERT_EQ(edit.size(), 2u);
+  EXPECT_EQ(r.undoText(), "Undo: Mic A EQ band 3 gain");
+  EXPECT_EQ(r.journal.undoText(DiffLanguage::Chinese), "撤销: 话筒A 均衡 第3段 增益");
+
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 2);
+  const auto undone = r.take();
+  ASSERT_EQ(undone.size(), 2u);
+  EXPECT_EQ(undone[0][1], 0x85);  // the record
+  EXPECT_EQ(undone[1][1], 0x09);  // its section
+  const BandRecord now = LoadBandRecord(r.mem, 1, 2);
+  EXPECT_EQ(now.gainDb, before.gainDb);
+  EXPECT_EQ(now.type, before.type);
+  // Undo's own sends are no edits: there is exactly one step to redo and none to undo.
+  EXPECT_FALSE(r.journal.canUndo());
+  EXPECT_TRUE(r.journal.canRedo());
+}
+
+TEST(EditJournal, EqResetAndRoomResetAreOneStepEach) {
+  Rig r;
+  r.turn(0, [&] { r.uiEq.SendMusicEqBand(0, 1, 5.0f, 100, 2.0f); });
+  r.turn(1000, [&] { r.uiEq.ResetMusicEq(); });
+  r.turn(1000, [&] { r.ui.SetRoomTrim(3, 2.0f); });
+  r.turn(1000, [&] { r.ui.ResetRoom(); });
+  EXPECT_EQ(steps(r), 4);
+}
+
+TEST(EditJournal, BarrierAsksBeforeUndoingAcrossAndDropsRedo) {
+  Rig r;
+  r.turn(0, [&] { r.ui.SetMicVolume(0, 10); });
+  r.turn(1000, [&] { r.ui.SetMicVolume(1, 10); });
+  ASSERT_GE(r.journal.undo(r.ui, r.uiEq), 0);
+  ASSERT_TRUE(r.journal.canRedo());
+  r.journal.barrier();  // the settings came from the box
+  EXPECT_FALSE(r.journal.canRedo());
+  EXPECT_TRUE(r.journal.undoCrossesBarrier());
+  r.take();
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), -1);
+  EXPECT_TRUE(r.take().empty());
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq, true), 1);
+  EXPECT_FALSE(r.journal.canUndo());
+  // An edit right after a barrier starts its own step even on the same control.
+  r.turn(1000, [&] { r.ui.SetMicVolume(0, 20); });
+  r.journal.barrier();
+  r.turn(100, [&] { r.ui.SetMicVolume(0, 21); });
+  EXPECT_FALSE(r.journal.undoCrossesBarrier());
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(size_t(Describe(Param::MicVolume).wordOf(0))), 20);
+  EXPECT_TRUE(r.journal.undoCrossesBarrier());
+}
+
+TEST(EditJournal, NewEditDropsRedoAndTheOldestStepsGoBeyondTheCap) {
+  Rig r;
+  r.turn(0, [&] { r.ui.SetMicVolume(0, 10); });
+  r.turn(1000, [&] { r.ui.SetMicVolume(0, 11); });
+  r.journal.undo(r.ui, r.uiEq);
+  r.turn(1000, [&] { r.ui.SetMicGate(0, 300); });
+  EXPECT_FALSE(r.journal.canRedo());
+  EXPECT_EQ(r.undoText(), "Undo: Mic 1 gate");
+
+  Rig big;
+  for (int i = 0; i < kJournalSteps + 20; ++i) {
+    big.turn(1000, [&] { big.ui.SetMicVolume(0, i % 2 ? 10 : 20); });
+  }
+  EXPECT_EQ(steps(big), kJournalSteps);
+}
+
+TEST(EditJournal, ReplacementsAndOpenTurns) {
+  Rig r;
+  const SettingsImage before = ImageOf(r.mem);
+  r.ui.SetMicVolume(3, 77);
+  const SettingsImage after = ImageOf(r.mem);
+  // Without an event loop the turn is still open: undo closes it first.
+  EXPECT_TRUE(r.journal.canUndo());
+  EXPECT_EQ(r.undoText(), "Undo: Mic 4 volume");
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 1);
+
+  int changes = 0;
+  r.journal.onChanged = [&] { ++changes; };
+  r.journal.recordStep(before, after, "Load mode file", "载入模式文件");
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(r.undoText(), "Undo: Load mode file");
+  EXPECT_EQ(r.journal.undoText(DiffLanguage::Chinese), "撤销: 载入模式文件");
+  r.journal.recordStep(after, after, "nothing", "nothing");  // changes nothing: no step
+  EXPECT_EQ(changes, 1);
+  r.journal.clear();
+  EXPECT_FALSE(r.journal.canUndo());
+  EXPECT_EQ(r.undoText(), "");
+}
+
+// ---- the snapshot history -------------------------------------------------------------------
+
+class Snapshots : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::path(::testing::TempDir()) /
+          ("ax7-snapshots-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    InitParameterMemory(mem);
+    image = ImageOf(mem);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::filesystem::path dir;
+  ParameterMemory mem;
+  SettingsImage image;
+};
+
+constexpr int64_t kDec10 = 1796945112345;  // 2026-12-10T23:25:12.345 UTC
+
+TEST_F(Snapshots, NamesCarryTimeAndReasonAndReadBack) {
+  SnapshotStore store(dir.string());
+  ASSERT_TRUE(store.save(image, SnapshotReason::RecallMode, kDec10));
+  ASSERT_TRUE(store.save(image, SnapshotReason::RecallMode, kDec10));  // the same millisecond
+  ASSERT_TRUE(store.save(image, SnapshotReason::AbSwitch, kDec10 - 5000));
+  const auto all = store.list();
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(std::filesystem::path(all[1].path).filename(),
+            "2026-12-10T23-25-12.345_recall-mode.px44t");
+  EXPECT_EQ(all[1].unixMs, kDec10);
+  EXPECT_EQ(all[1].reason, SnapshotReason::RecallMode);
+  EXPECT_EQ(all[0].unixMs, kDec10 + 1);  // kept both, the later one a millisecond on
+  EXPECT_EQ(all[2].reason, SnapshotReason::AbSwitch);
+  SettingsImage back;
+  ASSERT_TRUE(store.read(all[0], back));
+  EXPECT_EQ(back, image);
+  EXPECT_EQ(ReasonText(SnapshotReason::LoadFile, DiffLanguage::Chinese), "载入模式文件");
+}
+
+TEST_F(Snapshots, KeepsTheNewestHundredAndNeverTouchesOtherFiles) {
+  SnapshotStore store(dir.string());
+  std::filesystem::create_directories(dir);
+  const std::vector<std::string> foreign = {"notes.txt", "my-tuning.px44t",
+                                            "2026-12-10T23-25-12.345_mine.px44t"};
+  for (const auto& name : foreign) std::ofstream(dir / name) << "x";
+  for (int i = 0; i < kSnapshotsKept + 5; ++i) {
+    ASSERT_TRUE(store.save(image, SnapshotReason::LoadFile, kDec10 + 1000 * i));
+  }
+  const auto all = store.list();
+  ASSERT_EQ(all.size(), size_t(kSnapshotsKept));
+  EXPECT_EQ(all.front().unixMs, kDec10 + 1000 * (kSnapshotsKept + 4));
+  EXPECT_EQ(all.back().unixMs, kDec10 + 1000 * 5);
+  for (const auto& name : foreign) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+  // Not a mode file: the history can't restore it.
+  std::ofstream(dir / "2026-12-10T23-25-12.345_load-file.px44t") << "junk";
+  SettingsImage out;
+  std::string error;
+  const auto again = store.list();
+  const auto junk = std::find_if(again.begin(), again.end(),
+                                 [](const Snapshot& s) { return s.unixMs == kDec10; });
+  ASSERT_NE(junk, again.end());
+  EXPECT_FALSE(store.read(*junk, out, &error));
+  EXPECT_NE(error.find("not a mode file"), std::string::npos) << error;
+}
+
+TEST_F(Snapshots, FailedSaveIsReportedAndRemovesNothing) {
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "plain-file") << "x";
+  SnapshotStore blocked((dir / "plain-file" / "snapshots").string());
+  std::string error;
+  EXPECT_FALSE(blocked.save(image, SnapshotReason::EqReset, kDec10, &error));
+  EXPECT_NE(error.find("snapshot folder"), std::string::npos) << error;
+  EXPECT_TRUE(blocked.list().empty());
+}
+
+TEST(SnapshotDir, FollowsXdgDataHome) {
+  struct Keep {
+    const char* name;
+    std::optional<std::string> value;
+    explicit Keep(const char* n) : name(n) {
+      if (const char* v = std::getenv(n)) value = v;
+    }
+    ~Keep() { value ? setenv(name, value->c_str(), 1) : unsetenv(name); }
+  } xdg("XDG_DATA_HOME"), home("HOME");
+  setenv("XDG_DATA_HOME", "/data/home", 1);
+  EXPECT_EQ(DefaultSnapshotDir(), "/data/home/ax7-control/snapshots");
+  setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored
+  setenv("HOME", "/home/u", 1);
+  EXPECT_EQ(DefaultSnapshotDir(), "/home/u/.local/share/ax7-control/snapshots");
+}
+
+}  // namespace
+}  // namespace ax7::history
