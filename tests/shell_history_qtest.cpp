@@ -236,6 +236,23 @@ class ShellHistoryTest : public QObject {
     QCOMPARE(slider->value(), shown);  // the ribbon shows memory again
   }
 
+  void undoOfAMasterVolumeRestoresIt() {
+    Shell s;
+    auto* slider = s.window->ribbon().controlAs<StepSlider>(ID_SLIDER_MICVOL);
+    QVERIFY(slider);
+    const history::SettingsImage before = history::ImageOf(s.mem());
+    const int shown = slider->value();
+    slider->setValue(shown > 50 ? 20 : 80);
+    emit slider->userMoved(slider->value());
+    endEvent();
+    QVERIFY(s.window->history().canUndo());
+    s.window->history().undo();
+    // The differing-only write leaves master volumes to the full write's soft start, so an
+    // undo of the ribbon's microphone volume changes nothing yet.
+    QEXPECT_FAIL("", "master volumes are not written by the differing-only write", Continue);
+    QVERIFY(history::ImageOf(s.mem()) == before);
+  }
+
   void undoAcrossAReadFromTheBoxAsksFirst() {
     Shell s;
     SettingsHistory& h = s.window->history();
