@@ -511,8 +511,10 @@ class ShellHistoryTest : public QObject {
                            + drag(3, -30) +           // 9: the edit
                            "undo\n"                   // 10
                            "redo\n"                   // 11
-                           "answer no\n"              // 12
-                           "quit\n";                  // 13
+                           "history open\n"           // 12
+                           "history restore 0\n"      // 13: A before the second switch
+                           "answer no\n"              // 14
+                           "quit\n";                  // 15
     TracedRun run = runScript(script);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     for (int line : {3, 4, 5, 9}) QVERIFY2(run.byLine[line].size() >= 2, qPrintable(QString::number(line)));
@@ -532,6 +534,11 @@ class ShellHistoryTest : public QObject {
     QVERIFY(undone != redone);
     // Two switches: two snapshots, named by their reason.
     QCOMPARE(run.snapshotFiles.filter("_ab-switch.").size(), 2);
+    // The restore writes four bands back (the three of A and the edited one), after keeping
+    // what it replaces.
+    const size_t restored = run.byLine[13].size();
+    QVERIFY2(restored >= 4 && restored <= 8, qPrintable(QString::number(restored)));
+    QCOMPARE(run.snapshotFiles.filter("_restore.").size(), 1);
   }
 
   void scriptLines_data() {
