@@ -184,6 +184,59 @@ TEST(EditJournal, EqResetAndRoomResetAreOneStepEach) {
   EXPECT_EQ(steps(r), 4);
 }
 
+// Every encoder of a band, an EQ set or the room names what it edits before memory changes,
+// so the step's before image is the settings as they were.
+TEST(EditJournal, EncodersAnnounceTheirEditBeforeMemoryChanges) {
+  using K = EditKey::Kind;
+  struct Case {
+    const char* what;
+    void (*edit)(Commands&, EqSenders&);
+    EditKey first;
+  } cases[] = {
+      {"output band", [](Commands&, EqSenders& eq) { eq.SendOutputEqBand(3, 4, 1, 4.0f, 900, 2.0f); },
+       {K::Band, 10, 4}},
+      {"echo B band", [](Commands&, EqSenders& eq) { eq.SendEchoBEqBand(6, 1, -3.0f, 700, 1.0f); },
+       {K::Band, 5, 6}},
+      {"record stored by group", [](Commands&, EqSenders& eq) {
+         eq.StoreBandRecord(1, 12, 3.0f, 500.0f, 1.0f, 1);  // Mic B's third band
+       }, {K::Band, 1, 2}},
+      {"EQ reset", [](Commands&, EqSenders& eq) { eq.ResetReverbAEq(); }, {K::EqSet, 2, 0}},
+      {"output EQ reset", [](Commands&, EqSenders& eq) { eq.ResetOutputEq(7); }, {K::EqSet, 14, 0}},
+      {"EQ copy", [](Commands&, EqSenders& eq) { eq.CopyEqSet(0, 9); }, {K::EqSet, 9, 0}},
+      {"split", [](Commands&, EqSenders& eq) { eq.SetHighFreqSplit(1, 7); }, {K::Band, 8, 13}},
+      {"delay mode", [](Commands&, EqSenders& eq) { eq.SetHighFreqDelay(2, 1); },
+       {K::Param, int(Param::DelayMode), 2}},
+      {"room trim", [](Commands& ui, EqSenders&) { ui.SetRoomTrim(4, -2.0f); },
+       {K::Param, int(Param::RoomTrim), 4}},
+      {"room block", [](Commands& ui, EqSenders&) {
+         ui.memory().room.setWidth(7);
+         ui.StoreRoomBlock();
+       }, {K::Room, 0, 0}},
+      {"room reset", [](Commands& ui, EqSenders&) { ui.ResetRoom(); }, {K::Room, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig r;
+    // Away from the defaults, so that the resets and the copy change something.
+    r.mem.room.setWidth(3);
+    r.ui.StoreRoomBlock();
+    r.ui.SetRoomTrim(4, 1.0f);
+    r.uiEq.SendMicAEqBand(0, 1, 6.0f, 40, 3.0f);
+    const SettingsImage before = ImageOf(r.mem);
+    std::vector<EditKey> keys;
+    bool unchangedAtFirst = false;
+    r.ui.setEditHook([&](const EditKey& k) {
+      if (keys.empty()) unchangedAtFirst = ImageOf(r.mem) == before;
+      keys.push_back(k);
+    });
+    c.edit(r.ui, r.uiEq);
+    ASSERT_FALSE(keys.empty());
+    EXPECT_EQ(keys.front(), c.first);
+    EXPECT_TRUE(unchangedAtFirst);
+    EXPECT_NE(ImageOf(r.mem), before);
+  }
+}
+
 TEST(EditJournal, BarrierAsksBeforeUndoingAcrossAndDropsRedo) {
   Rig r;
   r.turn(0, [&] { r.ui.SetMicVolume(0, 10); });
@@ -300,6 +353,12 @@ TEST_F(Snapshots, KeepsTheNewestHundredAndNeverTouchesOtherFiles) {
   EXPECT_EQ(all.front().unixMs, kDec10 + 1000 * (kSnapshotsKept + 4));
   EXPECT_EQ(all.back().unixMs, kDec10 + 1000 * 5);
   for (const auto& name : foreign) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+  // A clock set back: the new snapshot is the oldest by name, yet it is the one that must stay.
+  ASSERT_TRUE(store.save(image, SnapshotReason::MachineReset, kDec10 - 86400000));
+  const auto afterSetBack = store.list();
+  ASSERT_EQ(afterSetBack.size(), size_t(kSnapshotsKept));
+  EXPECT_EQ(afterSetBack.back().reason, SnapshotReason::MachineReset);
+  EXPECT_EQ(afterSetBack[afterSetBack.size() - 2].unixMs, kDec10 + 1000 * 6);
   // Not a mode file: the history can't restore it.
   std::ofstream(dir / "2026-12-10T23-25-12.345_load-file.px44t") << "junk";
   SettingsImage out;
@@ -310,6 +369,20 @@ TEST_F(Snapshots, KeepsTheNewestHundredAndNeverTouchesOtherFiles) {
   ASSERT_NE(junk, again.end());
   EXPECT_FALSE(store.read(*junk, out, &error));
   EXPECT_NE(error.find("not a mode file"), std::string::npos) << error;
+}
+
+TEST_F(Snapshots, NeverWritesThroughALinkInTheFolder) {
+  SnapshotStore store(dir.string());
+  std::filesystem::create_directories(dir);
+  const auto taken = dir / "2026-12-10T23-25-12.345_eq-reset.px44t";
+  const auto elsewhere = dir / "elsewhere";
+  std::filesystem::create_symlink(elsewhere, taken);  // dangling
+  ASSERT_TRUE(store.save(image, SnapshotReason::EqReset, kDec10));
+  EXPECT_FALSE(std::filesystem::exists(elsewhere));
+  EXPECT_TRUE(std::filesystem::is_symlink(taken));
+  const auto all = store.list();
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].unixMs, kDec10 + 1);
 }
 
 TEST_F(Snapshots, FailedSaveIsReportedAndRemovesNothing) {

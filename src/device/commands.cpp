@@ -542,6 +542,7 @@ void Commands::StoreRoomBlock() {
 }
 
 void Commands::ResetRoom() {
+  noteEdit({EditKey::Kind::Room, 0, 0});
   for (int ch = 0; ch < Describe(Param::RoomTrim).instances; ++ch) SetRoomTrim(ch, 0.0f);
   mem_.roomBlock.copyIn(0, kDefaultRoomBlock.data(), kDefaultRoomBlock.size());
   DecodeRoomBlock(mem_);

@@ -61,13 +61,24 @@ void sendBand(EqSenders& eq, Commands& cmd, int set, int band, int type, float g
               int frequency, float q) {
   const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
   if (a.block == 0) return;
-  cmd.noteEdit({EditKey::Kind::Band, set, band});
   eq.StoreBandRecord(a.group, a.band, gainDb, float(frequency), q, type);
   cmd.WriteBiquad(a.block, a.index, dsp::designSection(type, gainDb, frequency, q));
 }
 
+// The journal names a record by its EQ set and band; the records of the sets tile the image.
+EditKey bandKeyAt(int offset) {
+  for (int set = 0; set <= kLastSet; ++set) {
+    const int at = offset - EqSetOffset(set);
+    if (at >= 0 && at < senderBandCount(set) * kBandRecordSize && at % kBandRecordSize == 0) {
+      return {EditKey::Kind::Band, set, at / kBandRecordSize};
+    }
+  }
+  return {EditKey::Kind::Band, -1, offset};
+}
+
 template <size_t N>
 void resetSet(EqSenders& eq, Commands& cmd, int set, const std::array<int, N>& frequencies) {
+  cmd.noteEdit({EditKey::Kind::EqSet, set, 0});
   for (int b = 0; b < int(N); ++b) {
     sendBand(eq, cmd, set, b, kPeq, 0.0f, frequencies[size_t(b)], kResetQ);
   }
@@ -105,6 +116,7 @@ void EqSenders::StoreBandRecord(int group, int band, float gainDb, float frequen
                                 int type) {
   const int offset = BandRecordOffset(group, band);
   if (offset < 0 || offset > kBoxImageSize - kBandRecordSize) return;
+  cmd_.noteEdit(bandKeyAt(offset));
   const PackedBand record = PackBandRecord(type, gainDb, frequency, q);
   PutBandRecord(cmd_.memory(), group, band, record);
   cmd_.WriteBoxMemory(offset, record.data(), int(record.size()));

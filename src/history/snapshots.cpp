@@ -118,15 +118,20 @@ bool SnapshotStore::save(const SettingsImage& image, SnapshotReason reason, int6
   std::string path;
   for (int64_t t = unixMs;; ++t) {
     path = dir_ + "/" + timePart(t) + "_" + ReasonKey(reason) + kExtension;
-    if (!fs::exists(path, ec)) break;
+    // Any entry counts as taken, a dangling link too: a snapshot never writes through one.
+    if (!fs::exists(fs::symlink_status(path, ec))) break;
   }
-  const SaveOutcome saved = SaveFileAtomically(path, image.data(), image.size());
-  if (!saved.ok) {
-    setError(error, "Can't save the snapshot '" + path + "': " + saved.reason);
+  const SaveOutcome outcome = SaveFileAtomically(path, image.data(), image.size());
+  if (!outcome.ok) {
+    setError(error, "Can't save the snapshot '" + path + "': " + outcome.reason);
     return false;
   }
-  const std::vector<Snapshot> all = list();
-  for (size_t i = kSnapshotsKept; i < all.size(); ++i) fs::remove(all[i].path, ec);
+  // The oldest others go; the one just saved stays even when its time is older than theirs
+  // (a clock set back), or the settings it keeps would be lost at once.
+  std::vector<Snapshot> others = list();
+  const fs::path saved = fs::path(path).filename();
+  std::erase_if(others, [&](const Snapshot& s) { return fs::path(s.path).filename() == saved; });
+  for (size_t i = kSnapshotsKept - 1; i < others.size(); ++i) fs::remove(others[i].path, ec);
   return true;
 }
 
