@@ -34,6 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case ScriptCommand::Kind::Wait:
         if (c.numbers.size() != 1 || c.numbers[0] < 0 || c.numbers[0] > 600000) std::abort();
         break;
+      case ScriptCommand::Kind::AbStore:
+        if (c.numbers.size() != 1 || (c.numbers[0] != 0 && c.numbers[0] != 1)) std::abort();
+        break;
+      case ScriptCommand::Kind::AbSwitch:
+        if (c.numbers.size() != 1 || c.numbers[0] < -1 || c.numbers[0] > 1) std::abort();
+        break;
+      case ScriptCommand::Kind::HistoryRestore:
+        if (c.numbers.size() != 1 || c.numbers[0] < 0) std::abort();
+        break;
       case ScriptCommand::Kind::Shot:
       case ScriptCommand::Kind::File:
       case ScriptCommand::Kind::Key:

@@ -112,6 +112,8 @@ class Shell {
     timings.startTimers = false;
     timings.saveModeNoticeDelayMs = 0;
     state = std::make_unique<ui::AppState>(session->core(), settings, prompter, timings);
+    // Snapshots stay in the test's folder, never in the user's.
+    state->snapshotDir = dir.filePath("snapshots");
     window = std::make_unique<ui::MainWindow>(*state, used, session->notifier());
     window->show();
     if (options.connect) connect();

@@ -7,6 +7,7 @@
 
 #include "device/core.h"
 #include "pages/eq_editor.h"
+#include "pages/eq_exchange_ui.h"
 #include "pages/input_eq.h"
 #include "pages/page_factory.h"
 #include "pages/pictures.h"
@@ -34,6 +35,8 @@ EffectsPage::EffectsPage(PageContext& context, int mode, QWidget* parent)
   title_->setFixedSize(pictures::kEffectTitleSize);
   layout->addWidget(title_);
   eq_ = new EqEditor(context.core().mem, context.eqCopySource(), this);
+  eq_->exchange()->setBeforeApply(
+      [this] { return this->context().keepSnapshot(history::SnapshotReason::EqImport); });
   TagEqEditorControls(*eq_);
   layout->addWidget(eq_, 1);
 

@@ -190,6 +190,7 @@ bool EqExchange::importFile(const QString& path) {
   if (prompter().askYesNo(this, reportText(result.report, language_), caption) != Answer::Yes) {
     return false;
   }
+  if (beforeApply_ && !beforeApply_()) return false;
   editor_->applyImportedBands(result.bands, eqx::editableBands(set));
   return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "pages/language.h"
 
@@ -27,6 +28,9 @@ class EqExchange : public QWidget {
   // Message boxes and file dialogs; the real dialogs unless a test sets its own.
   void setPrompter(Prompter* prompter);
   void setLanguage(Language language);
+  // Runs after the import was accepted and before its bands are applied (the page keeps a
+  // snapshot of the settings); false stops the import.
+  void setBeforeApply(std::function<bool()> fn) { beforeApply_ = std::move(fn); }
 
   QPushButton* importButton() const { return import_; }
   QPushButton* exportButton() const { return export_; }
@@ -49,6 +53,7 @@ class EqExchange : public QWidget {
   Language language_ = Language::English;
   QPushButton* import_ = nullptr;
   QPushButton* export_ = nullptr;
+  std::function<bool()> beforeApply_;
 };
 
 }  // namespace ax7::ui

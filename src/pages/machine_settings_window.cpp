@@ -324,6 +324,9 @@ void MachineSettingsWindow::resetMode(int mode) {
       }))
     return;
   if (answer != Answer::Yes || !boxOpen()) return;
+  bool goOn = false;
+  if (!runNested([&] { goOn = context().keepSnapshot(history::SnapshotReason::ResetMode); })) return;
+  if (!goOn || !boxOpen()) return;
   Core& core = context().core();
   core.mem.dev.g_nCurrentMode.store(mode);
   showModeButtons();

@@ -18,6 +18,7 @@
 #include "graphs/small_eq_panel.h"
 #include "pages/dialog_texts.h"
 #include "pages/eq_editor.h"
+#include "pages/eq_exchange_ui.h"
 #include "pages/input_eq.h"
 #include "pages/page_factory.h"
 #include "pages/pictures.h"
@@ -258,6 +259,8 @@ void MusicPage::build() {
 
   // The group's EQ.
   eq_ = new EqEditor(context().core().mem, context().eqCopySource(), this);
+  eq_->exchange()->setBeforeApply(
+      [this] { return this->context().keepSnapshot(history::SnapshotReason::EqImport); });
   TagEqEditorControls(*eq_);
   grid->addWidget(eq_, 1, 1);
 

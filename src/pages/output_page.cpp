@@ -21,6 +21,7 @@
 #include "pages/band_editor.h"
 #include "pages/dialog_texts.h"
 #include "pages/eq_editor.h"
+#include "pages/eq_exchange_ui.h"
 #include "pages/eq_table.h"
 #include "pages/output_nav_row.h"
 #include "pages/page_factory.h"
@@ -110,6 +111,8 @@ OutputPage::OutputPage(PageContext& context, int channel, QWidget* parent)
   outer->addLayout(strip);
 
   editor_ = new EqEditor(context.core().mem, context.eqCopySource(), this);
+  editor_->exchange()->setBeforeApply(
+      [this] { return this->context().keepSnapshot(history::SnapshotReason::EqImport); });
   // The control ids by which the tables and scripts know the editor's parts.
   editor_->panel()->setProperty("ax7Id", 1040);
   editor_->table()->setProperty("ax7Id", 1139);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 
+#include "history/snapshots.h"
 #include "pages/eq_copy_source.h"
 #include "pages/language.h"
 
@@ -66,6 +67,11 @@ class PageContext {
 
   // The window that owns dialogs opened by pages (message boxes, file dialogs).
   virtual QWidget* dialogOwner() = 0;
+
+  // Called before an action of a page replaces settings (an EQ import, a box mode reset): keeps
+  // the current settings in the history. False when that failed and the user chose not to go
+  // on; the action must then stop.
+  virtual bool keepSnapshot(history::SnapshotReason /*reason*/) { return true; }
 };
 
 }  // namespace ax7::ui

@@ -21,6 +21,12 @@ Answer DialogPrompter::askYesNo(QWidget* parent, const QString& text, const QStr
                                         QMessageBox::Yes));
 }
 
+Answer DialogPrompter::askYesNoDefaultNo(QWidget* parent, const QString& text,
+                                         const QString& caption) {
+  return toAnswer(QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                        QMessageBox::No));
+}
+
 Answer DialogPrompter::askYesNoCancel(QWidget* parent, const QString& text,
                                       const QString& caption) {
   return toAnswer(QMessageBox::question(parent, caption, text,

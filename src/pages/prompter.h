@@ -16,6 +16,10 @@ class Prompter {
   virtual Answer askYesNo(QWidget* parent, const QString& text, const QString& caption) = 0;
   // Question icon; Yes, No and Cancel.
   virtual Answer askYesNoCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
+  // Question icon; Yes and No with No as the default button (going on may lose settings).
+  virtual Answer askYesNoDefaultNo(QWidget* parent, const QString& text, const QString& caption) {
+    return askYesNo(parent, text, caption);
+  }
   // Error icon, OK; returns when closed.
   virtual void showError(QWidget* parent, const QString& text, const QString& caption) = 0;
   // Warning icon, OK; returns when closed.
@@ -35,6 +39,7 @@ class DialogPrompter final : public Prompter {
  public:
   Answer askYesNo(QWidget* parent, const QString& text, const QString& caption) override;
   Answer askYesNoCancel(QWidget* parent, const QString& text, const QString& caption) override;
+  Answer askYesNoDefaultNo(QWidget* parent, const QString& text, const QString& caption) override;
   void showError(QWidget* parent, const QString& text, const QString& caption) override;
   void showWarning(QWidget* parent, const QString& text, const QString& caption) override;
   void showInformation(QWidget* parent, const QString& text, const QString& caption) override;

@@ -45,6 +45,7 @@ class AppState {
 
   // The Chinese or the English text of a pair, by the interface language.
   QString text(const char* zh, const char* en) const { return Pick(language(), zh, en); }
+  QString text(TextPair pair) const { return Pick(language(), pair); }
   bool english() const { return language() == Language::English; }
   Language language() const { return LanguageFromIndex(g_nLanguage); }
   void setLanguage(Language language) { g_nLanguage = LanguageIndex(language); }
@@ -64,6 +65,7 @@ class AppState {
   int outputChannel = 0;   // 0..7
   EqCopySource eqCopy;     // one for every EQ editor
   LocateSelection locate;  // the room page's, kept for the whole run
+  QString snapshotDir;     // where snapshots go; empty: the user's data folder (tests: a temp dir)
 };
 
 // Colours given as COLORREF (0x00BBGGRR).

@@ -11,6 +11,9 @@
 #include "pages/prompter.h"
 #include "shell/recent_files.h"
 #include "shell/ribbon_ids.h"
+#include "shell/settings_history.h"
+#include "shell/history_texts.h"
+#include "history/settings_diff.h"
 #include "shell/sync_dialog.h"
 
 namespace ax7::ui {
@@ -63,6 +66,8 @@ void FileCommands::loadFile() {
 }
 
 bool FileCommands::loadAndSynchronize(const QString& path) {
+  if (history_ && !history_->snapshotBefore(history::SnapshotReason::LoadFile)) return false;
+  const history::SettingsImage before = history::ImageOf(state_.core.mem);
   const ModeFileResult r = LoadModeFile(state_.core.mem, localPath(path));
   if (!r.ok) {
     // Also a file that was read but is no mode file this program knows (version, size): say
@@ -70,6 +75,11 @@ bool FileCommands::loadAndSynchronize(const QString& path) {
     const ModeFileMessage m = ModeFileLoadMessage(r, path, state_.language());
     state_.prompter.showWarning(window_, m.text, m.caption);
     return false;
+  }
+  if (history_) {
+    const QString name = QFileInfo(path).fileName();
+    history_->recordReplacement(before, QString::fromUtf8(history_text::kLoadFileStep.en).arg(name),
+                                QString::fromUtf8(history_text::kLoadFileStep.zh).arg(name));
   }
   state_.core.sync.startSynchronizeToBox();
   sync_.RunSyncDialog();

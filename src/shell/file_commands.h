@@ -10,6 +10,7 @@ namespace ax7::ui {
 
 class AppState;
 class InfoBoxHost;
+class SettingsHistory;
 class RecentFiles;
 class SyncDialogHost;
 
@@ -24,6 +25,8 @@ class FileCommands : public QObject {
   // Load and save file commands (ribbon buttons of both categories and application menu);
   // false for other ids.
   bool handle(int id);
+  // Snapshots before replacing the settings (and, for a file load, an undoable step).
+  void setHistory(SettingsHistory* history) { history_ = history; }
   void loadFile();
   void saveFile();
   // A recent-file entry or a file named on the command line. False when nothing was opened
@@ -42,6 +45,7 @@ class FileCommands : public QObject {
   QWidget* window_;
   InfoBoxHost& info_;
   SyncDialogHost& sync_;
+  SettingsHistory* history_ = nullptr;
   RecentFiles& recent_;
 };
 

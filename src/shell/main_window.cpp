@@ -15,6 +15,8 @@
 #include "shell/balloon.h"
 #include "shell/connection.h"
 #include "shell/file_commands.h"
+#include "shell/history_controls.h"
+#include "shell/history_window.h"
 #include "shell/info_box.h"
 #include "shell/key_filter.h"
 #include "shell/language_switch.h"
@@ -29,6 +31,7 @@
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
 #include "shell/status_panes.h"
+#include "shell/settings_history.h"
 #include "shell/sync_dialog.h"
 #include "shell/tool_windows.h"
 #include "shell/wheel_filter.h"
@@ -37,6 +40,7 @@ namespace ax7::ui {
 
 namespace {
 constexpr int kPlugResetNoticeMs = 2000;
+constexpr int kHistoryNoticeMs = 1500;
 }  // namespace
 
 MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& notifier,
@@ -61,9 +65,13 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   balloon_ = new Balloon(this, windowIcon());
   recent_ = new RecentFiles(state_.settings, this);
   language_ = new LanguageSwitch(state_, *ribbon_, *pages_, *tools_, this);
+  history_ = new SettingsHistory(state_, this, state_.snapshotDir, [this] { RefreshAllPages(); });
+  history_->notice = [this](const QString& text) { ShowInfoBox(text, kHistoryNoticeMs); };
   defineToolWindows();
   modes_ = new ModeCommands(state_, this, *info_, *sync_);
+  modes_->setHistory(history_);
   files_ = new FileCommands(state_, this, *info_, *sync_, *recent_);
+  files_->setHistory(history_);
   connection_ = new Connection(state_, backend, this, *sync_, *balloon_, *tools_);
   connection_->setRefreshAll([this] { RefreshAllPages(); });
   connection_->setAfterFirstAttempt([this] {
@@ -110,6 +118,9 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   }
 
   status_ = new StatusPanes(state_, *statusBar(), [this] { return pages_->currentPage(); });
+  status_->setBeforeEqReset([this] { return keepSnapshot(history::SnapshotReason::EqReset); });
+  historyControls_ = new HistoryControls(state_, *history_, *ribbon_, *statusBar(), this,
+                                         [this] { tools_->open(kHistoryWindow); });
   keys_ = new KeyFilter(
       state_, [this] { tools_->open(kMachineSettingsWindow); }, this);
   qApp->installEventFilter(keys_);
@@ -129,7 +140,11 @@ void MainWindow::routeMessages(QtViewNotifier& notifier) {
   QtViewNotifier::Handlers h;
   h.posted = [this](int message, intptr_t wParam, intptr_t) {
     // 3024 (a Z-Wave frame was handled) needs nothing from the view.
-    if (message == kMsgSyncFinished) connection_->syncFinished(int(wParam));
+    if (message == kMsgSyncFinished) {
+      connection_->syncFinished(int(wParam));
+      // Memory now holds what the box holds: undo before this point asks first.
+      if (wParam == 0) history_->barrier();
+    }
   };
   h.sent = [this](int message, intptr_t wParam, intptr_t lParam) -> intptr_t {
     // The key-learning dialog runs modally and is published while it runs.
@@ -183,6 +198,16 @@ void MainWindow::defineToolWindows() {
     }
     tools_->define(id, std::move(spec));
   }
+  ToolWindows::Spec history;
+  history.create = [this](QWidget* owner) -> ToolWindow* {
+    return new HistoryWindow(*this, *history_, owner);
+  };
+  history.refreshOnOpen = true;
+  tools_->define(kHistoryWindow, std::move(history));
+}
+
+bool MainWindow::keepSnapshot(history::SnapshotReason reason) {
+  return history_->snapshotBefore(reason);
 }
 
 void MainWindow::ShowInfoBox(const QString& text, int milliseconds) {
@@ -252,7 +277,7 @@ void MainWindow::RefreshAllPages() {
   for (ToolWindow* w : tools_->openWindows()) {
     const int id = w->dialogId();
     if (id == kMachineSettingsWindow || id == kAutoSubWindow || id == kMusicAgcWindow ||
-        id == kMusicSourceWindow) {
+        id == kMusicSourceWindow || id == kHistoryWindow) {
       w->RefreshAll();
     }
   }
@@ -264,10 +289,13 @@ void MainWindow::updateUi() {
   if (master_) master_->updateMuteChecks();
   modes_->updateChecks(*ribbon_);
   UpdateMicStatusLabels(*ribbon_, state_.core.mem.dev, state_.language());
+  // Texts follow the language; "A*" follows edits.
+  if (historyControls_) historyControls_->update();
 }
 
 void MainWindow::handleCommand(int id) {
-  if (master_->handleMute(id) || modes_->handle(id) || files_->handle(id)) {
+  if (master_->handleMute(id) || modes_->handle(id) || files_->handle(id) ||
+      historyControls_->handle(id)) {
     updateUi();
     return;
   }

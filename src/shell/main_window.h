@@ -21,6 +21,7 @@ class AppState;
 class Balloon;
 class Connection;
 class FileCommands;
+class HistoryControls;
 class InfoBoxHost;
 class KeyFilter;
 class LanguageSwitch;
@@ -30,6 +31,7 @@ class PageHost;
 class QtViewNotifier;
 class RecentFiles;
 class Ribbon;
+class SettingsHistory;
 class StatusPanes;
 class SyncDialogHost;
 class ToolWindows;
@@ -79,6 +81,8 @@ class MainWindow : public QMainWindow, public PageContext {
   RecentFiles& recent() { return *recent_; }
   StatusPanes& status() { return *status_; }
   LanguageSwitch& language() { return *language_; }
+  SettingsHistory& history() { return *history_; }
+  HistoryControls& historyControls() { return *historyControls_; }
 
   // PageContext.
   Core& core() override;
@@ -91,6 +95,7 @@ class MainWindow : public QMainWindow, public PageContext {
   void publishKeyLearning(ToolWindow* dialog) override;
   ToolWindow* keyLearning() const override;
   QWidget* dialogOwner() override { return this; }
+  bool keepSnapshot(history::SnapshotReason reason) override;
 
   void handleCommand(int id);
   void handleSlider(int id, int position);
@@ -122,6 +127,8 @@ class MainWindow : public QMainWindow, public PageContext {
   ModeCommands* modes_;
   FileCommands* files_;
   Connection* connection_;
+  SettingsHistory* history_ = nullptr;
+  HistoryControls* historyControls_ = nullptr;
   KeyFilter* keys_;
   QTimer uiTimer_;
   QString pendingDocument_;

@@ -9,6 +9,7 @@
 #include "pages/prompter.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
+#include "shell/settings_history.h"
 #include "shell/sync_dialog.h"
 
 namespace ax7::ui {
@@ -46,6 +47,7 @@ void ModeCommands::loadMode(int mode) {
     if (state_.prompter.askYesNo(window_, text, state_.text("信息", "Information")) != Answer::Yes)
       return;
   }
+  if (history_ && !history_->snapshotBefore(history::SnapshotReason::RecallMode)) return;
   state_.core.sync.LoadBoxMode(mode);
   sync_.RunSyncDialog();
 }
@@ -71,6 +73,7 @@ void ModeCommands::machineReset() {
   const QString text = state_.text("您确定要将机器复位吗? \n机器复位后请手动重启机器.",
                                    "Are you sure reset machine? ");
   if (state_.prompter.askYesNo(window_, text, QStringLiteral("提示")) != Answer::Yes) return;
+  if (history_ && !history_->snapshotBefore(history::SnapshotReason::MachineReset)) return;
   state_.core.ui.ResetMachine();
   info_.ShowInfoBox(state_.text("请手动重启……", "Please restart……"), kResetNoticeMs);
 }

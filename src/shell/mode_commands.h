@@ -9,6 +9,7 @@ namespace ax7::ui {
 
 class AppState;
 class InfoBoxHost;
+class SettingsHistory;
 class Ribbon;
 class SyncDialogHost;
 
@@ -19,6 +20,8 @@ class ModeCommands : public QObject {
 
   // Load and save menu items M1..M4 and the reset button; false for other ids.
   bool handle(int id);
+  // Snapshots before replacing the settings (and, for a file load, an undoable step).
+  void setHistory(SettingsHistory* history) { history_ = history; }
   void loadMode(int mode);
   void saveMode(int mode);
   void machineReset();
@@ -30,6 +33,7 @@ class ModeCommands : public QObject {
   QWidget* window_;
   InfoBoxHost& info_;
   SyncDialogHost& sync_;
+  SettingsHistory* history_ = nullptr;
 };
 
 }  // namespace ax7::ui

@@ -391,12 +391,13 @@ QToolButton* Ribbon::addMenuButton(int category, int panelIndex, int id, const Q
   return button;
 }
 
-QToolButton* Ribbon::addTabRowButton(int id, const QString& text, const QIcon& icon) {
+QToolButton* Ribbon::addTabRowButton(int id, const QString& text, const QIcon& icon,
+                                     int position) {
   QToolButton* button = d_->makeButton(d_->tabs->parentWidget(), id, text, icon);
   button->setToolButtonStyle(text.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
   button->setIconSize(QSize(16, 16));
   button->setFixedHeight(kTabRowHeight - 4);
-  d_->tabRowButtons->addWidget(button);
+  d_->tabRowButtons->insertWidget(position, button);
   connect(button, &QToolButton::clicked, this, [this, id] { emit commandTriggered(id); });
   return button;
 }

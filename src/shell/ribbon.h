@@ -41,7 +41,9 @@ class Ribbon : public QWidget {
   // A button that opens a menu of (id, text) items.
   QToolButton* addMenuButton(int category, int panel, int id, const QString& text,
                              const std::vector<std::pair<int, QString>>& items);
-  QToolButton* addTabRowButton(int id, const QString& text, const QIcon& icon = {});
+  // `position` -1 appends; 0 puts the button first of the row's buttons.
+  QToolButton* addTabRowButton(int id, const QString& text, const QIcon& icon = {},
+                               int position = -1);
   // The application button's menu; items added with addApplicationAction report by id.
   QMenu* applicationMenu() const;
   QAction* addApplicationAction(int id, const QString& text);

@@ -95,6 +95,11 @@ inline constexpr int ID_BTN_REMOTE = 32812;
 inline constexpr int ID_BTN_AUTOSUB = 32883;
 inline constexpr int ID_BTN_LANGUAGE = 32805;
 inline constexpr int ID_APP_ABOUT = 57664;
+// Tab row, left of the buttons above: undo, redo, the A/B slots and the settings history.
+inline constexpr int ID_BTN_UNDO = 32940;
+inline constexpr int ID_BTN_REDO = 32941;
+inline constexpr int ID_BTN_AB = 32942;
+inline constexpr int ID_BTN_HISTORY = 32943;
 
 // Category indices in the order they are built.
 inline constexpr int kInputCategory = 0;

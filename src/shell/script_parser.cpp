@@ -199,6 +199,41 @@ bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
     cmd->numbers = {answer};
     return r.end();
   }
+  if (name == "undo" || name == "redo") {
+    cmd->kind = name == "undo" ? Kind::Undo : Kind::Redo;
+    return r.end();
+  }
+  if (name == "ab") {
+    const std::string_view what = r.word();
+    if (what != "store" && what != "switch") {
+      return r.fail("ab must be followed by store or switch, not '" + std::string(what) + "'");
+    }
+    cmd->kind = what == "store" ? Kind::AbStore : Kind::AbSwitch;
+    const std::string_view slot = r.word();
+    if (slot.empty() && cmd->kind == Kind::AbSwitch) {
+      cmd->numbers = {-1.0};
+      return r.end();
+    }
+    if (slot != "A" && slot != "B" && slot != "a" && slot != "b") {
+      return r.fail("slot must be A or B, not '" + std::string(slot) + "'");
+    }
+    cmd->numbers = {slot == "A" || slot == "a" ? 0.0 : 1.0};
+    return r.end();
+  }
+  if (name == "history") {
+    const std::string_view what = r.word();
+    if (what == "open") {
+      cmd->kind = Kind::HistoryOpen;
+      return r.end();
+    }
+    if (what != "restore") {
+      return r.fail("history must be followed by open or restore, not '" + std::string(what) + "'");
+    }
+    cmd->kind = Kind::HistoryRestore;
+    if (!r.integer("snapshot row", 0, 1 << 20, &v)) return false;
+    cmd->numbers = {double(v)};
+    return r.end();
+  }
   if (name == "quit") {
     cmd->kind = Kind::Quit;
     return r.end();

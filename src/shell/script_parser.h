@@ -23,6 +23,12 @@ struct ScriptCommand {
     Shot,    // shot FILE: text = file
     Answer,  // answer yes|no|cancel: numbers = {0 yes, 1 no, 2 cancel}
     File,    // file PATH: text = what the next file dialog returns
+    Undo,    // undo
+    Redo,    // redo
+    AbStore,   // ab store A|B: numbers = {0 A, 1 B}
+    AbSwitch,  // ab switch [A|B]: numbers = {0 A, 1 B, -1 the other one}
+    HistoryOpen,     // history open
+    HistoryRestore,  // history restore N: numbers = {row, 0 the newest snapshot}
     Quit,
   };
   Kind kind = Kind::Quit;

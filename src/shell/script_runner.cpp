@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "shell/app_state.h"
 #include "shell/main_window.h"
@@ -28,6 +29,8 @@
 #include "shell/ribbon_ids.h"
 #include "pages/step_slider.h"
 #include "shell/tool_windows.h"
+#include "shell/history_window.h"
+#include "shell/settings_history.h"
 
 namespace ax7::ui {
 
@@ -128,6 +131,9 @@ void ScriptRunner::fail(int line, const QString& why) {
 void ScriptRunner::step() {
   if (done_ || next_ >= commands_.size()) return;
   const ScriptCommand& cmd = commands_[next_++];
+  // The trace shows which line of the script sent which reports.
+  const std::string mark = "script line " + std::to_string(cmd.line);
+  window_.state().core.ui.phase(mark.c_str());
   QString why;
   int waitMs = 0;
   if (!run(cmd, &why, &waitMs)) {
@@ -224,6 +230,52 @@ bool ScriptRunner::run(const ScriptCommand& cmd, QString* why, int* waitMs) {
     case Kind::File:
       if (prompter_) prompter_->file = QString::fromStdString(cmd.text);
       return true;
+    case Kind::Undo:
+    case Kind::Redo: {
+      SettingsHistory& history = window_.history();
+      const bool undo = cmd.kind == Kind::Undo;
+      history.endTurn();  // the previous command's edit is a step of its own
+      if (undo ? !history.canUndo() : !history.canRedo()) {
+        *why = undo ? "nothing to undo" : "nothing to redo";
+        return false;
+      }
+      // An undo the user declined (across a synchronisation) is not a failure of the script.
+      undo ? history.undo() : history.redo();
+      return true;
+    }
+    case Kind::AbStore:
+      window_.history().storeSlot(int(cmd.numbers[0]));
+      return true;
+    case Kind::AbSwitch: {
+      if (window_.history().switchSlot(int(cmd.numbers[0])) < 0) {
+        *why = "no A/B switch: " + QString(cmd.numbers[0] < 0 ? "no slot to switch to"
+                                                               : "the slot is empty");
+        return false;
+      }
+      return true;
+    }
+    case Kind::HistoryOpen: {
+      ToolWindow* w = window_.tools().open(kHistoryWindow);
+      if (!w) {
+        *why = "the history window cannot be opened now";
+        return false;
+      }
+      lastTool_ = w;
+      return true;
+    }
+    case Kind::HistoryRestore: {
+      const std::vector<history::Snapshot> list = window_.history().store().list();
+      const size_t row = size_t(cmd.numbers[0]);
+      if (row >= list.size()) {
+        *why = QString("no snapshot %1 (there are %2)").arg(row).arg(list.size());
+        return false;
+      }
+      if (window_.history().restore(list[row]) < 0) {
+        *why = QString("snapshot %1 was not restored").arg(row);
+        return false;
+      }
+      return true;
+    }
     case Kind::Quit:
       return quit();
   }

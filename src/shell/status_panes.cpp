@@ -125,6 +125,7 @@ void StatusPanes::resetEq() {
                                QStringLiteral("提示")) != Answer::Yes) {
     return;
   }
+  if (beforeEqReset_ && !beforeEqReset_()) return;
   page->ResetEq();
   update();
 }

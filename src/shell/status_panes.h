@@ -39,6 +39,8 @@ class StatusPanes : public QObject {
 
   // One update cycle: connection text and colour, current mode, EQ controls.
   void update();
+  // Runs after the reset question and before the reset (keeps a snapshot); false stops it.
+  void setBeforeEqReset(std::function<bool()> fn) { beforeEqReset_ = std::move(fn); }
 
   ColorPane* usbPane() const { return usb_; }
   ColorPane* modePane() const { return mode_; }
@@ -58,6 +60,7 @@ class StatusPanes : public QObject {
   ColorPane* mode_;
   QCheckBox* eqBypass_;
   QPushButton* eqReset_;
+  std::function<bool()> beforeEqReset_;
 };
 
 }  // namespace ax7::ui
