@@ -189,6 +189,23 @@ TEST(EditJournal, BandUndoSendsItsRecordAndSectionAndNamesTheBand) {
   EXPECT_TRUE(r.journal.canRedo());
 }
 
+TEST(EditJournal, MasterVolumeStepIsUndoneAndRedone) {
+  Rig r;
+  const size_t word = size_t(Describe(Param::MusicMaster).word);
+  const int start = r.mem.pc.getInt(word);
+  const int moved = start > 50 ? 20 : 80;
+  r.turn(0, [&] { r.ui.SetParam(Param::MusicMaster, moved); });
+  r.turn(1000, [&] { r.ui.SetMicVolume(0, 33); });  // a later step leaves the master alone
+  r.take();
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(word), moved);
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(word), start);
+  EXPECT_EQ(r.take().size(), 2u);
+  EXPECT_EQ(r.journal.redo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(word), moved);
+}
+
 TEST(EditJournal, EqResetAndRoomResetAreOneStepEach) {
   Rig r;
   r.turn(0, [&] { r.uiEq.SendMusicEqBand(0, 1, 5.0f, 100, 2.0f); });
