@@ -157,7 +157,7 @@ int EditJournal::undo(Commands& ui, EqSenders& uiEq, bool acrossBarrier) {
     std::erase(barriers_, cursor_);
   }
   restoring_ = true;
-  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_ - 1].before);
+  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_ - 1].before, MasterVolumes::Restored);
   restoring_ = false;
   --cursor_;
   changed();
@@ -168,7 +168,7 @@ int EditJournal::redo(Commands& ui, EqSenders& uiEq) {
   endTurn();
   if (cursor_ >= steps_.size()) return -1;
   restoring_ = true;
-  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_].after);
+  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_].after, MasterVolumes::Restored);
   restoring_ = false;
   ++cursor_;
   changed();
