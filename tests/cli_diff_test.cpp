@@ -169,7 +169,9 @@ TEST_F(DiffCliTest, ExitCodes) {
     SCOPED_TRACE(joined);
     const CliRun run = ax7ctl(c.args);
     EXPECT_EQ(run.code, c.code) << run.err;
-    if (c.code >= 2) EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+    if (c.code >= 2) {
+      EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+    }
   }
 }
 

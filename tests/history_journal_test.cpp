@@ -189,7 +189,21 @@ TEST(EditJournal, BandUndoSendsItsRecordAndSectionAndNamesTheBand) {
   EXPECT_TRUE(r.journal.canRedo());
 }
 
-TEST(EditJournal, MasterVolumeStepIsUndoneAndRedone) {
+TEST(EditJournal, MasterVolumeEditsAreTakenBack) {
+  // A replacing write leaves the box's master volumes alone; undo takes back the edit itself.
+  Rig r;
+  const size_t word = size_t(Describe(Param::MusicMaster).word);
+  const int32_t before = r.mem.pc.getInt(word);
+  r.turn(0, [&] { r.ui.SetParam(Param::MusicMaster, before + 20); });
+  const auto edit = r.take();
+  ASSERT_EQ(edit.size(), 1u);
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(word), before);
+  EXPECT_EQ(r.journal.redo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.take().back(), edit[0]);
+}
+
+TEST(EditJournal, MasterEditUnderALaterStepIsUndoneInItsTurn) {
   Rig r;
   const size_t word = size_t(Describe(Param::MusicMaster).word);
   const int start = r.mem.pc.getInt(word);

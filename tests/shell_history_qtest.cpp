@@ -248,6 +248,7 @@ class ShellHistoryTest : public QObject {
     QVERIFY(s.window->history().canUndo());
     s.window->history().undo();
     QVERIFY(history::ImageOf(s.mem()) == before);
+    QCOMPARE(slider->value(), shown);
   }
 
   void undoAcrossAReadFromTheBoxAsksFirst() {

@@ -4,33 +4,6 @@
 #include <utility>
 
 namespace ax7::history {
-namespace {
-
-int masterWord(Param p) {
-  return Describe(p).word;
-}
-
-// The differing-only write leaves the master volumes to the box unless it ramps them, as a
-// switch of settings should; but a step that moved a master volume is only undone once that
-// volume is back too. Sets each master the step changed that still differs from the target.
-int restoreMasters(Commands& ui, const SettingsImage& stepBefore, const SettingsImage& stepAfter,
-                   const SettingsImage& target) {
-  ParameterMemory before, after, want;
-  if (!LoadImage(before, stepBefore) || !LoadImage(after, stepAfter) ||
-      !LoadImage(want, target)) {
-    return 0;
-  }
-  int sent = 0;
-  for (Param p : {Param::MicMaster, Param::MusicMaster}) {
-    const size_t w = size_t(masterWord(p));
-    if (before.pc.raw(w) == after.pc.raw(w) || ui.memory().pc.raw(w) == want.pc.raw(w)) continue;
-    ui.SetParam(p, 0, want.pc.getInt(w));
-    ++sent;
-  }
-  return sent;
-}
-
-}  // namespace
 
 EditJournal::EditJournal(ParameterMemory& mem, Clock& clock) : mem_(mem), clock_(clock) {}
 
@@ -190,9 +163,7 @@ int EditJournal::undo(Commands& ui, EqSenders& uiEq, bool acrossBarrier) {
     std::erase(barriers_, cursor_);
   }
   restoring_ = true;
-  const Step& step = steps_[cursor_ - 1];
-  int sent = WriteDifferences(ui, uiEq, step.before);
-  sent += restoreMasters(ui, step.before, step.after, step.before);
+  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_ - 1].before, MasterVolumes::Restored);
   restoring_ = false;
   --cursor_;
   changed();
@@ -203,9 +174,7 @@ int EditJournal::redo(Commands& ui, EqSenders& uiEq) {
   endTurn();
   if (cursor_ >= steps_.size()) return -1;
   restoring_ = true;
-  const Step& step = steps_[cursor_];
-  int sent = WriteDifferences(ui, uiEq, step.after);
-  sent += restoreMasters(ui, step.before, step.after, step.after);
+  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_].after, MasterVolumes::Restored);
   restoring_ = false;
   ++cursor_;
   changed();

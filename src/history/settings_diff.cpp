@@ -681,7 +681,8 @@ class EditHookAside {
   Commands::EditHook saved_;
 };
 
-int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target) {
+int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target,
+                     MasterVolumes masters) {
   ParameterMemory& live = cmd.memory();
   const EditHookAside quiet(cmd);
   // Both sides as the full write would leave them: a target whose words only differ in what
@@ -694,6 +695,14 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   const auto& order = writeOrder();
   for (size_t i = 0; i < order.size(); ++i) {
     const Target& t = order[i];
+    if (t.kind == Target::Kind::Master && masters == MasterVolumes::Restored) {
+      if (!targetDiffers(t, from.mem, to.mem)) continue;
+      // As the edit being taken back sent it.
+      copyTarget(t, live, to.mem);
+      cmd.SendParam(t.param);
+      ++sent;
+      continue;
+    }
     // The full write leaves the box's master volumes alone unless it ramps them.
     if (t.kind == Target::Kind::Master && !softStart(live)) continue;
     if (!targetDiffers(t, from.mem, to.mem)) continue;
@@ -741,10 +750,11 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   return sent;
 }
 
-int WriteDifferences(Commands& cmd, EqSenders& eq, const SettingsImage& target) {
+int WriteDifferences(Commands& cmd, EqSenders& eq, const SettingsImage& target,
+                     MasterVolumes masters) {
   ParameterMemory mem;
   if (!LoadImage(mem, target)) return 0;
-  return WriteDifferences(cmd, eq, mem);
+  return WriteDifferences(cmd, eq, mem, masters);
 }
 
 }  // namespace ax7::history

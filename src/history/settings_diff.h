@@ -61,7 +61,13 @@ std::string ValueText(const std::string& value, DiffLanguage language);
 // and sent with the synchronisation's encoders, in its order, and nothing else is sent (a band:
 // its record and its biquad section). The edit hook is not called. Returns the number of reports
 // handed to the sink.
-int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target);
-int WriteDifferences(Commands& cmd, EqSenders& eq, const SettingsImage& target);
+//
+// Master volumes are the box's own, as in the full write (only a soft start sets them), unless
+// `masters` is Restored: undo and redo take back a master volume edit like any other.
+enum class MasterVolumes : uint8_t { LeftToTheBox, Restored };
+int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target,
+                     MasterVolumes masters = MasterVolumes::LeftToTheBox);
+int WriteDifferences(Commands& cmd, EqSenders& eq, const SettingsImage& target,
+                     MasterVolumes masters = MasterVolumes::LeftToTheBox);
 
 }  // namespace ax7::history

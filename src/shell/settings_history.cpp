@@ -169,7 +169,15 @@ int SettingsHistory::restore(const history::Snapshot& snapshot) {
 
 bool SettingsHistory::liveDiffers() const {
   if (live_ < 0 || !slots_[size_t(live_)]) return false;
-  return *slots_[size_t(live_)] != history::ImageOf(state_.core.mem);
+  const SettingsImage now = history::ImageOf(state_.core.mem);
+  if (*slots_[size_t(live_)] == now) return false;
+  // The master volumes stay the box's across a switch, so a volume change is no difference.
+  for (const history::Difference& d : history::DiffImages(*slots_[size_t(live_)], now)) {
+    const bool master = d.kind == history::Difference::Kind::Param &&
+                        (d.param == Param::MicMaster || d.param == Param::MusicMaster);
+    if (!master) return true;
+  }
+  return false;
 }
 
 QString SettingsHistory::slotText() const {
