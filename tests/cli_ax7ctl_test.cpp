@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "support/cli_run.h"
+
 extern char** environ;
 
 namespace {
@@ -32,6 +34,9 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
+using ax7::test::lines;
+using ax7::test::readBytes;
+using ax7::test::writeBytes;
 
 struct RunResult {
   int exitCode = -1;  // -1 when it did not exit normally
@@ -111,23 +116,6 @@ RunResult ax7ctl(const std::vector<std::string>& args) {
 RunResult sim(std::vector<std::string> args) {
   args.insert(args.begin(), {"--device", "sim", "--virtual-time"});
   return ax7ctl(args);
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
-
-std::vector<uint8_t> readBytes(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& p, const std::vector<uint8_t>& bytes) {
-  std::ofstream f(p, std::ios::binary);
-  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // A mode file of the given version whose every byte after the version word is arbitrary
@@ -363,7 +351,9 @@ TEST_F(Ax7ctlTest, WildWordsAreAcceptedAndSaturated) {
       EXPECT_EQ(run.exitCode, 0) << command[0] << ": " << run.err;
     }
     ASSERT_EQ(sim({"modefile", "convert", path("out.json"), path("back.px44t")}).exitCode, 0);
-    if (file != path("bom.json")) EXPECT_EQ(readBytes(path("back.px44t")), readBytes(file));
+    if (file != path("bom.json")) {
+      EXPECT_EQ(readBytes(path("back.px44t")), readBytes(file));
+    }
   }
 }
 
@@ -488,7 +478,9 @@ TEST_F(Ax7ctlTest, UnplugAroundTheModeStoreGivesAStableExitCode) {
     for (int round = 0; round < 3; ++round) {
       const RunResult run = sim({"--sim-fault", fault, "write", path("m1.px44t")});
       EXPECT_EQ(run.exitCode, expected) << run.err;
-      if (expected == 1) EXPECT_THAT(run.err, HasSubstr("disconnected"));
+      if (expected == 1) {
+        EXPECT_THAT(run.err, HasSubstr("disconnected"));
+      }
     }
   }
 }

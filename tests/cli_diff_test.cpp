@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/command.h"
+#include "support/cli_run.h"
 #include "support/random_mode_file.h"
 
 namespace {
@@ -18,39 +19,12 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ax7::test::RandomModeFile;
-
-struct CliRun {
-  int code;
-  std::string out, err;
-};
-
-CliRun ax7ctl(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = ax7::cli::runCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using namespace ax7::test;
 
 // The simulated box in virtual time, then the command.
 CliRun sim(std::vector<std::string> args) {
   args.insert(args.begin(), {"--device", "sim", "--virtual-time"});
   return ax7ctl(args);
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
-
-std::vector<uint8_t> readBytes(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& p, const std::vector<uint8_t>& bytes) {
-  std::ofstream f(p, std::ios::binary);
-  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // Output reports of a trace after the read from the box, without the leaving notice.

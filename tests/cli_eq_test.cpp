@@ -8,23 +8,14 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/command.h"
+#include "support/cli_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-struct CliRun {
-  int code;
-  std::string out, err;
-};
-
-CliRun ax7ctl(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = ax7::cli::runCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using ax7::test::ax7ctl;
+using ax7::test::CliRun;
 
 std::string data(const std::string& name) {
   return std::string(AX7_TEST_DATA_DIR) + "/eqx/" + name;

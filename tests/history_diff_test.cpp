@@ -15,6 +15,7 @@
 #include "params/mode_file.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_box.h"
+#include "support/box_sink.h"
 #include "support/random_mode_file.h"
 
 namespace ax7::history {
@@ -22,22 +23,7 @@ namespace {
 
 using test::RandomModeFile;
 
-// Reports go straight into a simulated box, in order, and are kept.
-class BoxSink final : public FrameSink {
- public:
-  explicit BoxSink(sim::SimBox& box) : box_(box) {}
-  int send(const Report& r) override {
-    sent.push_back(r);
-    box_.handle(r);
-    return int(kReportSize);
-  }
-  void pause(int) override {}
-  void phase(const char*) override {}
-  std::vector<Report> sent;
-
- private:
-  sim::SimBox& box_;
-};
+using test::BoxSink;
 
 // Memory, encoders and a simulated box, with the full write's steps at hand.
 struct Rig {

@@ -13,26 +13,12 @@
 #include "params/defaults.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_box.h"
+#include "support/box_sink.h"
 
 namespace ax7::history {
 namespace {
 
-// Reports go straight into a simulated box and are kept.
-class BoxSink final : public FrameSink {
- public:
-  explicit BoxSink(sim::SimBox& box) : box_(box) {}
-  int send(const Report& r) override {
-    sent.push_back(r);
-    box_.handle(r);
-    return int(kReportSize);
-  }
-  void pause(int) override {}
-  void phase(const char*) override {}
-  std::vector<Report> sent;
-
- private:
-  sim::SimBox& box_;
-};
+using test::BoxSink;
 
 struct Rig {
   Rig() {
