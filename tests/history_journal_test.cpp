@@ -84,6 +84,20 @@ TEST(EditJournal, TurnsMergeIntoStepsByControlAndTime) {
          r.turn(100, vol(r, 1, 10));
          r.turn(100, vol(r, 0, 11));
        }, 3},
+      {"a step, then 2 s later a drag of the same control", [](Rig& r, auto& vol) {
+         r.turn(100, vol(r, 0, 10));
+         r.journal.setHolding(true);
+         for (int v = 11; v <= 20; ++v) r.turn(2000, vol(r, 0, v));
+         r.journal.setHolding(false);
+       }, 2},
+      {"two drags of the same control, one second apart", [](Rig& r, auto& vol) {
+         for (int drag = 0; drag < 2; ++drag) {
+           r.journal.setHolding(true);
+           for (int v = 11; v <= 15; ++v) r.turn(100, vol(r, 0, v + 10 * drag));
+           r.journal.setHolding(false);
+           r.clock.advance(1000);
+         }
+       }, 2},
       {"held, but another control", [](Rig& r, auto& vol) {
          r.journal.setHolding(true);
          r.turn(100, vol(r, 0, 10));
@@ -173,6 +187,23 @@ TEST(EditJournal, MasterVolumeEditsAreTakenBack) {
   EXPECT_EQ(r.mem.pc.getInt(word), before);
   EXPECT_EQ(r.journal.redo(r.ui, r.uiEq), 1);
   EXPECT_EQ(r.take().back(), edit[0]);
+}
+
+TEST(EditJournal, MasterEditUnderALaterStepIsUndoneInItsTurn) {
+  Rig r;
+  const size_t word = size_t(Describe(Param::MusicMaster).word);
+  const int start = r.mem.pc.getInt(word);
+  const int moved = start > 50 ? 20 : 80;
+  r.turn(0, [&] { r.ui.SetParam(Param::MusicMaster, moved); });
+  r.turn(1000, [&] { r.ui.SetMicVolume(0, 33); });  // a later step leaves the master alone
+  r.take();
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(word), moved);
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(word), start);
+  EXPECT_EQ(r.take().size(), 2u);
+  EXPECT_EQ(r.journal.redo(r.ui, r.uiEq), 1);
+  EXPECT_EQ(r.mem.pc.getInt(word), moved);
 }
 
 TEST(EditJournal, EqResetAndRoomResetAreOneStepEach) {
@@ -393,6 +424,28 @@ TEST_F(Snapshots, FailedSaveIsReportedAndRemovesNothing) {
   EXPECT_FALSE(blocked.save(image, SnapshotReason::EqReset, kDec10, &error));
   EXPECT_NE(error.find("snapshot folder"), std::string::npos) << error;
   EXPECT_TRUE(blocked.list().empty());
+}
+
+TEST_F(Snapshots, FailedSaveInAReadOnlyFolderKeepsEverySnapshot) {
+  // A folder that exists but takes no files, whoever runs the test.
+  std::string error;
+  EXPECT_FALSE(SnapshotStore("/proc").save(image, SnapshotReason::LoadFile, kDec10, &error));
+  EXPECT_NE(error.find("Can't save the snapshot"), std::string::npos) << error;
+
+  SnapshotStore store(dir.string());
+  for (int i = 0; i < kSnapshotsKept; ++i) {
+    ASSERT_TRUE(store.save(image, SnapshotReason::LoadFile, kDec10 + 1000 * i));
+  }
+  namespace fs = std::filesystem;
+  fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+  const bool writable = std::ofstream(dir / "probe").good();
+  if (!writable) {
+    EXPECT_FALSE(store.save(image, SnapshotReason::LoadFile, kDec10 + 1000 * kSnapshotsKept));
+    EXPECT_EQ(store.list().size(), size_t(kSnapshotsKept));
+    EXPECT_EQ(store.list().back().unixMs, kDec10);
+  }
+  fs::permissions(dir, fs::perms::owner_all);
+  if (writable) GTEST_SKIP() << "permissions do not hold for this user";
 }
 
 TEST(SnapshotDir, FollowsXdgDataHome) {

@@ -29,13 +29,17 @@ void EditJournal::endTurn() {
   SettingsImage after = ImageOf(mem_);
   if (after == turnBefore_) return;  // an edit to the value already held
   const int64_t now = clock_.nowMs();
+  const int hold = holding_ ? holdSerial_ : 0;
 
   if (cursor_ == steps_.size() && cursor_ > 0 && !barrierAt(cursor_)) {
     Step& last = steps_.back();
     const bool sameControl = !last.keys.empty() && last.keys == turnKeys_;
-    if (sameControl && (holding_ || now - last.lastAtMs <= kMergeWindowMs)) {
+    // Held: only the same press (a step of this control from before the press stays apart).
+    const bool sameHold = hold != 0 && last.hold == hold;
+    if (sameControl && (sameHold || now - last.lastAtMs <= kMergeWindowMs)) {
       last.after = std::move(after);
       last.lastAtMs = now;
+      last.hold = hold;
       last.labelled = false;
       // A drag that came back to where it started leaves nothing to undo.
       if (last.after == last.before) {
@@ -51,10 +55,12 @@ void EditJournal::endTurn() {
   step.after = std::move(after);
   step.keys = std::move(turnKeys_);
   step.lastAtMs = now;
+  step.hold = hold;
   push(std::move(step));
 }
 
 void EditJournal::setHolding(bool holding) {
+  if (holding && !holding_) ++holdSerial_;
   holding_ = holding;
 }
 

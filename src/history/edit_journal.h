@@ -67,6 +67,7 @@ class EditJournal {
     std::vector<EditKey> keys;  // empty for a replacement
     std::string english, chinese;  // a replacement's own label
     int64_t lastAtMs = 0;          // when its last turn ended
+    int hold = 0;                  // the mouse hold its last turn was made in, 0 for none
     // The label made from the step's differences, made when first asked for.
     mutable std::string labelEnglish, labelChinese;
     mutable bool labelled = false;
@@ -85,6 +86,7 @@ class EditJournal {
   SettingsImage turnBefore_;
   std::vector<EditKey> turnKeys_;
   bool holding_ = false;
+  int holdSerial_ = 0;  // counts presses, so a drag joins only the steps of its own hold
   bool restoring_ = false;  // undo or redo is writing: its own sends are no edits
 };
 

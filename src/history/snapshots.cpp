@@ -41,7 +41,8 @@ constexpr size_t kTimeChars = 23;
 
 std::string timePart(int64_t unixMs) {
   const int64_t ms = ((unixMs % 1000) + 1000) % 1000;
-  const std::time_t seconds = std::time_t((unixMs - ms) / 1000);
+  // Rounded down, without the subtraction that overflows at the far end of the range.
+  const std::time_t seconds = std::time_t(unixMs / 1000 - (unixMs % 1000 < 0 ? 1 : 0));
   std::tm tm{};
   gmtime_r(&seconds, &tm);
   char buf[64];
@@ -50,7 +51,6 @@ std::string timePart(int64_t unixMs) {
   return buf;
 }
 
-// The snapshot a file name stands for; false for any other file.
 bool parseName(const std::string& name, Snapshot& s) {
   const size_t ext = std::char_traits<char>::length(kExtension);
   if (name.size() <= kTimeChars + 1 + ext || name[kTimeChars] != '_' ||
@@ -87,6 +87,17 @@ void setError(std::string* error, std::string text) {
 
 }  // namespace
 
+bool ParseSnapshotName(const std::string& fileName, Snapshot& out) {
+  Snapshot s;
+  if (!parseName(fileName, s)) return false;
+  out = s;
+  return true;
+}
+
+std::string SnapshotName(int64_t unixMs, SnapshotReason reason) {
+  return timePart(unixMs) + "_" + ReasonKey(reason) + kExtension;
+}
+
 const char* ReasonKey(SnapshotReason r) {
   return kReasons[size_t(r)].key;
 }
@@ -117,7 +128,7 @@ bool SnapshotStore::save(const SettingsImage& image, SnapshotReason reason, int6
   // Two snapshots in the same millisecond keep both: the later one takes the next free time.
   std::string path;
   for (int64_t t = unixMs;; ++t) {
-    path = dir_ + "/" + timePart(t) + "_" + ReasonKey(reason) + kExtension;
+    path = dir_ + "/" + SnapshotName(t, reason);
     // Any entry counts as taken, a dangling link too: a snapshot never writes through one.
     if (!fs::exists(fs::symlink_status(path, ec))) break;
   }
@@ -141,7 +152,7 @@ std::vector<Snapshot> SnapshotStore::list() const {
   for (fs::directory_iterator it(dir_, ec), end; !ec && it != end; it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
     Snapshot s;
-    if (!parseName(it->path().filename().string(), s)) continue;
+    if (!ParseSnapshotName(it->path().filename().string(), s)) continue;
     s.path = it->path().string();
     out.push_back(std::move(s));
   }

@@ -34,6 +34,12 @@ struct Snapshot {
   SnapshotReason reason{};  // from the name
 };
 
+// The time and reason a snapshot's file name stands for (the path is left empty); false for any
+// name this store would not have written.
+bool ParseSnapshotName(const std::string& fileName, Snapshot& out);
+// The file name a snapshot of that time and reason gets.
+std::string SnapshotName(int64_t unixMs, SnapshotReason reason);
+
 // The snapshot folder: $XDG_DATA_HOME/ax7-control/snapshots, or
 // $HOME/.local/share/ax7-control/snapshots when XDG_DATA_HOME is unset or not absolute.
 std::string DefaultSnapshotDir();
