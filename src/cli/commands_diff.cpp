@@ -166,15 +166,6 @@ int64_t wallClockMs() {
 
 int runWriteChanged(Context& ctx, const std::string& path, bool snapshot) {
   std::string error;
-  {
-    ParameterMemory check;
-    InitParameterMemory(check);
-    int version = 0;
-    if (!loadModeInput(path, check, &version, &error)) {
-      return fail(ctx, kExitUsage, error + "; nothing sent");
-    }
-  }
-
   Session session(ctx);
   return session.run([&] {
     if (int rc = session.start(); rc != kExitOk) return rc;

@@ -79,7 +79,6 @@ int runWrite(Context& ctx, const std::vector<std::string>& words) {
   if (args.flags.count("--no-snapshot") && !changed) {
     return usageError(ctx, kWriteCommand, "--no-snapshot goes with --changed");
   }
-  if (changed) return runWriteChanged(ctx, path, args.flags.count("--no-snapshot") == 0);
 
   // A file the box would refuse is refused before the box is even opened.
   {
@@ -90,6 +89,7 @@ int runWrite(Context& ctx, const std::vector<std::string>& words) {
       return fail(ctx, kExitUsage, error + "; nothing sent");
     }
   }
+  if (changed) return runWriteChanged(ctx, path, args.flags.count("--no-snapshot") == 0);
 
   Session session(ctx);
   return session.run([&] {

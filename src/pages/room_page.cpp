@@ -240,11 +240,15 @@ void RoomPage::RefreshAll() {
     levelTexts_[size_t(k)]->setText(QString::asprintf("%d%%", levels_[size_t(k)]->value()));
     assign_[size_t(k)]->setText(assignmentText(k));
   }
+  showLayout();
+  nav_->setPressed(OutputNavRow::kLocation);
+}
+
+void RoomPage::showLayout() {
+  const ParameterMemory& mem = context().core().mem;
   // A room side outside 1..10 m (a zero from a damaged block) shows, maps and is kept as the
   // nearest size the page offers.
   showRoomSize(clampSide(mem.room.width()), clampSide(mem.room.length()));
-  widthSpin_->setPosition(roomWidth());
-  lengthSpin_->setPosition(roomLength());
   picture_->setRoomSize(float(roomWidth()), float(roomLength()));
   setPositionSpinRanges();
   for (int row = 0; row <= kSpeakers; ++row) {
@@ -255,7 +259,6 @@ void RoomPage::RefreshAll() {
     positions_[size_t(row)].ySpin->setPosition(tenths(y));
     picture_->setItem(row, x, y);
   }
-  nav_->setPressed(OutputNavRow::kLocation);
 }
 
 void RoomPage::ApplyLanguage() {
@@ -421,18 +424,7 @@ void RoomPage::center() {
 
 void RoomPage::reset() {
   context().core().ui.ResetRoom();
-  const ParameterMemory& mem = context().core().mem;
-  showRoomSize(clampSide(mem.room.width()), clampSide(mem.room.length()));
-  picture_->setRoomSize(float(roomWidth()), float(roomLength()));
-  setPositionSpinRanges();
-  for (int row = 0; row <= kSpeakers; ++row) {
-    const float x = mem.room.coord(coordIndex(row));
-    const float y = mem.room.coord(coordIndex(row) + 1);
-    showPosition(row, x, y);
-    positions_[size_t(row)].xSpin->setPosition(tenths(x));
-    positions_[size_t(row)].ySpin->setPosition(tenths(y));
-    picture_->setItem(row, x, y);
-  }
+  showLayout();
 }
 
 void RoomPage::locateClicked(int channel) {

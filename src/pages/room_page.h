@@ -97,6 +97,8 @@ class RoomPage : public Page {
   int roomWidth() const;   // metres 1..10, from the width spin
   int roomLength() const;  // metres 1..10, from the length spin
   void showRoomSize(int width, int length);
+  // Room size, positions and picture from memory's room values.
+  void showLayout();
   void showPosition(int row, float x, float y);
   void setPositionSpinRanges();
 
