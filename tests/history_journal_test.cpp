@@ -206,6 +206,26 @@ TEST(EditJournal, MasterEditUnderALaterStepIsUndoneInItsTurn) {
   EXPECT_EQ(r.mem.pc.getInt(word), moved);
 }
 
+TEST(EditJournal, UndoKeepsWhatChangedOutsideTheStep) {
+  Rig r;
+  const size_t gate = size_t(Describe(Param::MicGate).wordOf(1));
+  const size_t master = size_t(Describe(Param::MicMaster).word);
+  r.turn(0, [&] { r.uiEq.SendMicAEqBand(2, 1, -6.0f, 1000, 1.41f); });
+  // The box reports its own values (a master volume turned on the box) between edits.
+  r.mem.pc.setInt(master, 33);
+  r.mem.pc.setInt(gate, 1234);
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq), 2);  // the band's record and section, nothing else
+  EXPECT_EQ(r.mem.pc.getInt(master), 33);
+  EXPECT_EQ(r.mem.pc.getInt(gate), 1234);
+  r.take();
+  EXPECT_EQ(r.journal.redo(r.ui, r.uiEq), 2);
+  EXPECT_EQ(r.mem.pc.getInt(master), 33);
+  // Across a synchronisation the settings go back to those before the step as a whole.
+  r.journal.barrier();
+  EXPECT_EQ(r.journal.undo(r.ui, r.uiEq, true), 2 + 1 + 1);  // band, gate, master
+  EXPECT_NE(r.mem.pc.getInt(master), 33);
+}
+
 TEST(EditJournal, EqResetAndRoomResetAreOneStepEach) {
   Rig r;
   r.turn(0, [&] { r.uiEq.SendMusicEqBand(0, 1, 5.0f, 100, 2.0f); });

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "params/mode_file.h"
+
 namespace ax7::history {
 
 EditJournal::EditJournal(ParameterMemory& mem, Clock& clock) : mem_(mem), clock_(clock) {}
@@ -155,15 +157,53 @@ std::string EditJournal::redoText(DiffLanguage language) const {
   return prefix + label(steps_[cursor_], language);
 }
 
+namespace {
+
+// The settings `live` with what changed from `from` to `to` taken over from `to`: whole PC words,
+// band records and room trims, and the room block as one, so a value changed outside the step
+// (an answer from the box) stays and no field is ever half one value, half another.
+static_assert(4 + 4 * kPcWords + kBoxImageSize + kRoomTrimSize + kRoomBlockSize == kModeFileSize,
+              "a settings image is a current mode file");
+static_assert(kBoxImageSize % kBandRecordSize == 0 && kRoomTrimSize % 4 == 0);
+
+SettingsImage applyChange(const SettingsImage& live, const SettingsImage& from,
+                          const SettingsImage& to) {
+  SettingsImage out = live;
+  if (out.size() != from.size() || from.size() != to.size()) return to;
+  const auto take = [&](size_t at, size_t n) {
+    if (!std::equal(from.begin() + ptrdiff_t(at), from.begin() + ptrdiff_t(at + n),
+                    to.begin() + ptrdiff_t(at))) {
+      std::copy_n(to.begin() + ptrdiff_t(at), n, out.begin() + ptrdiff_t(at));
+    }
+  };
+  size_t at = 4;  // after the version word
+  for (int w = 0; w < kPcWords; ++w, at += 4) take(at, 4);
+  for (int r = 0; r < kBoxImageSize / kBandRecordSize; ++r, at += kBandRecordSize) {
+    take(at, kBandRecordSize);
+  }
+  for (int t = 0; t < kRoomTrimSize / 4; ++t, at += 4) take(at, 4);
+  take(at, kRoomBlockSize);
+  return out;
+}
+
+}  // namespace
+
 int EditJournal::undo(Commands& ui, EqSenders& uiEq, bool acrossBarrier) {
   endTurn();
   if (cursor_ == 0) return -1;
+  const Step& step = steps_[cursor_ - 1];
+  // Across a synchronisation the settings go back to what they were before the step, since the
+  // box's settings replaced everything since; otherwise only what the step changed goes back.
+  SettingsImage target;
   if (barrierAt(cursor_)) {
     if (!acrossBarrier) return -1;
     std::erase(barriers_, cursor_);
+    target = step.before;
+  } else {
+    target = applyChange(ImageOf(mem_), step.after, step.before);
   }
   restoring_ = true;
-  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_ - 1].before, MasterVolumes::Restored);
+  const int sent = WriteDifferences(ui, uiEq, target, MasterVolumes::Restored);
   restoring_ = false;
   --cursor_;
   changed();
@@ -173,8 +213,10 @@ int EditJournal::undo(Commands& ui, EqSenders& uiEq, bool acrossBarrier) {
 int EditJournal::redo(Commands& ui, EqSenders& uiEq) {
   endTurn();
   if (cursor_ >= steps_.size()) return -1;
+  const Step& step = steps_[cursor_];
+  const SettingsImage target = applyChange(ImageOf(mem_), step.before, step.after);
   restoring_ = true;
-  const int sent = WriteDifferences(ui, uiEq, steps_[cursor_].after, MasterVolumes::Restored);
+  const int sent = WriteDifferences(ui, uiEq, target, MasterVolumes::Restored);
   restoring_ = false;
   ++cursor_;
   changed();
