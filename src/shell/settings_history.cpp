@@ -29,8 +29,7 @@ SettingsHistory::SettingsHistory(AppState& state, QWidget* window, const QString
       journal_(state.core.mem, state.core.clock),
       store_(dir.isEmpty() ? history::DefaultSnapshotDir() : dir.toStdString()),
       refresh_(std::move(refresh)) {
-  journal_.attach(state_.core.ui);
-  // Every edit of the window's thread lands here; the turn closes once the event that made it
+  // Every edit of the window's thread lands here (the journal, and the timer that ends its turn); the turn closes once the event that made it
   // has been handled, so a linked edit or a reset of a whole set is one step.
   state_.core.ui.setEditHook([this](const EditKey& key) { onEdit(key); });
   journal_.onChanged = [this] { emit changed(); };
