@@ -155,6 +155,22 @@ void VirtualClock::endWork() {
   cv_.notify_all();
 }
 
+void VirtualClock::beginOutsideWait() {
+  if (t_registeredClock != this) return;
+  {
+    std::lock_guard lock(mutex_);
+    --busy_;
+    maybeAdvance();
+  }
+  cv_.notify_all();
+}
+
+void VirtualClock::endOutsideWait() {
+  if (t_registeredClock != this) return;
+  std::lock_guard lock(mutex_);
+  ++busy_;
+}
+
 void VirtualClock::advance(int64_t ms) {
   {
     std::lock_guard lock(mutex_);

@@ -43,6 +43,12 @@ class Clock {
   virtual void beginWorkLocked() {}
   virtual void endWork() {}
 
+  // A thread of the clock blocks on something the clock does not see (a call into the window
+  // that waits for the window's thread): it counts as waiting meanwhile, so a virtual clock
+  // moves on as real time would, and a wait of the window's thread for it can time out.
+  virtual void beginOutsideWait() {}
+  virtual void endOutsideWait() {}
+
  protected:
   virtual void threadStarting() {}
   virtual void threadEntered() {}
@@ -78,6 +84,8 @@ class VirtualClock final : public Clock {
   void advance(int64_t ms);
   void beginWorkLocked() override;
   void endWork() override;
+  void beginOutsideWait() override;
+  void endOutsideWait() override;
 
  protected:
   void threadStarting() override;
