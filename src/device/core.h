@@ -6,8 +6,6 @@
 // block their thread (synchronisation workers, ax7ctl's sequential commands); `ui`/`uiEq` hand
 // their reports to the outgoing queue and return at once (everything the window's thread
 // sends).
-#include <atomic>
-
 #include "device/commands.h"
 #include "device/dispatcher.h"
 #include "device/eq_senders.h"
@@ -18,29 +16,6 @@
 #include "zwave/zwave_relay.h"
 
 namespace ax7 {
-
-// The core's threads call into the view through this: a blocking call waits outside the clock,
-// which the clock must know about (a virtual clock would otherwise stand still while the
-// window's thread waits for the caller, and both would wait for good).
-struct ClockedNotifier final : ViewNotifier {
-  explicit ClockedNotifier(Clock& c) : clock(c) {}
-  void post(int m, intptr_t w, intptr_t l) override {
-    if (ViewNotifier* v = view.load()) v->post(m, w, l);
-  }
-  intptr_t send(int m, intptr_t w, intptr_t l) override {
-    ViewNotifier* v = view.load();
-    if (!v) return 0;
-    clock.beginOutsideWait();
-    const intptr_t answer = v->send(m, w, l);
-    clock.endOutsideWait();
-    return answer;
-  }
-  void showError(const std::string& text, const std::string& caption) override {
-    if (ViewNotifier* v = view.load()) v->showError(text, caption);
-  }
-  Clock& clock;
-  std::atomic<ViewNotifier*> view{nullptr};
-};
 
 struct Core {
   Core(HidBackend& backend, Clock& clock)
@@ -70,13 +45,11 @@ struct Core {
 
   void setNotifier(ViewNotifier* n) {
     notifier = n;
-    clockedNotifier_.view.store(n);
-    dispatcher.setNotifier(n ? &clockedNotifier_ : nullptr);
-    zwave.setNotifier(n ? &clockedNotifier_ : nullptr);
+    dispatcher.setNotifier(n);
+    zwave.setNotifier(n);
   }
 
   Clock& clock;
-  ClockedNotifier clockedNotifier_{clock};  // outlives every thread that calls it
   ParameterMemory mem;
   Dispatcher dispatcher;
   UsbLink link;
@@ -88,7 +61,6 @@ struct Core {
   Synchroniser sync;
   zwave::ZWaveRelay zwave;  // after the link and encoders it uses: its worker is joined first
   ViewNotifier* notifier = nullptr;
-
 };
 
 }  // namespace ax7

@@ -10,6 +10,7 @@ namespace ax7::ui {
 
 DeviceSession::DeviceSession(Clock& clock, HidBackend& backend)
     : clock_(clock), backend_(backend), core_(std::make_unique<Core>(backend, clock)) {
+  notifier_.setClock(&clock_);
   core_->setNotifier(&notifier_);
 }
 
@@ -19,6 +20,7 @@ DeviceSession::DeviceSession(std::unique_ptr<Clock> clock, std::unique_ptr<HidBa
       clock_(*ownedClock_),
       backend_(*ownedBackend_),
       core_(std::make_unique<Core>(backend_, clock_)) {
+  notifier_.setClock(&clock_);
   core_->setNotifier(&notifier_);
 }
 

@@ -36,6 +36,15 @@ intptr_t QtViewNotifier::send(int message, intptr_t wParam, intptr_t lParam) {
         answer->set_value(a);
       },
       Qt::QueuedConnection);
+  struct OutsideWait {
+    Clock* clock;
+    explicit OutsideWait(Clock* c) : clock(c) {
+      if (clock) clock->beginOutsideWait();
+    }
+    ~OutsideWait() {
+      if (clock) clock->endOutsideWait();
+    }
+  } outside(clock_);
   while (result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
     if (detached_.load()) return 0;
   return result.get();

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 
+#include "device/clock.h"
 #include "device/view_notifier.h"
 
 namespace ax7::ui {
@@ -24,6 +25,9 @@ class QtViewNotifier final : public QObject, public ViewNotifier {
   explicit QtViewNotifier(QObject* parent = nullptr) : QObject(parent) {}
 
   void setHandlers(Handlers handlers) { handlers_ = std::move(handlers); }
+  // The clock of the threads that send: while one waits for the UI thread it counts as waiting,
+  // so a virtual clock moves on and a wait of the UI thread for that thread can time out.
+  void setClock(Clock* clock) { clock_ = clock; }
   // From now on nothing reaches the view and sent messages are answered with 0 at once (the
   // view is going away and no longer runs its event loop).
   void detach() { detached_.store(true); }
@@ -34,6 +38,7 @@ class QtViewNotifier final : public QObject, public ViewNotifier {
 
  private:
   Handlers handlers_;
+  Clock* clock_ = nullptr;
   std::atomic<bool> detached_{false};
 };
 
