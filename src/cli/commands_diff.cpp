@@ -168,9 +168,7 @@ int runWriteChanged(Context& ctx, const std::string& path, bool snapshot) {
   std::string error;
   Session session(ctx);
   return session.run([&] {
-    if (int rc = session.start(); rc != kExitOk) return rc;
-    if (int rc = session.connect(); rc != kExitOk) return rc;
-    if (int rc = session.synchronizeFromBox(); rc != kExitOk) return rc;
+    if (int rc = session.startAndReadBox(); rc != kExitOk) return rc;
     Core& core = session.core();
 
     // What the box held is kept before anything of it is replaced.

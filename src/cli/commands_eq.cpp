@@ -156,9 +156,7 @@ int runExport(Context& ctx, const std::vector<std::string>& words) {
   }
   Session session(ctx);
   return session.run([&] {
-    if (int rc = session.start(); rc != kExitOk) return rc;
-    if (int rc = session.connect(); rc != kExitOk) return rc;
-    if (int rc = session.synchronizeFromBox(); rc != kExitOk) return rc;
+    if (int rc = session.startAndReadBox(); rc != kExitOk) return rc;
     const int rc = write(session.core().mem);
     session.close(true);
     return rc;
@@ -223,9 +221,7 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
   }
   Session session(ctx);
   return session.run([&] {
-    if (int rc = session.start(); rc != kExitOk) return rc;
-    if (int rc = session.connect(); rc != kExitOk) return rc;
-    if (int rc = session.synchronizeFromBox(); rc != kExitOk) return rc;
+    if (int rc = session.startAndReadBox(); rc != kExitOk) return rc;
     Core& core = session.core();
     const eqx::ImportResult result = eqx::mapToSet(read.eq, *set, eqx::loadSet(core.mem, *set));
     if (!dryRun) {

@@ -51,9 +51,7 @@ int runRead(Context& ctx, const std::vector<std::string>& words) {
 
   Session session(ctx);
   return session.run([&] {
-    if (int rc = session.start(); rc != kExitOk) return rc;
-    if (int rc = session.connect(); rc != kExitOk) return rc;
-    if (int rc = session.synchronizeFromBox(); rc != kExitOk) return rc;
+    if (int rc = session.startAndReadBox(); rc != kExitOk) return rc;
     printBoxInfo(ctx, session.core().mem.dev, args.flags.count("--json") > 0);
     int rc = kExitOk;
     if (auto it = args.values.find("--save"); it != args.values.end()) {
@@ -93,9 +91,7 @@ int runWrite(Context& ctx, const std::vector<std::string>& words) {
 
   Session session(ctx);
   return session.run([&] {
-    if (int rc = session.start(); rc != kExitOk) return rc;
-    if (int rc = session.connect(); rc != kExitOk) return rc;
-    if (int rc = session.synchronizeFromBox(); rc != kExitOk) return rc;
+    if (int rc = session.startAndReadBox(); rc != kExitOk) return rc;
 
     // Loaded over what the box just sent, so parts an older file lacks keep the box's values.
     const int pendingMode = BoxModeFromFileName(path);

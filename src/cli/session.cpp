@@ -173,6 +173,12 @@ int Session::checkLink(bool anyAnswerExpected) {
   return kExitOk;
 }
 
+int Session::startAndReadBox() {
+  if (int rc = start(); rc != kExitOk) return rc;
+  if (int rc = connect(); rc != kExitOk) return rc;
+  return synchronizeFromBox();
+}
+
 int Session::synchronizeFromBox() {
   clock_->notify([&] { seen_[kModuleAnswer] = seen_[kCmdVersionAnswer] = false; });
   core_->sync.startSynchronizeFromBox();

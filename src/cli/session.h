@@ -38,6 +38,9 @@ class Session {
   // Runs a box-to-PC synchronisation and checks the box as the main view does: a box that is
   // silent, gone, of another model or another protocol version ends the session (closed) with 1.
   int synchronizeFromBox();
+  // start(), connect() and synchronizeFromBox(): what a command that begins from the box's
+  // settings does first.
+  int startAndReadBox();
   // Runs a PC-to-box synchronisation of what memory holds now.
   int synchronizeToBox();
   // Asks the box who it is and checks the answer as synchronizeFromBox does.
