@@ -485,6 +485,56 @@ TEST_F(Ax7ctlTest, UnplugAroundTheModeStoreGivesAStableExitCode) {
   }
 }
 
+// Every command that writes to the box succeeds exactly when the box took every report of
+// its work and answered the last: an unplug after any of them gives exit 1 on every run, and
+// only an unplug at the leaving notice, once the work is done, leaves exit 0.
+TEST_F(Ax7ctlTest, UnplugSweepGivesStableExitCodesForEveryWritingCommand) {
+  ASSERT_EQ(sim({"read", "--save", path("a.px44t")}).exitCode, 0);
+  auto changed = readBytes(path("a.px44t"));
+  changed[4 + 4 * 19] ^= 0x07;  // microphone 1 volume
+  changed[832 + 2] ^= 0x01;     // a band's gain
+  writeBytes(path("b.px44t"), changed);
+  std::ofstream(path("k.remo"), std::ios::binary) << std::string(18, '\x11');
+
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+  };
+  const std::vector<Case> cases = {
+      {"write", {"write", path("a.px44t")}},
+      {"write --changed", {"--sim-state", path("a.px44t"), "write", "--changed", "--no-snapshot",
+                           path("b.px44t")}},
+      {"settings apply", {"settings", "apply", "--mic-max", "60"}},
+      {"remote load", {"remote", "load", path("k.remo")}},
+      {"plugs reset", {"plugs", "reset"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> traced = {"--trace", path("t.trace")};
+    traced.insert(traced.end(), c.args.begin(), c.args.end());
+    ASSERT_EQ(sim(traced).exitCode, 0);
+    const auto bytes = readBytes(path("t.trace"));
+    int work = 0;  // reports before the leaving notice
+    for (const std::string& l : lines(std::string(bytes.begin(), bytes.end())))
+      if (l.rfind("> ", 0) == 0 && l.rfind("> 028a", 0) != 0) ++work;
+    ASSERT_GT(work, 3);
+    for (int n : {work / 2, work - 2, work - 1, work, work + 1}) {
+      SCOPED_TRACE("unplug-after=" + std::to_string(n));
+      std::vector<std::string> args = {"--sim-fault", "unplug-after=" + std::to_string(n)};
+      args.insert(args.end(), c.args.begin(), c.args.end());
+      const int expected = n > work ? 0 : 1;
+      for (int round = 0; round < 3; ++round) {
+        const RunResult run = sim(args);
+        ASSERT_FALSE(run.hung);
+        EXPECT_EQ(run.exitCode, expected) << run.err;
+        if (expected == 1) {
+          EXPECT_THAT(run.err, HasSubstr("disconnected")) << run.err;
+        }
+      }
+    }
+  }
+}
+
 TEST_F(Ax7ctlTest, ReadSavesWhatWriteThenSendsAndStoresInTheNamedMode) {
   const RunResult read = sim({"read", "--save", path("m2 party.px44t")});
   ASSERT_EQ(read.exitCode, 0) << read.err;

@@ -219,11 +219,15 @@ void MachineSettingsTest::plugResetAsksFirstAndRunsOnce() {
   QVERIFY(!f.core().zwave.resetRunning());
   QVERIFY(f.infos.empty());
 
+  // Virtual time stands still until the checks are done: the reset's waits cannot end, so it
+  // is still running however fast the box answers.
+  f.clock.notify([&] { f.clock.beginWorkLocked(); });
   w.resetPlugs();
   QVERIFY(f.core().zwave.resetRunning());
   QCOMPARE(f.infos, (std::vector<QString>{"正在复位，请稍等……"}));
   w.resetPlugs();  // ignored while the first runs
   QCOMPARE(f.infos.size(), size_t(1));
+  f.clock.endWork();
   f.core().zwave.waitIdle();
   QCOMPARE(f.sent().front(), test::frameHex(test::parseFrame("02 12 06 01 04 00 42 02 BB")));
 }

@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdio>
+#include <limits>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "device/core.h"
 #include "params/band_record.h"
 #include "params/byte_order.h"
 #include "sim/sim_backend.h"
+#include "support/box_sink.h"
+#include "support/frame_capture.h"
 #include "support/recorders.h"
 
 namespace ax7 {
@@ -231,6 +238,88 @@ TEST(SyncToBox, SoftStartRampsTheMasterVolumes) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(music[size_t(i + 1)], EncodeMaster(70 + i));
   for (size_t i = 2; i < musicTimes.size(); ++i)
     EXPECT_EQ(musicTimes[i] - musicTimes[i - 1], 100) << i;
+}
+
+
+// A mode file can hold any bit pattern in any word. The full write must still send each word in
+// its parameter's encoding: byte words carry only the low byte, times keep their minimums,
+// levels and gates divide whatever integer is there. The expected payloads are written out from
+// those rules, not taken from the encoders.
+TEST(SyncToBox, WildWordsFromAFileTravelInTheirEncodings) {
+  struct Case {
+    const char* name;
+    int word;
+    uint32_t raw;
+    int block, index;
+    std::vector<std::string> payloads;  // after "02 09 00 block index count"
+    std::optional<uint32_t> storedAfter;
+  };
+  const uint32_t nan = std::bit_cast<uint32_t>(std::numeric_limits<float>::quiet_NaN());
+  const std::vector<Case> cases = {
+      {"pitch -7", 62, uint32_t(-7), 4, 18, {"01 00 00 00 FE"}, {}},
+      {"pitch 9", 62, 9, 4, 18, {"01 00 00 00 0E"}, {}},
+      {"pitch at the top of int", 62, 0x7FFFFFFF, 4, 18, {"01 00 00 00 04"}, {}},
+      {"mic A bypass 300", 5, 300, 1, 26, {"01 00 00 00 2C"}, {}},
+      {"music source -1", 63, uint32_t(-1), 4, 20, {"01 00 00 00 FF"}, {}},
+      {"HDMI input 258", 195, 258, 4, 30, {"01 00 00 00 02"}, {}},
+      {"output 4 bypass", 108, 0x12345678, 8, 15, {"01 00 00 00 78"}, {}},
+      {"speaker of output 1 is 264", 97, 264, 5, 16, {"01 00 00 00 08"}, {}},
+      {"music AGC switch 511", 193, 511, 4, 13, {"01 00 00 00 FF"}, {}},
+      {"auto SUB switch 256", 27, 256, 1, 12, {"01 00 00 00 00"}, {}},
+      {"mic gate 2^31", 23, 0x80000000u, 1, 8, {"01 C8 51 B7 17"}, {}},
+      {"music noise gate -1", 64, uint32_t(-1), 4, 19, {"01 B8 D1 B7 17"}, {}},
+      {"mic volume 250", 19, 250, 1, 4, {"01 40 20 00 00"}, {}},
+      {"echo level A 101", 30, 101, 2, 8, {"01 3F 81 47 AE"}, {}},
+      {"output 2 direct mix -1", 66, uint32_t(-1), 6, 20, {"01 BC 23 D7 0A"}, {}},
+      {"output 8 level at the bottom of int", 206, 0x80000000u, 12, 24, {"01 CB A3 D7 0A"}, {}},
+      {"reverb master 300, two words", 51, 300, 3, 24, {"02 40 40 00 00 40 40 00 00"}, {}},
+      {"effect master 1000 to both groups", 18, 1000, 1, 34, {"01 41 20 02 0C"}, {}},
+      {"effect master 1000, group B", 18, 1000, 1, 53, {"01 41 20 02 0C"}, {}},
+      {"output 3 mute 5", 179, 5, 7, 26, {"01 00 00 00 00"}, {}},
+      {"output 3 phase -3", 187, uint32_t(-3), 7, 25, {"01 BF 80 00 00"}, {}},
+      {"mic mute 2^31", 17, 0x80000000u, 1, 15, {"01 00 00 00 00"}, {}},
+      {"AGC level keeps its bits", 194, 0xDEADBEEF, 4, 14, {"01 DE AD BE EF"}, {}},
+      {"output 1 delay -1 ms", 153, std::bit_cast<uint32_t>(-1.0f), 5, 18, {"01 00 00 00 48"},
+       std::bit_cast<uint32_t>(1.5f)},
+      {"output 5 delay NaN", 157, nan, 9, 18, {"01 00 00 00 48"}, std::bit_cast<uint32_t>(1.5f)},
+      {"output 6 delay 1e12 ms saturates", 158, std::bit_cast<uint32_t>(1e12f), 10, 18,
+       {"01 7F FF FF FF"}, {}},
+      {"echo pre-delay A NaN", 31, nan, 2, 9, {"01 00 00 00 60"}, std::bit_cast<uint32_t>(2.0f)},
+      {"echo time B -1 ms", 38, std::bit_cast<uint32_t>(-1.0f), 2, 23, {"01 00 00 07 80"},
+       std::bit_cast<uint32_t>(40.0f)},
+      {"reverb pre-delay B -5 ms", 49, std::bit_cast<uint32_t>(-5.0f), 3, 21, {"01 00 00 00 60"},
+       {}},
+      {"reverb time A 250.7 to the first index", 46, std::bit_cast<uint32_t>(250.7f), 3, 10,
+       {"01 40 20 00 00"}, std::bit_cast<uint32_t>(250.0f)},
+      {"reverb time A 250.7 to the second index", 46, std::bit_cast<uint32_t>(250.7f), 3, 11,
+       {"01 40 20 00 00"}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    VirtualClock clock;
+    sim::SimBackend backend{clock};
+    ParameterMemory mem;
+    InitParameterMemory(mem);
+    UsbLink link{backend, clock, mem.dev};
+    SendQueue queue{link, clock};
+    sim::SimBox box;
+    test::BoxSink sink{box};
+    Commands cmd{mem, link, clock, &sink};
+    EqSenders eq{cmd};
+    Synchroniser sync{mem, link, cmd, eq, queue};
+    mem.pc.setRaw(size_t(c.word), c.raw);
+
+    sync.SendAllParams(false);
+
+    std::vector<std::string> got, want;
+    for (const auto& r : sink.sent)
+      if (r[1] == 0x09 && r[3] == c.block && r[4] == c.index) got.push_back(test::frameHex(r));
+    char head[32];
+    std::snprintf(head, sizeof head, "02 09 00 %02X %02X ", c.block, c.index);
+    for (const auto& p : c.payloads) want.push_back(test::frameHex(test::parseFrame(head + p)));
+    EXPECT_EQ(got, want);
+    if (c.storedAfter) EXPECT_EQ(mem.pc.raw(size_t(c.word)), *c.storedAfter);
+  }
 }
 
 }  // namespace

@@ -197,11 +197,9 @@ int runWriteChanged(Context& ctx, const std::string& path, bool snapshot) {
     ctx.out << "writing " << differences << (differences == 1 ? " difference" : " differences")
             << " to the box\n"
             << std::flush;
+    const Session::WriteMark mark = session.markWrite();
     const int sent = history::WriteDifferences(core.cmd, core.eq, target);
-    if (core.link.readThreadEnded() || !core.link.deviceOpen()) {
-      session.close(false);
-      return fail(ctx, kExitFailure, "the box was disconnected");
-    }
+    if (int rc = session.confirmWrite(mark); rc != kExitOk) return rc;
     ctx.out << "wrote " << path << " to the box: " << sent << (sent == 1 ? " report" : " reports")
             << "\n";
     const int pendingMode = BoxModeFromFileName(path);

@@ -239,9 +239,33 @@ int Session::checkIdentity() {
   return kExitOk;
 }
 
+Session::WriteMark Session::markWrite() const {
+  return {core_->link.writeCount(), core_->link.failedWriteCount()};
+}
+
+int Session::confirmWrite(const WriteMark& mark, const std::string& unit) {
+  UsbLink& link = core_->link;
+  const uint64_t total = link.writeCount() - mark.writes;
+  const uint64_t failed = link.failedWriteCount() - mark.failed;
+  if (total == 0) return kExitOk;
+  if (failed == 0 && link.waitForAnswerToLastWrite(kReplyTimeoutMs)) return kExitOk;
+  const std::string of = std::to_string(total) + " " + unit;
+  if (failed == 0 && !link.readThreadEnded() && link.deviceOpen()) {
+    return failAndClose("the box did not answer the last of " + of, false);
+  }
+  if (failed == 0) {
+    return failAndClose("the box was disconnected before it confirmed the last of " + of, false);
+  }
+  return failAndClose("the box was disconnected after " + std::to_string(total - failed) +
+                          " of " + of,
+                      false);
+}
+
 int Session::synchronizeToBox() {
+  const WriteMark mark = markWrite();
   core_->sync.startSynchronizeToBox();
   const SyncEnd end = waitForSync(1, kSyncToBoxWaitMs);
+  if (end == SyncEnd::Finished) return confirmWrite(mark);
   if (int rc = checkLink(true); rc != kExitOk) return rc;
   if (end == SyncEnd::TimedOut) {
     return failAndClose("writing to the box timed out after " + timeoutText());

@@ -41,8 +41,19 @@ class Session {
   // start(), connect() and synchronizeFromBox(): what a command that begins from the box's
   // settings does first.
   int startAndReadBox();
-  // Runs a PC-to-box synchronisation of what memory holds now.
+  // Runs a PC-to-box synchronisation of what memory holds now. Succeeds only when every
+  // report went out and the box answered the last one (see confirmWrite).
   int synchronizeToBox();
+  // Where a write to the box begins: confirmWrite counts the reports sent since then.
+  struct WriteMark {
+    uint64_t writes = 0, failed = 0;
+  };
+  WriteMark markWrite() const;
+  // Decides whether the reports sent since `mark` all reached the box: every one went out and
+  // the box answered the last. Anything else ends the session (closed) with 1, saying how many
+  // of how many `unit` the box took. The outcome depends on what the box did, never on how soon
+  // an unplug is noticed.
+  int confirmWrite(const WriteMark& mark, const std::string& unit = "reports");
   // Asks the box who it is and checks the answer as synchronizeFromBox does.
   int identifyBox();
   // Requests the live status once and waits for its answer.

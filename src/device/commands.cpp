@@ -282,8 +282,9 @@ void Commands::sendStored(const ParamDesc& d, int instance) {
       break;
     }
     case Encoding::Pitch:
-      // The box takes the pitch as a whole number 0..10.
-      writeWord(d, instance, pc.raw(word) + 5u);  // unsigned: no overflow on a wild word
+      // The box takes the pitch as a byte word of 0..10; a wild word from a file keeps only
+      // its low byte like every byte word (unsigned sum: no overflow).
+      writeWord(d, instance, (pc.raw(word) + 5u) & 0xFFu);
       break;
     case Encoding::RawWord:
       writeWord(d, instance, pc.raw(word));

@@ -151,15 +151,28 @@ bool UsbLink::FindUsbDevice() {
 
 int UsbLink::WriteUsbData(const uint8_t* frame, size_t length) {
   writeCount_.fetch_add(1);
-  if (!g_bDeviceOpen.load()) return 0;
-  if (g_bReadThreadEnd.load()) {
+  int count = 0;
+  if (!g_bDeviceOpen.load()) {
+  } else if (g_bReadThreadEnd.load()) {
     DebugLog("g_bReadThreadEnd == TRUE ,WriteUsbData return \n");
-    return 0;
+  } else {
+    // The outcome is deliberately ignored: after a time-out the report goes out all the same.
+    // Only a close ends the wait early, and then nothing is sent.
+    waitForReply();
+    // Taken before the write: an answer can arrive while the write call is still under way.
+    answersAtLastWrite_.store(answers_.load());
+    count = writeNow(frame, length);
   }
-  // The outcome is deliberately ignored: after a time-out the report goes out all the same.
-  // Only a close ends the wait early, and then nothing is sent.
-  waitForReply();
-  return writeNow(frame, length);
+  if (count != int(kReportSize)) failedWrites_.fetch_add(1);
+  return count;
+}
+
+bool UsbLink::waitForAnswerToLastWrite(int64_t timeoutMs) {
+  auto answered = [this] { return answers_.load() > answersAtLastWrite_.load(); };
+  clock_.waitFor(timeoutMs, [&] {
+    return answered() || g_bReadThreadEnd.load() != 0 || g_bDeviceOpen.load() == 0;
+  });
+  return answered();
 }
 
 int UsbLink::WriteUngated(const uint8_t* frame, size_t length) {
@@ -222,6 +235,7 @@ bool UsbLink::ReadUsbReport(Reader& reader) {
     trace->read(report);
   }
   if (handler_) handler_(report);
+  answers_.fetch_add(1);
   if (!reader.closed.load()) SetReplyEvent();
   return true;
 }

@@ -58,6 +58,12 @@ class UsbLink {
   Clock& clock() { return clock_; }
   // Reports handed to WriteUsbData so far, sent or not (progress of long transfers).
   uint64_t writeCount() const { return writeCount_.load(); }
+  // Reports WriteUsbData could not send: no box, the reader had ended, the device refused.
+  uint64_t failedWriteCount() const { return failedWrites_.load(); }
+  // Waits up to timeoutMs for a report from the box after the last report WriteUsbData sent.
+  // True when one came; false when the box went away or stayed silent first. With one command
+  // in flight, that answer is the box's acknowledgement of everything sent before it.
+  bool waitForAnswerToLastWrite(int64_t timeoutMs);
   ReportTrace* trace() const { return trace_.load(); }
 
   // A box is open (set by open, cleared by close).
@@ -125,6 +131,9 @@ class UsbLink {
   std::shared_ptr<Reader> reader_;
   std::vector<std::shared_ptr<Reader>> staleReaders_;
   std::atomic<uint64_t> writeCount_{0};
+  std::atomic<uint64_t> failedWrites_{0};
+  std::atomic<uint64_t> answers_{0};             // reports read and handled
+  std::atomic<uint64_t> answersAtLastWrite_{0};  // answers_ when the last gated write went out
 };
 
 }  // namespace ax7
