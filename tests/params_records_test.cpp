@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "params/band_record.h"
+#include "params/eq_sets.h"
 #include "params/defaults.h"
 #include "params/room.h"
 
@@ -105,6 +108,33 @@ TEST(BandRecordTest, OffsetsOfGroupsAndSets) {
     EXPECT_EQ(EqSetOffset(bad), 0);
     EXPECT_EQ(EqSetBandCount(bad), 0);
   }
+}
+
+// The box's layout of its EQ sets, written out once: records (numbered from the start of the
+// box image), DSP addresses of the sections, the bypass word, and the write order.
+TEST(EqSetTableTest, MatchesTheBoxLayout) {
+  struct Row {
+    int set, firstRecord, bands, block, firstIndex, bypassWord;
+  };
+  std::vector<Row> rows = {
+      {0, 0, 10, 1, 16, 5},  {1, 10, 10, 1, 35, 13}, {2, 34, 7, 3, 0, 43}, {3, 41, 7, 3, 12, 47},
+      {4, 20, 7, 2, 0, 29},  {5, 27, 7, 2, 13, 35},  {6, 48, 10, 4, 0, 61},
+  };
+  for (int ch = 0; ch < 8; ++ch) rows.push_back({7 + ch, 58 + 15 * ch, 13, 5 + ch, 0, 105 + ch});
+  for (const Row& r : rows) {
+    SCOPED_TRACE("set " + std::to_string(r.set));
+    const EqSetDesc& d = DescribeEqSet(r.set);
+    EXPECT_EQ(EqSetOffset(r.set), kBandRecordSize * r.firstRecord);
+    EXPECT_EQ(d.bands, r.bands);
+    EXPECT_EQ(d.block, r.block);
+    EXPECT_EQ(d.firstIndex, r.firstIndex);
+    EXPECT_EQ(Describe(d.bypass).wordOf(IsOutputEqSet(r.set) ? r.set - 7 : 0), r.bypassWord);
+    EXPECT_EQ(EqSetRecordSlots(r.set), IsOutputEqSet(r.set) ? 15 : r.bands);
+  }
+  // A full write sends the sets in the order their records lie in the image.
+  for (size_t i = 1; i < kEqSetWriteOrder.size(); ++i)
+    EXPECT_LT(EqSetOffset(kEqSetWriteOrder[i - 1]), EqSetOffset(kEqSetWriteOrder[i]));
+  EXPECT_EQ(kEqSetWriteOrder.front(), 0);
 }
 
 TEST(BandRecordTest, PutAndLoadStayInsideTheBoxImage) {

@@ -6,6 +6,7 @@
 
 #include "dsp/section_type.h"
 #include "params/band_record.h"
+#include "params/eq_sets.h"
 
 namespace ax7 {
 
@@ -13,11 +14,8 @@ namespace {
 
 constexpr int kSampleRateHz = 48000;
 constexpr int kChannels = 8;
-constexpr int kFirstOutputSet = 7;
-constexpr int kLastSet = 14;
-constexpr int kOutputBands = 15;  // 13 EQ bands and the two split sections
-constexpr int kSplitHighPassBand = 13;
-constexpr int kSplitLowPassBand = 14;
+constexpr int kSplitHighPassBand = kSplitHighPassSlot;
+constexpr int kSplitLowPassBand = kSplitLowPassSlot;
 constexpr float kResetQ = 1.41f;
 constexpr float kSplitQ = 0.707f;
 constexpr int kPeq = 1;
@@ -36,13 +34,13 @@ bool validChannel(int channel) {
   return channel >= 0 && channel < kChannels;
 }
 bool validSet(int set) {
-  return set >= 0 && set <= kLastSet;
+  return ValidEqSet(set);
 }
 bool isTenBandSet(int set) {
-  return set == 0 || set == 1 || set == 6;
+  return ValidEqSet(set) && !IsOutputEqSet(set) && DescribeEqSet(set).bands == 10;
 }
 bool isOutputSet(int set) {
-  return set >= kFirstOutputSet && set <= kLastSet;
+  return IsOutputEqSet(set);
 }
 
 int splitHighPassHz(int entry) {
@@ -54,7 +52,7 @@ int splitLowPassHz(int entry) {
 
 // Bands a set's sender accepts: the EQ bands, plus the two split sections of an output.
 int senderBandCount(int set) {
-  return isOutputSet(set) ? kOutputBands : EqSetBandCount(set);
+  return EqSetRecordSlots(set);
 }
 
 void sendBand(EqSenders& eq, Commands& cmd, int set, int band, int type, float gainDb,
@@ -67,7 +65,7 @@ void sendBand(EqSenders& eq, Commands& cmd, int set, int band, int type, float g
 
 // The journal names a record by its EQ set and band; the records of the sets tile the image.
 EditKey bandKeyAt(int offset) {
-  for (int set = 0; set <= kLastSet; ++set) {
+  for (int set = 0; set < kEqSetCount; ++set) {
     const int at = offset - EqSetOffset(set);
     if (at >= 0 && at < senderBandCount(set) * kBandRecordSize && at % kBandRecordSize == 0) {
       return {EditKey::Kind::Band, set, at / kBandRecordSize};
@@ -90,26 +88,8 @@ EqSenders::EqSenders(Commands& cmd) : cmd_(cmd) {}
 
 EqSenders::BandAddress EqSenders::AddressOf(int set, int band) {
   if (!validSet(set) || band < 0 || band >= senderBandCount(set)) return {0, 0, 0, 0};
-  switch (set) {
-    case 0:
-      return {1, band, 1, 16 + band};
-    case 1:
-      return {1, band + 10, 1, 35 + band};
-    case 2:
-      return {3, band, 3, band};
-    case 3:
-      return {3, band + 7, 3, 12 + band};
-    case 4:
-      return {2, band, 2, band};
-    case 5:
-      return {2, band + 7, 2, 13 + band};
-    case 6:
-      return {4, band, 4, band};
-    default: {
-      const int group = 5 + (set - kFirstOutputSet);
-      return {group, band, group, band};
-    }
-  }
+  const EqSetDesc& d = DescribeEqSet(set);
+  return {d.block, d.firstRecord + band, d.block, d.firstIndex + band};
 }
 
 void EqSenders::StoreBandRecord(int group, int band, float gainDb, float frequency, float q,
@@ -146,7 +126,7 @@ void EqSenders::SendMusicEqBand(int band, int type, float gainDb, int frequency,
 void EqSenders::SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency,
                                  float q) {
   if (!validChannel(channel)) return;
-  sendBand(*this, cmd_, kFirstOutputSet + channel, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kFirstOutputEqSet + channel, band, type, gainDb, frequency, q);
 }
 
 void EqSenders::ResendEqSet(int set) {
@@ -186,7 +166,7 @@ void EqSenders::ResetMusicEq() {
   resetSet(*this, cmd_, 6, kTenBandFrequencies);
 }
 void EqSenders::ResetOutputEq(int channel) {
-  if (validChannel(channel)) resetSet(*this, cmd_, kFirstOutputSet + channel, kOutputFrequencies);
+  if (validChannel(channel)) resetSet(*this, cmd_, kFirstOutputEqSet + channel, kOutputFrequencies);
 }
 
 bool EqSenders::CopyEqSet(int source, int target) {

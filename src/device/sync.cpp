@@ -7,6 +7,7 @@
 #include "device/debug_log.h"
 #include "dsp/biquad.h"
 #include "params/band_record.h"
+#include "params/eq_sets.h"
 #include "params/room.h"
 #include "params/saturate.h"
 
@@ -250,8 +251,7 @@ void Synchroniser::WriteBoxImage() {
 }
 
 void Synchroniser::ResendAllEq() {
-  // Microphone A and B, echo A and B, reverb A and B, music, then the outputs.
-  for (int set : {0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14}) {
+  for (int set : kEqSetWriteOrder) {
     const int bands = EqSetBandCount(set);
     for (int band = 0; band < bands; ++band) {
       const auto a = EqSenders::AddressOf(set, band);

@@ -10,6 +10,7 @@
 #include "dsp/biquad.h"
 #include "dsp/section_type.h"
 #include "params/band_record.h"
+#include "params/eq_sets.h"
 #include "params/mode_file.h"
 #include "params/room.h"
 
@@ -21,10 +22,7 @@ using P = Param;
 
 constexpr int kChannels = 8;
 constexpr int kInputs = 4;
-constexpr int kSplitBands[] = {13, 14};
-// EQ sets in the order their records lie in the box image, which is also the order in which the
-// full write designs their sections.
-constexpr int kSetOrder[] = {0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+constexpr int kSplitBands[] = {kSplitHighPassSlot, kSplitLowPassSlot};
 
 // ---- what the full write sends, one target at a time -----------------------------------------
 
@@ -571,9 +569,9 @@ std::vector<Difference> DiffSettings(const ParameterMemory& from, const Paramete
       diffParam(out, from, to, t.param, t.instance);
     }
   }
-  for (int set : kSetOrder) {
+  for (int set : kEqSetWriteOrder) {
     for (int band = 0; band < EqSetBandCount(set); ++band) diffBand(out, from, to, set, band);
-    if (set >= 7)
+    if (IsOutputEqSet(set))
       for (int band : kSplitBands) diffBand(out, from, to, set, band);
   }
   for (int ch = 0; ch < kChannels; ++ch) {
@@ -624,16 +622,18 @@ std::string NameOf(const Difference& d, DiffLanguage language) {
     }
     case Difference::Kind::Band: {
       std::string owner;
-      if (d.set >= 0 && d.set < 7) {
+      const bool output = IsOutputEqSet(d.set);
+      const int channel = d.set - kFirstOutputEqSet;
+      if (d.set >= 0 && d.set < kFirstOutputEqSet) {
         owner = pick(kSetNames[d.set], language);
-      } else if (d.set >= 7 && d.set <= 14) {
-        owner = std::string(pick(kChannelNames[d.set - 7], language)) + (zh ? " 均衡" : " EQ");
+      } else if (output) {
+        owner = std::string(pick(kChannelNames[channel], language)) + (zh ? " 均衡" : " EQ");
       }
       std::string band;
-      if (d.set >= 7 && (d.band == 13 || d.band == 14)) {
-        owner = pick(kChannelNames[d.set - 7], language);
-        band = d.band == 13 ? (zh ? "分频 高通" : "split high-pass")
-                            : (zh ? "分频 低通" : "split low-pass");
+      if (output && (d.band == kSplitHighPassSlot || d.band == kSplitLowPassSlot)) {
+        owner = pick(kChannelNames[channel], language);
+        band = d.band == kSplitHighPassSlot ? (zh ? "分频 高通" : "split high-pass")
+                                            : (zh ? "分频 低通" : "split low-pass");
       } else {
         band = zh ? formatInt("第%lld段", d.band + 1) : formatInt("band %lld", d.band + 1);
       }
@@ -720,7 +720,7 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
     if (!owned[size_t(w)]) live.pc.setRaw(size_t(w), target.pc.raw(size_t(w)));
 
   // A changed band: its record as stored, then its section as the full write designs it.
-  for (int set : kSetOrder) {
+  for (int set : kEqSetWriteOrder) {
     for (int band = 0; band < EqSetBandCount(set); ++band) {
       const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
       const int offset = BandRecordOffset(a.group, a.band);

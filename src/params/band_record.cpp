@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "params/byte_order.h"
+#include "params/eq_sets.h"
 
 namespace ax7 {
 
@@ -25,31 +26,18 @@ bool recordFits(int offset) {
 }  // namespace
 
 int BandRecordOffset(int group, int band) {
-  switch (group) {
-    case 2:
-      return 140 + 7 * band;
-    case 3:
-      return 238 + 7 * band;
-    case 4:
-      return 336 + 7 * band;
-    default:
-      if (group >= 5 && group <= 12) return 406 + 105 * (group - 5) + 7 * band;
-      return 7 * band;
-  }
+  // Other groups count as the microphone block, whose records start the image.
+  return BlockRecordOffset(group) + kBandRecordSize * band;
 }
 
 int EqSetOffset(int set) {
-  static constexpr int kOffsets[] = {0, 70, 238, 287, 140, 189, 336};
-  if (set >= 0 && set <= 6) return kOffsets[set];
-  if (set >= 7 && set <= 14) return 406 + 105 * (set - 7);
-  return 0;
+  if (!ValidEqSet(set)) return 0;
+  const EqSetDesc& d = DescribeEqSet(set);
+  return BandRecordOffset(d.block, d.firstRecord);
 }
 
 int EqSetBandCount(int set) {
-  if (set == 0 || set == 1 || set == 6) return 10;
-  if (set >= 2 && set <= 5) return 7;
-  if (set >= 7 && set <= 14) return 13;
-  return 0;
+  return ValidEqSet(set) ? DescribeEqSet(set).bands : 0;
 }
 
 PackedBand PackBandRecord(int type, float gainDb, float frequency, float q) {
