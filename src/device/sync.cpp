@@ -187,55 +187,40 @@ void Synchroniser::WriteAllToBox() {
   mem_.dev.g_bParamsChanged = 0;
 }
 
-void Synchroniser::SendAllParams(bool softStart) {
-  auto& pc = mem_.pc;
-  auto send = [this](std::initializer_list<P> params, int instance = 0) {
-    for (P p : params) cmd_.SendParam(p, instance);
-  };
+void SendWriteStep(Commands& cmd, EqSenders& eq, const WriteStep& step) {
+  auto& pc = cmd.memory().pc;
+  switch (step.kind) {
+    case WriteStep::Kind::Routing: {
+      // Every microphone input feeds exactly one group; group A wins when both were set.
+      const size_t a = size_t(Describe(P::MicToA).wordOf(step.instance));
+      const size_t b = size_t(Describe(P::MicToB).wordOf(step.instance));
+      const bool toA = pc.getInt(a) != 0;
+      pc.setInt(a, toA ? 100 : 0);
+      cmd.SendParam(P::MicToA, step.instance);
+      pc.setInt(b, toA ? 0 : 100);
+      cmd.SendParam(P::MicToB, step.instance);
+      return;
+    }
+    case WriteStep::Kind::Master:
+      return;
+    case WriteStep::Kind::Param:
+      if (step.param == P::DelayMode) {
+        eq.SetHighFreqDelay(step.instance,
+                            pc.getInt(size_t(Describe(P::DelayMode).wordOf(step.instance))));
+      } else {
+        cmd.SendParam(step.param, step.instance);
+      }
+      return;
+  }
+}
 
+void Synchroniser::SendAllParams(bool softStart) {
   if (softStart) {
     cmd_.WriteParamValue(P::MicMaster, 0, 0.0f);
     cmd_.WriteParamValue(P::MusicMaster, 0, 0.0f);
   }
-  send({P::MicAEqBypass, P::ReverbAEqBypass, P::EchoAEqBypass, P::MicBEqBypass,
-        P::ReverbBEqBypass, P::EchoBEqBypass, P::MusicEqBypass});
-
-  for (int ch = 0; ch < Describe(P::OutEqBypass).instances; ++ch) {
-    send({P::OutEqBypass, P::DelayOn}, ch);
-    eq_.SetHighFreqDelay(ch, pc.getInt(size_t(Describe(P::DelayMode).wordOf(ch))));
-    send({P::ChannelDelay, P::MixDirect, P::MixReverb, P::MixEcho, P::MixMusic, P::ChannelMute,
-          P::ChannelPhase, P::SpeakerAssign, P::CompressorOn, P::Compressor, P::RoomTrim,
-          P::ChannelLevel},
-         ch);
-  }
-
-  send({P::EffectMaster, P::MicMute, P::MusicMute, P::ReverbMute, P::EchoMute});
-
-  // Every microphone input feeds exactly one group; group A wins when both were set.
-  const ParamDesc& toA = Describe(P::MicToA);
-  const ParamDesc& toB = Describe(P::MicToB);
-  for (int i = 0; i < toA.instances; ++i) {
-    const bool a = pc.getInt(size_t(toA.wordOf(i))) != 0;
-    pc.setInt(size_t(toA.wordOf(i)), a ? 100 : 0);
-    cmd_.SendParam(P::MicToA, i);
-    pc.setInt(size_t(toB.wordOf(i)), a ? 0 : 100);
-    cmd_.SendParam(P::MicToB, i);
-  }
-
-  for (P p : {P::MicVolume, P::MicGate})
-    for (int i = 0; i < Describe(p).instances; ++i) cmd_.SendParam(p, i);
-
-  send({P::ReverbMaster, P::EchoMaster, P::HdmiInput, P::MusicSource, P::OpticalVolume,
-        P::CoaxialVolume, P::BtVolume, P::Hdmi1Volume, P::Hdmi2Volume, P::Hdmi3Volume,
-        P::Hdmi4Volume, P::AuxVolume, P::Aux2Volume});
-
-  send({P::ShiftFreqA, P::EchoLevelA, P::ReverbLevelA, P::ReverbPredelayA, P::ReverbTimeA,
-        P::EchoPredelayA, P::EchoTimeA, P::EchoStartVolA, P::EchoDecayA});
-  send({P::ShiftFreqB, P::EchoLevelB, P::ReverbLevelB, P::ReverbPredelayB, P::ReverbTimeB,
-        P::EchoPredelayB, P::EchoTimeB, P::EchoStartVolB, P::EchoDecayB});
-
-  send({P::MusicPitch, P::MusicAgcSwitch, P::MusicAgcLevel, P::MusicNoiseGate, P::AutoSubSwitch,
-        P::AutoSubAmount});
+  // The master volumes come last, from RampMasterVolume.
+  for (const WriteStep& step : FullWritePlan()) SendWriteStep(cmd_, eq_, step);
 }
 
 void Synchroniser::WriteBoxImage() {

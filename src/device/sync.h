@@ -10,12 +10,18 @@
 #include "device/eq_senders.h"
 #include "device/send_queue.h"
 #include "device/usb_link.h"
+#include "params/write_plan.h"
 
 namespace ax7 {
 
 constexpr int kSyncFromBoxWaitMs = 3200;
 constexpr int kSyncToBoxWaitMs = 100;
 constexpr int kFullReadRequests = 217;
+
+// Sends one parameter or routing step of the full write with its fix-ups (times raised to
+// their minimums, one group per microphone input, split sections that follow the delay mode).
+// Master steps are the caller's: the full write ramps them, a write of differences does not.
+void SendWriteStep(Commands& cmd, EqSenders& eq, const WriteStep& step);
 
 class Synchroniser {
  public:

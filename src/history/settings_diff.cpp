@@ -7,12 +7,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/sync.h"
 #include "dsp/biquad.h"
 #include "dsp/section_type.h"
 #include "params/band_record.h"
 #include "params/eq_sets.h"
 #include "params/mode_file.h"
 #include "params/room.h"
+#include "params/write_plan.h"
 
 namespace ax7::history {
 
@@ -21,54 +23,14 @@ namespace {
 using P = Param;
 
 constexpr int kChannels = 8;
-constexpr int kInputs = 4;
 constexpr int kSplitBands[] = {kSplitHighPassSlot, kSplitLowPassSlot};
 
 // ---- what the full write sends, one target at a time -----------------------------------------
 
-// One unit of the PC-to-box write: a parameter instance, the microphone routing of one input
-// (both group words travel together), or a master volume (sent only with soft start).
-struct Target {
-  enum class Kind : uint8_t { Param, Routing, Master };
-  Kind kind = Kind::Param;
-  P param{};
-  int instance = 0;
-};
+using Target = WriteStep;
 
-// The targets in the order the full write's parameter phase sends them.
 const std::vector<Target>& writeOrder() {
-  static const std::vector<Target> order = [] {
-    std::vector<Target> t;
-    auto add = [&t](std::initializer_list<P> ps, int instance = 0) {
-      for (P p : ps) t.push_back({Target::Kind::Param, p, instance});
-    };
-    add({P::MicAEqBypass, P::ReverbAEqBypass, P::EchoAEqBypass, P::MicBEqBypass,
-         P::ReverbBEqBypass, P::EchoBEqBypass, P::MusicEqBypass});
-    for (int ch = 0; ch < kChannels; ++ch) {
-      add({P::OutEqBypass, P::DelayOn, P::DelayMode, P::ChannelDelay, P::MixDirect, P::MixReverb,
-           P::MixEcho, P::MixMusic, P::ChannelMute, P::ChannelPhase, P::SpeakerAssign,
-           P::CompressorOn, P::Compressor, P::RoomTrim, P::ChannelLevel},
-          ch);
-    }
-    add({P::EffectMaster, P::MicMute, P::MusicMute, P::ReverbMute, P::EchoMute});
-    for (int i = 0; i < kInputs; ++i) t.push_back({Target::Kind::Routing, P::MicToA, i});
-    for (P p : {P::MicVolume, P::MicGate})
-      for (int i = 0; i < kInputs; ++i) add({p}, i);
-    add({P::ReverbMaster, P::EchoMaster, P::HdmiInput, P::MusicSource, P::OpticalVolume,
-         P::CoaxialVolume, P::BtVolume, P::Hdmi1Volume, P::Hdmi2Volume, P::Hdmi3Volume,
-         P::Hdmi4Volume, P::AuxVolume, P::Aux2Volume});
-    add({P::ShiftFreqA, P::EchoLevelA, P::ReverbLevelA, P::ReverbPredelayA, P::ReverbTimeA,
-         P::EchoPredelayA, P::EchoTimeA, P::EchoStartVolA, P::EchoDecayA});
-    add({P::ShiftFreqB, P::EchoLevelB, P::ReverbLevelB, P::ReverbPredelayB, P::ReverbTimeB,
-         P::EchoPredelayB, P::EchoTimeB, P::EchoStartVolB, P::EchoDecayB});
-    add({P::MusicPitch, P::MusicAgcSwitch, P::MusicAgcLevel, P::MusicNoiseGate, P::AutoSubSwitch,
-         P::AutoSubAmount});
-    // The soft-start ramp ends the full write with the master volumes.
-    t.push_back({Target::Kind::Master, P::MicMaster, 0});
-    t.push_back({Target::Kind::Master, P::MusicMaster, 0});
-    return t;
-  }();
-  return order;
+  return FullWritePlan();
 }
 
 // PC words a target's reports are made from (and that its send may fix up).
@@ -130,34 +92,15 @@ bool softStart(const ParameterMemory& mem) { return mem.dev.g_settingsCurrent.ge
 
 // What the full write's parameter phase does for one target, with the same encoders.
 void sendTarget(Commands& cmd, EqSenders& eq, const Target& t) {
-  auto& pc = cmd.memory().pc;
-  switch (t.kind) {
-    case Target::Kind::Routing: {
-      // Every microphone input feeds exactly one group; group A wins when both were set.
-      const size_t a = size_t(Describe(P::MicToA).wordOf(t.instance));
-      const size_t b = size_t(Describe(P::MicToB).wordOf(t.instance));
-      const bool toA = pc.getInt(a) != 0;
-      pc.setInt(a, toA ? 100 : 0);
-      cmd.SendParam(P::MicToA, t.instance);
-      pc.setInt(b, toA ? 0 : 100);
-      cmd.SendParam(P::MicToB, t.instance);
-      return;
-    }
-    case Target::Kind::Master: {
-      if (!softStart(cmd.memory())) return;
-      // Where the ramp ends, without the ramp: a switch between settings must not fade out.
-      const int v = std::min(pc.getInt(size_t(Describe(t.param).word)), 100);
-      cmd.WriteParamValue(t.param, 0, EncodeMaster(v));
-      return;
-    }
-    case Target::Kind::Param:
-      if (t.param == P::DelayMode) {
-        eq.SetHighFreqDelay(t.instance, pc.getInt(size_t(Describe(P::DelayMode).wordOf(t.instance))));
-      } else {
-        cmd.SendParam(t.param, t.instance);
-      }
-      return;
+  if (t.kind != Target::Kind::Master) {
+    SendWriteStep(cmd, eq, t);
+    return;
   }
+  if (!softStart(cmd.memory())) return;
+  // Where the ramp ends, without the ramp: a switch between settings must not fade out.
+  auto& pc = cmd.memory().pc;
+  const int v = std::min(pc.getInt(size_t(Describe(t.param).word)), 100);
+  cmd.WriteParamValue(t.param, 0, EncodeMaster(v));
 }
 
 // Reports are only counted: memory is what the scratch runs are for.
