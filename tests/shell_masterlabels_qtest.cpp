@@ -114,13 +114,13 @@ void MasterLabelsTest::pitchCaption() {
 
 void MasterLabelsTest::relabelBothDirections() {
   ax7::ParameterMemory memory;
-  memory.pc.setInt(kWordMicVolume, 7);
-  memory.pc.setInt(kWordEffectVolume, 25);
-  memory.pc.setInt(kWordReverbVolume, 42);
-  memory.pc.setInt(kWordEchoVolume, 99);
-  memory.pc.setInt(kWordMusicVolume, 0);
-  memory.pc.setInt(kWordNoiseGate, 7);
-  memory.pc.setInt(kWordPitch, -3);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MicMaster).word), 7);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::EffectMaster).word), 25);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::ReverbMaster).word), 42);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::EchoMaster).word), 99);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MusicMaster).word), 0);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MusicNoiseGate).word), 7);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MusicPitch).word), -3);
   Built host(kZh);
   Ribbon& ribbon = host.ribbon;
   ribbon.controlAs<QCheckBox>(ID_CHK_MUTE1)->setChecked(true);
@@ -234,7 +234,7 @@ void MasterLabelsTest::relabelAfterEnglishStart() {
 
   // A category renamed by hand is no known name: it keeps its texts.
   ribbon.setCategoryText(1, QStringLiteral("Other"));
-  memory.pc.setInt(kWordPitch, 4);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MusicPitch).word), 4);
   RelabelRibbon(ribbon, memory, kZh);
   QCOMPARE(ribbon.panelText(0, 5), U("音乐变调:+4"));
   QCOMPARE(ribbon.categoryText(1), U("Other"));

@@ -521,13 +521,13 @@ void RibbonTest::screenshots() {
   const QString dir = QStringLiteral(AX7_SCREENSHOT_DIR);
   QVERIFY(QDir().mkpath(dir));
   ax7::ParameterMemory memory;
-  memory.pc.setInt(kWordMicVolume, 72);
-  memory.pc.setInt(kWordEffectVolume, 50);
-  memory.pc.setInt(kWordReverbVolume, 35);
-  memory.pc.setInt(kWordEchoVolume, 40);
-  memory.pc.setInt(kWordMusicVolume, 80);
-  memory.pc.setInt(kWordNoiseGate, 7);
-  memory.pc.setInt(kWordPitch, -2);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MicMaster).word), 72);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::EffectMaster).word), 50);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::ReverbMaster).word), 35);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::EchoMaster).word), 40);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MusicMaster).word), 80);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MusicNoiseGate).word), 7);
+  memory.pc.setInt(size_t(ax7::Describe(ax7::Param::MusicPitch).word), -2);
   const struct {
     int build;
     int relabel;  // -1: as built

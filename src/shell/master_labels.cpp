@@ -61,12 +61,14 @@ void RelabelCategory(Ribbon& ribbon, int category, int pitch, int language) {
 }  // namespace
 
 const std::array<MasterLabelSlot, 6> kMasterLabelSlots = {{
-    {MasterLabel::MicVolume, ID_LABEL_MICVOL, ID_LABEL_MICVOL_OUT, kWordMicVolume},
-    {MasterLabel::EffectVolume, ID_LABEL_EFXVOL, ID_LABEL_EFXVOL_OUT, kWordEffectVolume},
-    {MasterLabel::ReverbVolume, ID_LABEL_REVERBVOL, ID_LABEL_REVERBVOL_OUT, kWordReverbVolume},
-    {MasterLabel::EchoVolume, ID_LABEL_ECHOVOL, ID_LABEL_ECHOVOL_OUT, kWordEchoVolume},
-    {MasterLabel::MusicVolume, ID_LABEL_MUSICVOL, ID_LABEL_MUSICVOL_OUT, kWordMusicVolume},
-    {MasterLabel::NoiseGate, ID_LABEL_NOISEGATE, ID_LABEL_NOISEGATE_OUT, kWordNoiseGate},
+    {MasterLabel::MicVolume, ID_LABEL_MICVOL, ID_LABEL_MICVOL_OUT, ax7::Param::MicMaster},
+    {MasterLabel::EffectVolume, ID_LABEL_EFXVOL, ID_LABEL_EFXVOL_OUT, ax7::Param::EffectMaster},
+    {MasterLabel::ReverbVolume, ID_LABEL_REVERBVOL, ID_LABEL_REVERBVOL_OUT,
+     ax7::Param::ReverbMaster},
+    {MasterLabel::EchoVolume, ID_LABEL_ECHOVOL, ID_LABEL_ECHOVOL_OUT, ax7::Param::EchoMaster},
+    {MasterLabel::MusicVolume, ID_LABEL_MUSICVOL, ID_LABEL_MUSICVOL_OUT, ax7::Param::MusicMaster},
+    {MasterLabel::NoiseGate, ID_LABEL_NOISEGATE, ID_LABEL_NOISEGATE_OUT,
+     ax7::Param::MusicNoiseGate},
 }};
 
 QString MasterLabelText(MasterLabel label, int value, int language, LabelOccasion occasion) {
@@ -107,14 +109,15 @@ QString PitchCaption(int value, int language, LabelOccasion occasion) {
 
 void RelabelRibbon(Ribbon& ribbon, const ax7::ParameterMemory& memory, int language) {
   if (!ribbon.control(ID_LABEL_MICVOL)) return;
-  const int pitch = memory.pc.getInt(kWordPitch);
+  const int pitch = memory.pc.getInt(size_t(ax7::Describe(ax7::Param::MusicPitch).word));
   for (int category : {kInputCategory, kOutputCategory}) {
     if (category < ribbon.categoryCount()) RelabelCategory(ribbon, category, pitch, language);
   }
 
   for (const MasterLabelSlot& slot : kMasterLabelSlots) {
-    const QString text = MasterLabelText(slot.label, memory.pc.getInt(size_t(slot.word)), language,
-                                         LabelOccasion::LanguageSwitch);
+    const QString text =
+        MasterLabelText(slot.label, memory.pc.getInt(size_t(ax7::Describe(slot.param).word)),
+                        language, LabelOccasion::LanguageSwitch);
     SetText<QLabel>(ribbon, slot.inputLabelId, text);
     SetText<QLabel>(ribbon, slot.outputLabelId, text);
   }

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "params/memory.h"
+#include "params/param_table.h"
 
 namespace ax7::ui {
 
@@ -26,27 +27,14 @@ enum class LabelOccasion {
   LanguageSwitch,  // the ribbon is relabelled in the other language
 };
 
-// PC block words behind the master controls.
-inline constexpr int kWordMicVolume = 0;
-inline constexpr int kWordMicMute = 17;
-inline constexpr int kWordEffectVolume = 18;
-inline constexpr int kWordEchoVolume = 41;
-inline constexpr int kWordEchoMute = 42;
-inline constexpr int kWordReverbVolume = 51;
-inline constexpr int kWordReverbMute = 52;
-inline constexpr int kWordMusicVolume = 53;
-inline constexpr int kWordMusicMute = 60;
-inline constexpr int kWordPitch = 62;
-inline constexpr int kWordNoiseGate = 64;
-
 struct MasterLabelSlot {
   MasterLabel label;
   int inputLabelId;
   int outputLabelId;
-  int word;
+  ax7::Param param;
 };
 
-// Every value label with its twin label ids and the word it shows.
+// Every value label with its twin label ids and the parameter it shows.
 extern const std::array<MasterLabelSlot, 6> kMasterLabelSlots;
 
 // "话筒音量:100", "Noisegate:      7", ...
