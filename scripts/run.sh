@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAX7_BUILD_BENCH=OFF >/dev/null
-cmake --build build --target ax7ctl ax7-control
+cmake --build build -j"$(nproc)" --target ax7ctl ax7-control
 build/src/cli/ax7ctl --device sim read
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: skipping the desktop program (run it with a display, or under xvfb-run)."

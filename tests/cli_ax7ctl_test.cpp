@@ -49,13 +49,18 @@ struct RunResult {
 // time are far more than any command needs; a run that takes longer is taken for a hang.
 constexpr int kWallLimitMs = 20000;
 
-RunResult ax7ctl(const std::vector<std::string>& args) {
+// With `stdoutFile`, standard output goes to that file instead of the pipe.
+RunResult ax7ctl(const std::vector<std::string>& args, const char* stdoutFile = nullptr) {
   int outPipe[2];
   int errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+  if (stdoutFile) {
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutFile, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  } else {
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+  }
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
   for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
     posix_spawn_file_actions_addclose(&actions, fd);
@@ -113,9 +118,9 @@ RunResult ax7ctl(const std::vector<std::string>& args) {
 }
 
 // The simulated box in virtual time, then the command.
-RunResult sim(std::vector<std::string> args) {
+RunResult sim(std::vector<std::string> args, const char* stdoutFile = nullptr) {
   args.insert(args.begin(), {"--device", "sim", "--virtual-time"});
-  return ax7ctl(args);
+  return ax7ctl(args, stdoutFile);
 }
 
 // A mode file of the given version whose every byte after the version word is arbitrary
@@ -723,6 +728,79 @@ TEST_F(Ax7ctlTest, HelpForEveryCommand) {
   EXPECT_EQ(top.exitCode, 0);
   EXPECT_THAT(top.out, HasSubstr("--device sim|hid"));
   EXPECT_THAT(top.out, HasSubstr("an output file that cannot"));
+}
+
+TEST_F(Ax7ctlTest, VersionAfterTheProgramOrAnyCommand) {
+  const RunResult top = ax7ctl({"--version"});
+  EXPECT_EQ(top.exitCode, 0);
+  EXPECT_THAT(top.out, ::testing::MatchesRegex("ax7ctl [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+  EXPECT_EQ(top.err, "");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"read", "--version"},
+           {"eq", "import", "--version"},
+           {"--device", "sim", "diff", "box", "--version"},
+           {"remote", "learn", "power", "--wait", "1", "--version"}}) {
+    const RunResult run = ax7ctl(args);
+    EXPECT_EQ(run.exitCode, 0) << args[0];
+    EXPECT_EQ(run.out, top.out) << args[0];
+  }
+  // After "--" it is a file name like any other.
+  EXPECT_EQ(ax7ctl({"modefile", "show", "--", "--version"}).exitCode, 2);
+}
+
+// Output that never reached its file (a full disk) is a failure with a line saying so, never
+// a 0: every kind of output, and the --trace file.
+TEST_F(Ax7ctlTest, OutputThatCannotBeWrittenFails) {
+  writeBytes(path("a.px44t"), arbitraryModeFile(5, 2130, 1));
+  writeBytes(path("b.px44t"), arbitraryModeFile(5, 2130, 2));
+  struct Case {
+    std::vector<std::string> args;
+    int failure;  // the exit code when stdout is full
+  };
+  const std::vector<Case> cases = {
+      {{"--help"}, 1},
+      {{"--version"}, 1},
+      {{"eq", "--help"}, 1},
+      {{"design", "PEQ", "6", "1000", "1.41"}, 1},
+      {{"response", "1", "0", "1000", "1"}, 1},
+      {{"modefile", "show", path("a.px44t")}, 1},
+      {{"modefile", "show", path("a.px44t"), "--json"}, 1},
+      {{"eq", "export", "mic-a", "--from", path("a.px44t")}, 1},
+      {{"eq", "export", "out3", "--from", path("a.px44t"), "--format", "json"}, 1},
+      {{"read", "--json"}, 1},
+      {{"status"}, 1},
+      {{"list", "--json"}, 1},
+      {{"settings", "show"}, 1},
+      {{"remote", "show"}, 1},
+      {{"diff", path("a.px44t"), path("a.px44t"), "--json"}, 3},  // the same: 0 otherwise
+      {{"diff", path("a.px44t"), path("b.px44t")}, 3},  // different: 1 otherwise
+      {{"diff", "box", path("a.px44t"), "--json"}, 3},
+  };
+  for (const Case& c : cases) {
+    std::string joined;
+    for (const auto& a : c.args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    const RunResult written = sim(c.args);
+    ASSERT_FALSE(written.out.empty()) << written.err;
+    ASSERT_LT(written.exitCode, c.failure) << written.err;
+    const RunResult full = sim(c.args, "/dev/full");
+    EXPECT_EQ(full.exitCode, c.failure);
+    EXPECT_THAT(full.err, HasSubstr("ax7ctl: cannot write standard output: No space left"));
+  }
+
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--trace", "/dev/full", "read"},
+           {"--trace", "/dev/full", "diff", "box", path("a.px44t")}}) {
+    SCOPED_TRACE(args[2]);
+    const RunResult run = sim(args);
+    EXPECT_EQ(run.exitCode, args[2] == "diff" ? 3 : 1);
+    EXPECT_THAT(run.err, HasSubstr("ax7ctl: cannot write trace file '/dev/full': No space left"));
+  }
+  // A command that failed keeps its own exit code.
+  const RunResult silent = sim({"--sim-fault", "silent", "--trace", "/dev/full", "read"});
+  EXPECT_EQ(silent.exitCode, 1);
+  EXPECT_THAT(silent.err, HasSubstr("did not answer"));
+  EXPECT_THAT(silent.err, HasSubstr("cannot write trace file"));
 }
 
 }  // namespace

@@ -16,11 +16,13 @@
 #include <vector>
 
 #include "docs/roff.h"
+#include "docs/script_page.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using Words = std::set<std::string>;
 
 struct Output {
@@ -142,7 +144,7 @@ TEST(Manual, DesktopManualHasEveryOptionOfHelp) {
 TEST(Manual, PagesRenderWithoutWarnings) {
   if (capture("command -v groff >/dev/null && echo yes").text.empty()) GTEST_SKIP() << "no groff";
   for (const char* language : kLanguages) {
-    for (const char* page : {"ax7ctl.1", "ax7-control.1"}) {
+    for (const char* page : {"ax7ctl.1", "ax7-control.1", "ax7-control-script.7"}) {
       const std::string path = (kDocs / (std::string(language) + page)).string();
       // -k: the Chinese page is UTF-8, as man reads it.
       const Output out = capture("groff -k -man -Tutf8 -ww -z " + quote(path) + " 2>&1");
@@ -150,6 +152,45 @@ TEST(Manual, PagesRenderWithoutWarnings) {
       EXPECT_EQ(out.text, "") << path;
     }
   }
+}
+
+#ifdef AX7_CONTROL_PATH
+// One version everywhere: both programs and the manual pages the package carries.
+TEST(Manual, OneVersionEverywhere) {
+  const Output ctl = capture(std::string(AX7CTL_PATH) + " --version");
+  const Output gui = capture(std::string(AX7_CONTROL_PATH) + " --version");
+  ASSERT_EQ(ctl.exitCode, 0);
+  ASSERT_EQ(gui.exitCode, 0);
+  ASSERT_THAT(ctl.text, ::testing::StartsWith("ax7ctl "));
+  const std::string version = ctl.text.substr(7, ctl.text.size() - 8);
+  EXPECT_EQ(gui.text, "ax7-control " + version + "\n");
+  for (const char* page : {"ax7ctl.1", "ax7-control.1", "ax7-control-script.7"}) {
+    EXPECT_THAT(readFile(kDocs / page), HasSubstr("\"ax7\\-control " + version + "\"")) << page;
+  }
+}
+#endif
+
+// The script language's page is the README's "Scripts" section as man(7) markup.
+TEST(ScriptPage, MadeFromTheReadmeSection) {
+  const std::string readme =
+      "# x\n\n### Scripts\n\n`--script FILE` runs *each* line.\nSecond line.\n\n"
+      "    set 1 40          # a comment\n    .quit\n\n"
+      "| command | what it does |\n| --- | --- |\n| `lang zh\\|en` | switches, see [x](y) |\n"
+      "| `wait MS` | waits |\n\n- one\n- two\n\n### Undo\n\nnot this\n";
+  std::string error;
+  const std::string page =
+      ax7::docs::scriptManual(readme, "1.2.3", ax7::docs::ManualLanguage::English, &error);
+  EXPECT_THAT(page, HasSubstr(".TH AX7-CONTROL-SCRIPT 7 \"\" \"ax7\\-control 1.2.3\""));
+  EXPECT_THAT(page,
+              HasSubstr(".PP\n\\fB\\-\\-script FILE\\fR runs \\fIeach\\fR line.\nSecond line.\n"));
+  EXPECT_THAT(page, HasSubstr(".nf\nset 1 40          # a comment\n\\&.quit\n.fi\n"));
+  EXPECT_THAT(page,
+              HasSubstr(".TP\n\\fBlang zh|en\\fR\nswitches, see x\n.TP\n\\fBwait MS\\fR\nwaits\n"));
+  EXPECT_THAT(page, HasSubstr(".IP \\(bu 2\none\n.IP \\(bu 2\ntwo\n"));
+  EXPECT_THAT(page, Not(HasSubstr("command")));  // the table's header
+  EXPECT_THAT(page, Not(HasSubstr("not this")));
+  EXPECT_EQ(ax7::docs::scriptManual("# x\n", "1", ax7::docs::ManualLanguage::English, &error), "");
+  EXPECT_THAT(error, HasSubstr("Scripts"));
 }
 
 TEST(Roff, TextShowsAsWritten) {
@@ -163,7 +204,7 @@ class Completion : public ::testing::Test {
     char pattern[] = "/tmp/ax7-complete-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
-    for (const char* f : {"a.px44t", "B.JSON", "notes.txt", "m1.PX44T"})
+    for (const char* f : {"a.px44t", "B.JSON", "notes.txt", "m1.PX44T", "room.yml", "keys.remo"})
       std::ofstream(dir_ / f) << "";
     fs::create_directory(dir_ / "modes");
   }
@@ -205,6 +246,43 @@ TEST_F(Completion, OffersCommandsOptionsAndValues) {
       EXPECT_TRUE(usage.count(o) || o == "--help") << command << " " << o;
   }
   EXPECT_EQ(complete({"ax7ctl", "read", "--"}), (Words{"--save", "--json", "--help"}));
+}
+
+TEST_F(Completion, ArgumentsAndValuesByPlace) {
+  const Words sets = {"mic-a", "mic-b", "reverb-a", "reverb-b", "echo-a", "echo-b", "music", "out1",
+                      "out2",  "out3",  "out4",     "out5",     "out6",   "out7",   "out8"};
+  const Words formats = {"apo", "rew", "camilladsp", "biquad", "json"};
+  const Words eqFiles = {"B.JSON", "notes.txt", "room.yml", "modes"};
+  const Words modeFiles = {"a.px44t", "B.JSON", "m1.PX44T", "modes"};
+  EXPECT_EQ(complete({"ax7ctl", "eq", "import", ""}), eqFiles);
+  EXPECT_EQ(complete({"ax7ctl", "eq", "import", "room.yml", ""}), sets);
+  EXPECT_EQ(complete({"ax7ctl", "eq", "import", "--dry-run", "room.yml", "--channel", "L", ""}),
+            sets);
+  EXPECT_EQ(complete({"ax7ctl", "eq", "import", "room.yml", "music", ""}), Words{});
+  EXPECT_EQ(complete({"ax7ctl", "eq", "export", ""}), sets);
+  EXPECT_EQ(complete({"ax7ctl", "eq", "export", "music", "--format", ""}), formats);
+  Words withAuto = formats;
+  withAuto.insert("auto");
+  EXPECT_EQ(complete({"ax7ctl", "eq", "import", "n.txt", "music", "--format", ""}), withAuto);
+  EXPECT_EQ(complete({"ax7ctl", "eq", "import", "n.txt", "music", "--into", ""}), modeFiles);
+  EXPECT_EQ(complete({"ax7ctl", "eq", "export", "music", "-o", ""}), eqFiles);
+  EXPECT_EQ(complete({"ax7ctl", "eq", "export", "music", "--from", "a"}), (Words{"a.px44t"}));
+  EXPECT_EQ(complete({"ax7ctl", "eq", "import", "--d"}), (Words{"--dry-run"}));
+
+  EXPECT_EQ(complete({"ax7ctl", "--device", "sim", "remote", "learn", "mu"}),
+            (Words{"mute", "music+", "music-"}));
+  EXPECT_EQ(complete({"ax7ctl", "remote", "load", ""}), (Words{"keys.remo", "modes"}));
+  EXPECT_EQ(complete({"ax7ctl", "settings", "apply", "--power-on", ""}),
+            (Words{"auto", "m1", "m2", "m3", "m4"}));
+  EXPECT_EQ(complete({"ax7ctl", "settings", "apply", "--mic-max", "60", "--save-by", ""}),
+            (Words{"power", "mode"}));
+  EXPECT_EQ(complete({"ax7ctl", "settings", "apply", "--mic-start", ""}), (Words{"off"}));
+  Words diffFirst = modeFiles;
+  diffFirst.insert("box");
+  EXPECT_EQ(complete({"ax7ctl", "diff", ""}), diffFirst);
+  EXPECT_EQ(complete({"ax7ctl", "diff", "--lang", "zh", "box", ""}), diffFirst);
+  EXPECT_EQ(complete({"ax7ctl", "diff", "--lang", ""}), (Words{"zh", "en"}));
+  EXPECT_EQ(complete({"ax7ctl", "--v"}), (Words{"--version"}));
 }
 
 TEST_F(Completion, SimFaultsAreTheOnesTheSimulatorKnows) {

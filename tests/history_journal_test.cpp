@@ -1,14 +1,18 @@
 // The edit journal on the window's encoders, with a simulated box behind them: how turns make
 // steps, and that undo and redo put memory and the box back report by report.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <optional>
-#include <unistd.h>
+#include <thread>
 
 #include "history/edit_journal.h"
 #include "history/snapshots.h"
+#include "params/atomic_save.h"
 #include "params/band_record.h"
 #include "params/defaults.h"
 #include "sim/sim_backend.h"
@@ -371,6 +375,11 @@ class Snapshots : public ::testing::Test {
 
 constexpr int64_t kDec10 = 1796945112345;  // 2026-12-10T23:25:12.345 UTC
 
+std::vector<uint8_t> readBytesOf(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
 TEST_F(Snapshots, NamesCarryTimeAndReasonAndReadBack) {
   SnapshotStore store(dir.string());
   ASSERT_TRUE(store.save(image, SnapshotReason::RecallMode, kDec10));
@@ -434,6 +443,53 @@ TEST_F(Snapshots, NeverWritesThroughALinkInTheFolder) {
   const auto all = store.list();
   ASSERT_EQ(all.size(), 1u);
   EXPECT_EQ(all[0].unixMs, kDec10 + 1);
+}
+
+// Several programs saving in the same millisecond: each snapshot gets a name of its own, none
+// replaces another. Threads race for the names as processes do.
+TEST_F(Snapshots, SavesAtTheSameTimeFromSeveralWritersKeepEveryOne) {
+  constexpr int kWriters = 4, kEach = 20;
+  std::vector<std::thread> writers;
+  std::vector<int> failures(kWriters, 0);
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([&, w] {
+      SnapshotStore store(dir.string());
+      SettingsImage mine = image;
+      mine.back() = uint8_t(w);  // tells whose snapshot survived
+      for (int i = 0; i < kEach; ++i) {
+        if (!store.save(mine, SnapshotReason::AbSwitch, kDec10)) ++failures[size_t(w)];
+      }
+    });
+  }
+  for (auto& t : writers) t.join();
+  EXPECT_EQ(failures, std::vector<int>(kWriters, 0));
+  const auto all = SnapshotStore(dir.string()).list();
+  ASSERT_EQ(all.size(), size_t(kWriters * kEach));
+  std::map<int, int> perWriter;
+  for (const auto& s : all) perWriter[int(readBytesOf(s.path).back())]++;
+  for (int w = 0; w < kWriters; ++w) EXPECT_EQ(perWriter[w], kEach) << w;
+  Snapshot parsed;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    EXPECT_TRUE(ParseSnapshotName(e.path().filename().string(), parsed)) << "left: " << e.path();
+}
+
+TEST_F(Snapshots, NewFileSaveNeverReplacesAnything) {
+  std::filesystem::create_directories(dir);
+  const auto taken = dir / "taken";
+  std::ofstream(taken) << "mine";
+  const uint8_t bytes[] = {1, 2, 3};
+  SaveOutcome o = SaveNewFileAtomically(taken.string(), bytes, sizeof bytes);
+  EXPECT_FALSE(o.ok);
+  EXPECT_EQ(o.systemError, EEXIST);
+  EXPECT_EQ(readBytesOf(taken.string()), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  std::filesystem::create_symlink(dir / "nowhere", dir / "link");
+  EXPECT_EQ(SaveNewFileAtomically((dir / "link").string(), bytes, sizeof bytes).systemError,
+            EEXIST);
+  EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+  ASSERT_TRUE(SaveNewFileAtomically((dir / "new").string(), bytes, sizeof bytes).ok);
+  EXPECT_EQ(readBytesOf((dir / "new").string()), (std::vector<uint8_t>{1, 2, 3}));
+  // Only the three names: no temporary file stays behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);
 }
 
 TEST_F(Snapshots, FailedSaveIsReportedAndRemovesNothing) {

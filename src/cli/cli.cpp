@@ -1,8 +1,11 @@
 #include <algorithm>
 #include <ostream>
+#include <system_error>
 
 #include "cli/command.h"
 #include "cli/exit_codes.h"
+#include "cli/output.h"
+#include "cli/version.h"
 
 namespace ax7::cli {
 
@@ -18,8 +21,9 @@ constexpr const char* kUsageHead =
 constexpr const char* kUsageTail =
     "\n"
     "Exit codes: 0 ok; 1 no box, link failure, box rejected, or an output file that cannot\n"
-    "be written; 2 bad input or usage (nothing is sent or written). diff, as diff(1): 0 the\n"
-    "same, 1 different, 2 bad input or usage, 3 no box or a link failure.\n"
+    "be written (standard output and --trace included); 2 bad input or usage (nothing is sent\n"
+    "or written). diff, as diff(1): 0 the same, 1 different, 2 bad input or usage, 3 no box,\n"
+    "a link failure or output that cannot be written.\n"
     "\n"
     "Commands:\n";
 
@@ -73,26 +77,38 @@ const std::vector<const CommandSpec*>& commandTable() {
   return table;
 }
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CommandLine line;
-  std::string error;
-  const bool parsed = parseCommandLine(args, &line, &error);
-  Context ctx{line.options, out, err};
-  auto printGlobalUsage = [&](std::ostream& s) {
-    s << kUsageHead;
-    printGlobalOptions(s);
-    s << kUsageTail;
-    for (const CommandSpec* spec : commandTable()) {
-      std::string name = spec->name;
-      name.resize(10, ' ');
-      s << "  " << name << spec->summary << "\n";
-    }
-    s << "\nRun 'ax7ctl COMMAND --help' for the arguments of a command.\n";
-  };
+namespace {
+
+void printGlobalUsage(std::ostream& s) {
+  s << kUsageHead;
+  printGlobalOptions(s);
+  s << kUsageTail;
+  for (const CommandSpec* spec : commandTable()) {
+    std::string name = spec->name;
+    name.resize(10, ' ');
+    s << "  " << name << spec->summary << "\n";
+  }
+  s << "\nRun 'ax7ctl COMMAND --help' for the arguments of a command.\n";
+}
+
+// --version among a command's own words (up to "--"), as after the command name.
+bool asksVersion(const std::vector<std::string>& words) {
+  for (const std::string& w : words) {
+    if (w == "--") return false;
+    if (w == "--version") return true;
+  }
+  return false;
+}
+
+int dispatch(Context& ctx, const CommandLine& line, bool parsed, const std::string& error) {
   if (!parsed) return fail(ctx, kExitUsage, error + " (see ax7ctl --help)");
+  if (line.options.version || (!line.options.help && asksVersion(line.words))) {
+    ctx.out << "ax7ctl " << kVersion << "\n";
+    return kExitOk;
+  }
   if (line.command.empty()) {
     if (line.options.help) {
-      printGlobalUsage(out);
+      printGlobalUsage(ctx.out);
       return kExitOk;
     }
     return fail(ctx, kExitUsage, "no command given (see ax7ctl --help)");
@@ -104,6 +120,35 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
   }
   return fail(ctx, kExitUsage, "unknown command '" + line.command + "' (see ax7ctl --help)");
+}
+
+// Output that did not reach its file is a failure, however well the command went: the trace,
+// then standard output, flushed here. diff's 1 is an answer, so its failure is its 3.
+int checkOutput(Context& ctx, bool isDiff, int rc) {
+  const int failure = isDiff ? kExitDiffTrouble : kExitFailure;
+  auto failed = [&](const std::string& message) {
+    fail(ctx, failure, message);
+    if (rc == kExitOk || (isDiff && rc == kExitDiffDifferent)) rc = failure;
+  };
+  if (!ctx.traceError.empty()) failed(ctx.traceError);
+  if (!ctx.out.flush()) {
+    const auto* buffer = dynamic_cast<const DescriptorOutput*>(ctx.out.rdbuf());
+    const int why = buffer ? buffer->error() : 0;
+    failed(std::string("cannot write standard output") +
+           (why ? ": " + std::generic_category().message(why) : std::string()));
+  }
+  return rc;
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CommandLine line;
+  std::string error;
+  const bool parsed = parseCommandLine(args, &line, &error);
+  Context ctx{line.options, out, err, {}};
+  const int rc = dispatch(ctx, line, parsed, error);
+  return checkOutput(ctx, parsed && line.command == kDiffCommand.name, rc);
 }
 
 }  // namespace ax7::cli

@@ -12,6 +12,8 @@ struct Context {
   const GlobalOptions& options;
   std::ostream& out;
   std::ostream& err;
+  // Why --trace could not be written in full (set as a session ends); the run then fails.
+  std::string traceError;
 };
 
 struct CommandSpec {

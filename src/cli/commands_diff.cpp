@@ -223,10 +223,11 @@ const CommandSpec kDiffCommand = {
     "The language follows the locale, or --lang.\n"
     "--json: {\"api_version\": 1, \"same\", \"differences\" [{\"kind\" (\"param\", \"band\",\n"
     "\"room_trim\", \"room_block\"), \"name\", \"name_zh\", \"from\", \"to\", and \"param\" with\n"
-    "\"channel\" or \"input\" (from 1), or \"eq_set\", \"band\" (from 1) and \"field\", or \"channel\",\n"
+    "\"channel\" or \"input\" (from 1), or \"eq_set\", \"band\" (from 1) and \"field\", or "
+    "\"channel\",\n"
     "or \"entry\" (room block byte)}]}.\n"
-    "Exit code, as diff(1): 0 the same, 1 different, 2 bad input or usage, 3 no box or a\n"
-    "link failure.\n",
+    "Exit code, as diff(1): 0 the same, 1 different, 2 bad input or usage, 3 no box, a link\n"
+    "failure or output that cannot be written.\n",
     runDiff,
 };
 

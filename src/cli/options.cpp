@@ -57,6 +57,7 @@ const std::vector<OptionDoc>& globalOptionDocs() {
       {"--sim-latency", "MS", "(sim) answer delay per report (default 0)"},
       {"--sim-fault", "SPEC", simFaultHelp().c_str()},
       {"-h, --help", nullptr, "this text"},
+      {"--version", nullptr, "print the version"},
   };
   return docs;
 }
@@ -73,6 +74,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
     std::string value;
     if (word == "-h" || word == "--help") {
       o.help = true;
+    } else if (word == "--version") {
+      o.version = true;
     } else if (matches(word, "--device")) {
       if (!takeValue(args, i, "--device", &value, error)) return false;
       if (deviceGiven) {

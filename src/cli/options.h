@@ -23,6 +23,7 @@ struct GlobalOptions {
   bool virtualTime = false;
   int64_t syncTimeoutMs = kDefaultSyncTimeoutMs;  // --timeout, per synchronisation
   bool help = false;
+  bool version = false;  // --version
 };
 
 struct CommandLine {

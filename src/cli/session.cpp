@@ -47,6 +47,10 @@ Session::Session(Context& ctx) : ctx_(ctx) {
 Session::~Session() {
   if (open_ && core_) core_->link.CloseUsbDevice(false);
   core_.reset();  // waits for the synchronisation workers, which end quickly once closed
+  if (tracing_) {
+    trace_.close();
+    ctx_.traceError = trace_.error();
+  }
 }
 
 int Session::run(const std::function<int()>& body) {

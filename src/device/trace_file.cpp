@@ -28,6 +28,8 @@ bool TraceFile::open(const std::string& path, std::string* error) {
   std::lock_guard lock(mutex_);
   if (file_) std::fclose(file_);
   file_ = std::fopen(path.c_str(), "w");
+  path_ = path;
+  error_.clear();
   if (!file_) {
     if (error)
       *error = "cannot write trace file '" + path + "': " + std::generic_category().message(errno);
@@ -38,8 +40,20 @@ bool TraceFile::open(const std::string& path, std::string* error) {
 
 void TraceFile::close() {
   std::lock_guard lock(mutex_);
-  if (file_) std::fclose(file_);
+  if (file_ && std::fclose(file_) != 0) noteFailure(errno);
   file_ = nullptr;
+}
+
+std::string TraceFile::error() const {
+  std::lock_guard lock(mutex_);
+  return error_;
+}
+
+void TraceFile::noteFailure(int err) {
+  if (error_.empty()) {
+    error_ = "cannot write trace file '" + path_ +
+             "': " + std::generic_category().message(err ? err : EIO);
+  }
 }
 
 void TraceFile::written(const Report& report) {
@@ -57,9 +71,11 @@ void TraceFile::phase(std::string_view name) {
 void TraceFile::writeLine(const std::string& line) {
   std::lock_guard lock(mutex_);
   if (!file_) return;
-  std::fputs(line.c_str(), file_);
-  std::fputc('\n', file_);
-  std::fflush(file_);
+  errno = 0;
+  if (std::fputs(line.c_str(), file_) == EOF || std::fputc('\n', file_) == EOF ||
+      std::fflush(file_) != 0) {
+    noteFailure(errno);
+  }
 }
 
 }  // namespace ax7

@@ -6,6 +6,9 @@
 
 #include "cli/command.h"
 #include "cli/options.h"
+#include "eqx/eq_set.h"
+#include "eqx/filters.h"
+#include "remote/remote_keys.h"
 #include "sim/sim_faults.h"
 
 namespace ax7::docs {
@@ -24,6 +27,11 @@ bool isLowerWord(const std::string& w) {
   });
 }
 
+// An option's value as a synopsis names it: a placeholder (FILE) or choices (zh|en, N|off).
+bool isValueWord(const std::string& w) {
+  return isUpperWord(w) || (w.find('|') != std::string::npos && w[0] != '-');
+}
+
 void addOnce(std::vector<std::string>& list, const std::string& word) {
   if (std::find(list.begin(), list.end(), word) == list.end()) list.push_back(word);
 }
@@ -34,13 +42,20 @@ std::string trimBrackets(std::string w) {
   return w;
 }
 
-std::string join(const std::vector<std::string>& words) {
+std::string join(const std::vector<std::string>& words, const char* between = " ") {
   std::string out;
-  for (const std::string& w : words) out += (out.empty() ? "" : " ") + w;
+  for (const std::string& w : words) out += (out.empty() ? "" : between) + w;
   return out;
 }
 
-// The global option's first long name ("-h, --help" gives "--help" and "-h").
+std::vector<std::string> split(const std::string& text, char at) {
+  std::vector<std::string> parts;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, at);) parts.push_back(part);
+  return parts;
+}
+
+// The global option's names ("-h, --help" gives "-h" and "--help").
 std::vector<std::string> optionNames(const cli::OptionDoc& doc) {
   std::vector<std::string> names;
   std::istringstream in(doc.names);
@@ -52,6 +67,74 @@ bool mentionsModeFile(const char* help) {
   return std::string(help).find("mode file") != std::string::npos;
 }
 
+// What completes a value or an argument: words, files with one of some extensions (any file
+// when the list is empty), or nothing.
+struct Completion {
+  std::vector<std::string> words;
+  bool files = false;
+  std::vector<std::string> extensions;
+  bool empty() const { return words.empty() && !files; }
+};
+
+std::vector<std::string> setNames() {
+  std::vector<std::string> names;
+  for (int set = 0; !eqx::setName(set).empty(); ++set) names.push_back(eqx::setName(set));
+  return names;
+}
+
+std::vector<std::string> formatNames() {
+  std::vector<std::string> names;
+  for (eqx::Format f : {eqx::Format::Apo, eqx::Format::Rew, eqx::Format::CamillaDsp,
+                        eqx::Format::Biquad, eqx::Format::Json})
+    names.push_back(eqx::formatName(f));
+  return names;
+}
+
+// A placeholder of `command`'s usage. A FILE is a mode file unless the command works on other
+// files: EQ files for eq, remote data files for remote; diff also takes the word box.
+Completion completionOf(const std::string& command, const std::string& placeholder) {
+  Completion c;
+  if (placeholder.find('|') != std::string::npos) {
+    for (const std::string& choice : split(placeholder, '|')) {
+      if (isUpperWord(choice)) {
+        for (const std::string& w : completionOf(command, choice).words) c.words.push_back(w);
+      } else {
+        c.words.push_back(choice);
+      }
+    }
+  } else if (placeholder == "SET") {
+    c.words = setNames();
+  } else if (placeholder == "FORMAT") {
+    c.words = formatNames();
+  } else if (placeholder == "KEY") {
+    for (const remote::KeyInfo& k : remote::Keys()) c.words.push_back(k.name);
+  } else if (placeholder == "MODEFILE" || placeholder == "NEWFILE") {
+    c.files = true;
+    c.extensions = modeFileExtensions();
+  } else if (placeholder == "FILE" || placeholder == "IN" || placeholder == "OUT") {
+    c.files = true;
+    c.extensions = command == "eq"       ? eqFileExtensions()
+                   : command == "remote" ? std::vector<std::string>{"remo"}
+                                         : modeFileExtensions();
+    if (command == "diff") c.words = {"box"};
+  }
+  return c;
+}
+
+// The bash that fills COMPREPLY with `c`.
+std::string completeWith(const Completion& c) {
+  std::string out;
+  if (c.files) out += "_ax7ctl_files \"" + join(c.extensions) + "\"; ";
+  if (!c.words.empty()) {
+    out += "COMPREPLY+=($(compgen -W \"" + join(c.words) + "\" -- \"$cur\")); ";
+  }
+  return out;
+}
+
+std::string bashWord(const std::string& w) {
+  return "\"" + w + "\"";
+}
+
 }  // namespace
 
 CommandWords commandWords(const char* name, const char* usage) {
@@ -59,32 +142,36 @@ CommandWords commandWords(const char* name, const char* usage) {
   words.name = name;
   std::istringstream lines(usage);
   const std::string lead = std::string("ax7ctl ") + name;
+  bool inSynopsis = false;
   for (std::string line; std::getline(lines, line);) {
     const size_t at = line.find(lead);
     const std::string before = line.substr(0, at == std::string::npos ? 0 : at);
-    const bool synopsis =
-        at != std::string::npos &&
-        (before == "usage: " || before.find_first_not_of(' ') == std::string::npos);
-    if (!synopsis) continue;
-    std::istringstream in(line.substr(at + lead.size()));
+    const bool starts = at != std::string::npos &&
+                        (before == "usage: " || before.find_first_not_of(' ') == std::string::npos);
+    // "                 [--into MODEFILE -o NEWFILE] [--json]" continues the synopsis above.
+    const size_t first = line.find_first_not_of(' ');
+    const bool continues = !starts && inSynopsis && first != std::string::npos && first > 0 &&
+                           (line[first] == '[' || line[first] == '-');
+    inSynopsis = starts || continues;
+    if (!inSynopsis) continue;
+    if (starts) words.forms.emplace_back();
+    Synopsis& form = words.forms.back();
+    std::istringstream in(starts ? line.substr(at + lead.size()) : line);
     std::vector<std::string> tokens;
     for (std::string w; in >> w;) tokens.push_back(trimBrackets(w));
-    bool first = true;
     for (size_t i = 0; i < tokens.size(); ++i) {
       const std::string& w = tokens[i];
-      if (w.rfind("--", 0) == 0) {
+      if (w.size() > 1 && w[0] == '-') {
         addOnce(words.options, w);
-        if (i + 1 < tokens.size() && isUpperWord(tokens[i + 1])) {
-          addOnce(words.valueOptions, w);
-          if (tokens[i + 1] == "FILE") addOnce(words.fileOptions, w);
-          ++i;
-        }
-      } else if (first && isLowerWord(w)) {
+        std::string value;
+        if (i + 1 < tokens.size() && isValueWord(tokens[i + 1])) value = tokens[++i];
+        form.options.emplace_back(w, value);
+      } else if (starts && i == 0 && isLowerWord(w)) {
+        form.sub = w;
         addOnce(words.subcommands, w);
-      } else if (w == "FILE" || w == "IN" || w == "OUT") {
-        words.takesFiles = true;
+      } else if (isUpperWord(w)) {
+        form.positional.push_back(w);
       }
-      first = false;
     }
   }
   addOnce(words.options, "--help");
@@ -96,8 +183,13 @@ const std::vector<std::string>& modeFileExtensions() {
   return extensions;
 }
 
+const std::vector<std::string>& eqFileExtensions() {
+  static const std::vector<std::string> extensions = {"txt", "yml", "yaml", "json"};
+  return extensions;
+}
+
 std::string bashCompletion() {
-  std::vector<std::string> globals, globalValues, commands;
+  std::vector<std::string> globals, globalValues, commands, commandValues;
   std::ostringstream valueCases;
   for (const cli::OptionDoc& doc : cli::globalOptionDocs()) {
     for (const std::string& n : optionNames(doc)) addOnce(globals, n);
@@ -107,9 +199,8 @@ std::string bashCompletion() {
     const std::string value = doc.value;
     valueCases << "    " << name << ") ";
     if (value.find('|') != std::string::npos) {
-      std::string choices = value;
-      std::replace(choices.begin(), choices.end(), '|', ' ');
-      valueCases << "COMPREPLY=($(compgen -W \"" << choices << "\" -- \"$cur\")) ;;\n";
+      valueCases << "COMPREPLY=($(compgen -W \"" << join(split(value, '|'))
+                 << "\" -- \"$cur\")) ;;\n";
     } else if (name == "--sim-fault") {
       std::vector<std::string> forms;
       for (std::string_view form : sim::SimFaultForms()) {
@@ -125,29 +216,53 @@ std::string bashCompletion() {
       valueCases << ";;\n";
     }
   }
+
+  // Per command: the value of the option before the cursor, else an option, else the
+  // sub-command, else the positional argument by its place after the sub-command.
   std::ostringstream commandCases;
   for (const cli::CommandSpec* spec : cli::commandTable()) {
     commands.push_back(spec->name);
     const CommandWords w = commandWords(spec->name, spec->usage);
+    const bool hasSubs = !w.subcommands.empty();
     commandCases << "    " << w.name << ")\n";
-    if (!w.valueOptions.empty()) {
-      commandCases << "      case $prev in\n";
-      for (const std::string& o : w.valueOptions) {
-        const bool file =
-            std::find(w.fileOptions.begin(), w.fileOptions.end(), o) != w.fileOptions.end();
-        commandCases << "        " << o << ") " << (file ? "_ax7ctl_files \"$modefiles\"; " : "")
-                     << "return ;;\n";
+    commandCases << (hasSubs ? "      sub=${args[0]}; n=$((${#args[@]} - 1))\n"
+                             : "      sub=; n=${#args[@]}\n");
+    std::vector<std::string> valueOptions, valueLines, argLines;
+    for (const Synopsis& form : w.forms) {
+      for (const auto& [option, value] : form.options) {
+        if (value.empty()) continue;
+        addOnce(valueOptions, option);
+        addOnce(commandValues, option);
+        const Completion c = completionOf(w.name, value);
+        if (!c.empty()) {
+          addOnce(valueLines, "        " + bashWord(form.sub + " " + option) + ") " +
+                                  completeWith(c) + "return ;;\n");
+        }
       }
-      commandCases << "      esac\n";
+      for (size_t i = 0; i < form.positional.size(); ++i) {
+        const Completion c = completionOf(w.name, form.positional[i]);
+        if (c.empty()) continue;
+        addOnce(argLines, "          " + bashWord(form.sub + " " + std::to_string(i)) + ") " +
+                              completeWith(c) + ";;\n");
+      }
+    }
+    if (!valueOptions.empty()) {
+      commandCases << "      case \"$sub $prev\" in\n"
+                   << join(valueLines, "") << "      esac\n"
+                   << "      case $prev in\n        " << join(valueOptions, "|")
+                   << ") return ;;\n      esac\n";
     }
     commandCases << "      if [[ $cur == -* ]]; then\n"
                  << "        COMPREPLY=($(compgen -W \"" << join(w.options) << "\" -- \"$cur\"))\n";
-    if (!w.subcommands.empty()) {
-      commandCases << "      elif [[ -z $sub ]]; then\n"
+    if (hasSubs) {
+      commandCases << "      elif ((n < 0)); then\n"
                    << "        COMPREPLY=($(compgen -W \"" << join(w.subcommands)
                    << "\" -- \"$cur\"))\n";
     }
-    if (w.takesFiles) commandCases << "      else\n        _ax7ctl_files \"$modefiles\"\n";
+    if (!argLines.empty()) {
+      commandCases << "      else\n        case \"$sub $n\" in\n"
+                   << join(argLines, "") << "        esac\n";
+    }
     commandCases << "      fi ;;\n";
   }
 
@@ -172,25 +287,29 @@ std::string bashCompletion() {
        "  local modefiles=\""
     << join(modeFileExtensions())
     << "\"\n"
-       "  local cmd= sub= i w\n"
-       "  # The command is the first word that is neither an option nor an option's value.\n"
+       "  local cmd= sub= n i w\n"
+       "  local -a args=()\n"
+       "  COMPREPLY=()\n"
+       "  # The command is the first word that is neither an option nor an option's value; its\n"
+       "  # arguments are the words after it that are neither.\n"
        "  for ((i = 1; i < COMP_CWORD; i++)); do\n"
        "    w=${COMP_WORDS[i]}\n"
        "    if [[ -z $cmd ]]; then\n"
        "      case $w in\n"
        "        "
-    <<
-      [&] {
-        std::string alts;
-        for (const std::string& o : globalValues) alts += (alts.empty() ? "" : "|") + o;
-        return alts;
-      }()
+    << join(globalValues, "|")
     << ") ((i++)); [[ ${COMP_WORDS[i]} == = ]] && ((i++)) ;;\n"
        "        -*) ;;\n"
        "        *) cmd=$w ;;\n"
        "      esac\n"
-       "    elif [[ -z $sub && $w != -* ]]; then\n"
-       "      sub=$w\n"
+       "    else\n"
+       "      case $w in\n"
+       "        "
+    << join(commandValues, "|")
+    << ") ((i++)); [[ ${COMP_WORDS[i]} == = ]] && ((i++)) ;;\n"
+       "        -*) ;;\n"
+       "        *) args+=(\"$w\") ;;\n"
+       "      esac\n"
        "    fi\n"
        "  done\n"
        "  if [[ -z $cmd ]]; then\n"

@@ -1,5 +1,5 @@
-// Writes both manual pages (English, and Chinese in zh_CN/) and ax7ctl's bash completion into
-// a folder, at build time.
+// Writes the manual pages (English, and Chinese in zh_CN/) and ax7ctl's bash completion into a
+// folder, at build time.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -8,6 +8,7 @@
 
 #include "docs/completion.h"
 #include "docs/manual.h"
+#include "docs/script_page.h"
 
 namespace {
 
@@ -19,30 +20,48 @@ bool writeFile(const std::string& path, const std::string& text) {
   return bool(out);
 }
 
+std::string readText(const char* path, bool* ok) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (!file) {
+    std::cerr << "make_docs: cannot read " << path << "\n";
+    *ok = false;
+  }
+  return text.str();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::cerr << "usage: make_docs OUT_DIR VERSION UDEV_RULES_DIR UDEV_RULE_FILE\n";
+  if (argc != 6) {
+    std::cerr << "usage: make_docs OUT_DIR VERSION UDEV_RULES_DIR UDEV_RULE_FILE README\n";
     return 2;
   }
   const std::string dir = argv[1];
-  std::ifstream ruleFile(argv[4], std::ios::binary);
-  std::ostringstream rule;
-  rule << ruleFile.rdbuf();
-  if (!ruleFile) {
-    std::cerr << "make_docs: cannot read " << argv[4] << "\n";
+  bool read = true;
+  const std::string rule = readText(argv[4], &read);
+  const std::string readme = readText(argv[5], &read);
+  if (!read) return 1;
+  const ax7::docs::InstallPaths paths{argv[2], argv[3], rule};
+  using ax7::docs::ManualLanguage;
+  std::string error;
+  const std::string scriptPage =
+      ax7::docs::scriptManual(readme, paths.version, ManualLanguage::English, &error);
+  if (scriptPage.empty()) {
+    std::cerr << "make_docs: " << argv[5] << ": " << error << "\n";
     return 1;
   }
-  const ax7::docs::InstallPaths paths{argv[2], argv[3], rule.str()};
-  using ax7::docs::ManualLanguage;
   std::filesystem::create_directories(dir + "/zh_CN");
   const bool ok =
       writeFile(dir + "/ax7ctl.1", ax7::docs::ax7ctlManual(paths, ManualLanguage::English)) &&
       writeFile(dir + "/ax7-control.1", ax7::docs::desktopManual(paths, ManualLanguage::English)) &&
+      writeFile(dir + "/ax7-control-script.7", scriptPage) &&
       writeFile(dir + "/zh_CN/ax7ctl.1", ax7::docs::ax7ctlManual(paths, ManualLanguage::Chinese)) &&
       writeFile(dir + "/zh_CN/ax7-control.1",
                 ax7::docs::desktopManual(paths, ManualLanguage::Chinese)) &&
+      writeFile(dir + "/zh_CN/ax7-control-script.7",
+                ax7::docs::scriptManual(readme, paths.version, ManualLanguage::Chinese, &error)) &&
       writeFile(dir + "/ax7ctl.bash", ax7::docs::bashCompletion());
   return ok ? 0 : 1;
 }

@@ -25,34 +25,6 @@ struct Words {
   }
 };
 
-// groff breaks lines only at spaces, which Chinese text has none of: mark a break point after
-// every Chinese character and full-width punctuation mark (three-byte UTF-8), outside request
-// lines and before punctuation; and set lines flush left, as there are no spaces to stretch.
-std::string withChineseBreaks(const std::string& page) {
-  std::string out;
-  bool request = true;
-  for (size_t i = 0; i < page.size(); ++i) {
-    if (i == 0 || page[i - 1] == '\n') request = page[i] == '.';
-    const auto lead = static_cast<unsigned char>(page[i]);
-    if (request) {
-      out += page[i];
-      continue;
-    }
-    if (lead >= 0xE2 && lead <= 0xEF && i + 2 < page.size()) {
-      out.append(page, i, 3);
-      i += 2;
-      // No break before a full-width punctuation mark: it must not start a line.
-      const bool punctuationNext =
-          i + 3 < page.size() && (static_cast<unsigned char>(page[i + 1]) == 0xEF ||
-                                  page.compare(i + 1, 2, "\xE3\x80") == 0);
-      if (lead != 0xE2 && !punctuationNext) out += "\\:";
-      continue;
-    }
-    out += page[i];
-  }
-  return out;
-}
-
 void header(std::ostringstream& s, const char* title, const InstallPaths& paths, const Words& w) {
   s << ".\\\" Made from the programs' option and command tables at build time.\n"
     << ".TH " << title << " 1 \"\" \"ax7\\-control " << e(paths.version) << "\" \""
@@ -144,18 +116,19 @@ std::string ax7ctlManual(const InstallPaths& paths, ManualLanguage language) {
     << ".TP\n.B " << cli::kExitOk << "\n"
     << w("成功。", "Success.") << "\n"
     << ".TP\n.B " << cli::kExitFailure << "\n"
-    << w("没有设备、连接失败、设备被拒绝、输出文件无法写入；对 \\fBdoctor\\fR："
-         "没有当前用户可以打开的设备。",
-         "No box, a link failure, a rejected box, an output file that cannot be written; for\n"
-         "\\fBdoctor\\fR: no box that this user can open.")
+    << w("没有设备、连接失败、设备被拒绝、输出文件（包括标准输出和 \\fB\\-\\-trace\\fR 文件）"
+         "无法写入；对 \\fBdoctor\\fR：没有当前用户可以打开的设备。",
+         "No box, a link failure, a rejected box, an output file that cannot be written\n"
+         "(standard output and the \\fB\\-\\-trace\\fR file included); for \\fBdoctor\\fR: no "
+         "box that this\nuser can open.")
     << "\n.TP\n.B " << cli::kExitUsage << "\n"
     << w("输入或用法错误；不向设备发送任何内容，也不写任何文件。",
          "Bad input or usage; nothing is sent to the box and nothing is written.")
     << "\n.PP\n"
     << w("\\fBdiff\\fR 与 \\fBdiff\\fR(1) 相同：0 表示相同，1 表示不同，2 表示输入或用法错误，"
-         "3 表示没有设备或连接失败。",
+         "3 表示没有设备、连接失败或输出无法写入。",
          "\\fBdiff\\fR answers as \\fBdiff\\fR(1) does: 0 the same, 1 different, 2 bad input or "
-         "usage,\n3 no box or a link failure.")
+         "usage,\n3 no box, a link failure or output that cannot be written.")
     << "\n.SH " << w("环境变量", "ENVIRONMENT") << "\n.TP\n.B AX7_DEBUG\n"
     << w("设置后，设备连接的调试日志输出到标准错误。",
          "When set, the device link's debug log goes to stderr.")
@@ -249,7 +222,8 @@ std::string desktopManual(const InstallPaths& paths, ManualLanguage language) {
     << "ax7\\-control \\-\\-trace trace.txt                 # "
     << w("记录每个报告，供技术支持", "every report, for support") << "\n"
     << ".fi\n"
-    << ".SH " << w("参见", "SEE ALSO") << "\n\\fBax7ctl\\fR(1), \\fBudev\\fR(7)\n";
+    << ".SH " << w("参见", "SEE ALSO")
+    << "\n\\fBax7ctl\\fR(1), \\fBax7\\-control\\-script\\fR(7), \\fBudev\\fR(7)\n";
   return w.zh ? withChineseBreaks(s.str()) : s.str();
 }
 

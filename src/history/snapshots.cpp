@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -36,6 +37,8 @@ constexpr std::array<ReasonNames, 9> kReasons = {{
 }};
 
 constexpr const char* kExtension = ".px44t";
+// Names tried one millisecond apart before a save gives up (a folder full of one time's names).
+constexpr int64_t kNameAttempts = 1000;
 // "2026-12-10T23-45-12.345_" : the fixed-width time part of a snapshot's name.
 constexpr size_t kTimeChars = 23;
 
@@ -125,17 +128,20 @@ bool SnapshotStore::save(const SettingsImage& image, SnapshotReason reason, int6
                         (ec ? ec.message() : std::string("not a folder")));
     return false;
   }
-  // Two snapshots in the same millisecond keep both: the later one takes the next free time.
+  // Two snapshots in the same millisecond keep both, also from two programs at once: the name
+  // is only ever created, never replaced (any entry counts as taken, a dangling link too), and
+  // the later one takes the next free time.
   std::string path;
   for (int64_t t = unixMs;; ++t) {
     path = dir_ + "/" + SnapshotName(t, reason);
-    // Any entry counts as taken, a dangling link too: a snapshot never writes through one.
-    if (!fs::exists(fs::symlink_status(path, ec))) break;
-  }
-  const SaveOutcome outcome = SaveFileAtomically(path, image.data(), image.size());
-  if (!outcome.ok) {
-    setError(error, "Can't save the snapshot '" + path + "': " + outcome.reason);
-    return false;
+    // A name seen taken is skipped without writing; the create below settles any race.
+    if (t - unixMs < kNameAttempts && fs::exists(fs::symlink_status(path, ec))) continue;
+    const SaveOutcome outcome = SaveNewFileAtomically(path, image.data(), image.size());
+    if (outcome.ok) break;
+    if (outcome.systemError != EEXIST || t - unixMs >= kNameAttempts) {
+      setError(error, "Can't save the snapshot '" + path + "': " + outcome.reason);
+      return false;
+    }
   }
   // The oldest others go; the one just saved stays even when its time is older than theirs
   // (a clock set back), or the settings it keeps would be lost at once.

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -20,6 +21,8 @@ namespace fs = std::filesystem;
 // it, so only the start of a long name is kept in it.
 constexpr size_t kTempNameStem = 200;
 constexpr int kMaxLinkHops = 40;  // as the kernel's own limit for symlink chains
+
+int syncFolder(const fs::path& target);
 
 class TempFile {
  public:
@@ -50,20 +53,41 @@ class TempFile {
   int fd() const { return fd_; }
 
   // Closes the file (reporting what a delayed write error surfaces there) and renames it over
-  // `target`. Returns 0 or the errno.
-  int commit(const fs::path& target) {
+  // `target`, or with `replace` false gives it the name only where none exists. Returns 0 or
+  // the errno (EEXIST: the name is taken).
+  int commit(const fs::path& target, bool replace) {
     int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) return errno;
-    if (::rename(path_.c_str(), target.c_str()) != 0) return errno;
+    if (replace) {
+      if (::rename(path_.c_str(), target.c_str()) != 0) return errno;
+    } else if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) !=
+               0) {
+      // File systems without the no-replace rename still refuse a link over an existing name;
+      // the temporary name goes when this object does.
+      if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+      if (::link(path_.c_str(), target.c_str()) != 0) return errno;
+      return syncFolder(target);
+    }
     path_.clear();
-    return 0;
+    return syncFolder(target);
   }
 
  private:
   int fd_ = -1;
   fs::path path_;
 };
+
+// The new name is only on disk once the folder is: a power cut after the rename could
+// otherwise bring back the old file, or none. File systems that cannot sync a folder say EINVAL.
+int syncFolder(const fs::path& target) {
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 0;  // a folder we may write into but not read: nothing more to do
+  int err = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+  ::close(fd);
+  return err;
+}
 
 int writeAll(int fd, const uint8_t* data, size_t size) {
   while (size > 0) {
@@ -102,6 +126,16 @@ SaveOutcome failure(int err, std::string reason = {}) {
   return o;
 }
 
+SaveOutcome writeAndCommit(TempFile& temp, const fs::path& target, const uint8_t* data, size_t size,
+                           bool replace) {
+  if (int err = writeAll(temp.fd(), data, size)) return failure(err);
+  if (::fsync(temp.fd()) != 0) return failure(errno);
+  if (int err = temp.commit(target, replace)) return failure(err);
+  SaveOutcome ok;
+  ok.ok = true;
+  return ok;
+}
+
 }  // namespace
 
 SaveOutcome SaveFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
@@ -129,12 +163,15 @@ SaveOutcome SaveFileAtomically(const std::string& path, const uint8_t* data, siz
     ::fchmod(temp.fd(), old.st_mode & 07777);
     if (::geteuid() == 0) (void)::fchown(temp.fd(), old.st_uid, old.st_gid);
   }
-  if (int err = writeAll(temp.fd(), data, size)) return failure(err);
-  if (::fsync(temp.fd()) != 0) return failure(errno);
-  if (int err = temp.commit(target)) return failure(err);
-  SaveOutcome ok;
-  ok.ok = true;
-  return ok;
+  return writeAndCommit(temp, target, data, size, true);
+}
+
+SaveOutcome SaveNewFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
+  const fs::path target(path);
+  if (target.filename().empty()) return failure(EISDIR);
+  TempFile temp;
+  if (int err = temp.create(target)) return failure(err);
+  return writeAndCommit(temp, target, data, size, false);
 }
 
 }  // namespace ax7

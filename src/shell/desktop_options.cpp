@@ -15,7 +15,8 @@ const std::vector<DesktopOption>& desktopOptions() {
        nullptr},
       {"virtual-time", nullptr, "", nullptr, true},
       {"trace", "FILE", "Write every report to FILE (as ax7ctl --trace).", nullptr},
-      {"script", "FILE", "After the first synchronisation, run the commands in FILE (see README).",
+      {"script", "FILE",
+       "After the first synchronisation, run the commands in FILE (see ax7-control-script(7)).",
        nullptr},
   };
   return options;

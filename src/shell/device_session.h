@@ -27,6 +27,8 @@ class DeviceSession {
   DeviceSession& operator=(const DeviceSession&) = delete;
 
   bool startTrace(const QString& path, QString* error);
+  // Why the trace could not be written in full; empty while every line reached it.
+  QString traceError() const { return QString::fromStdString(trace_.error()); }
 
   Core& core() { return *core_; }
   HidBackend& backend() { return backend_; }

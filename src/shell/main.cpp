@@ -3,15 +3,18 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QSettings>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 
+#include "cli/version.h"
+#include "pages/prompter.h"
 #include "shell/app_state.h"
 #include "shell/command_line.h"
 #include "shell/device_session.h"
 #include "shell/main_window.h"
-#include "pages/prompter.h"
 #include "shell/script_runner.h"
 #include "shell/single_instance.h"
 #include "shell/startup_probe.h"
@@ -21,7 +24,7 @@ namespace {
 void setApplicationNames() {
   QCoreApplication::setOrganizationName(QStringLiteral("ax7-control"));
   QCoreApplication::setApplicationName(QString::fromLatin1(ax7::ui::kInstanceKey));
-  QCoreApplication::setApplicationVersion(QStringLiteral(AX7_VERSION));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(ax7::kVersion));
 }
 
 }  // namespace
@@ -41,7 +44,12 @@ int main(int argc, char** argv) {
       return 2;
     }
     if (exitNow) {
-      std::fputs(qPrintable(error), stdout);
+      // Text that never arrived (a full disk, /dev/full) is a failure, not a 0.
+      if (std::fputs(qPrintable(error), stdout) == EOF || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "ax7-control: cannot write standard output: %s\n",
+                     std::strerror(errno));
+        return 1;
+      }
       return 0;
     }
   }
@@ -100,5 +108,10 @@ int main(int argc, char** argv) {
   }
   ReportFirstPaint(&window);
   window.show();
-  return app.exec();
+  int code = app.exec();
+  if (const QString why = session->traceError(); !why.isEmpty()) {
+    std::fprintf(stderr, "ax7-control: %s\n", qPrintable(why));
+    if (code == 0) code = 1;
+  }
+  return code;
 }
