@@ -87,6 +87,7 @@ class CompressorPageTest : public QObject {
   void eachSliderSendsWithTheOtherThree();
   void ratioTextsAndCurve();
   void freshMemoryNeverSendsMinusInfinity();
+  void storedFloatsShowAndSendAsWritten();
   void channelListReloads();
   void switchStoresAndShowsOff();
   void valueBoxesOnlyDisplay();
@@ -149,6 +150,33 @@ void CompressorPageTest::freshMemoryNeverSendsMinusInfinity() {
   c.move(Field::Threshold, -20);
   QCOMPARE(c.sent(), frames({report(0, -20, 1, 1, 1)}));
   QCOMPARE(c.mem().pc.getFloat(129), 1.0f);
+}
+
+void CompressorPageTest::storedFloatsShowAndSendAsWritten() {
+  // What 500 ms, 10 ms, 3:1 and -20 dB become after a trip through a float (a mode file, the
+  // box): the texts and sliders show the values as written, and a move sends them back so.
+  const float release = std::nextafter(500.0f, 0.0f);  // 499.999969
+  const float attack = std::nextafter(10.0f, 0.0f);
+  const float ratio = std::nextafter(3.0f, 0.0f);
+  const float threshold = std::nextafter(-20.0f, 0.0f);
+  for (Language language : {Language::Chinese, Language::English}) {
+    Comp c(language);
+    c.store(0, threshold, ratio, attack, release);
+    c.page->RefreshAll();
+    QCOMPARE(c.text(Field::Release), QString("500ms"));
+    QCOMPARE(c.text(Field::Attack), QString("10ms"));
+    QCOMPARE(c.text(Field::Ratio), QString("3.0:1"));
+    QCOMPARE(c.text(Field::Threshold), QString("-20dB"));
+    QCOMPARE(c.page->row(Field::Release)->position(), 500);
+    QCOMPARE(c.page->row(Field::Attack)->position(), 10);
+    QCOMPARE(c.page->row(Field::Ratio)->position(), 30);
+    QCOMPARE(c.page->row(Field::Threshold)->position(), -20);
+    save(*c.page,
+         QString("compressor_page_500ms_") + (language == Language::Chinese ? "zh" : "en"));
+    c.sent();
+    c.move(Field::Threshold, -21);
+    QCOMPARE(c.sent(), frames({report(0, -21, ratio, 10, 500)}));
+  }
 }
 
 void CompressorPageTest::channelListReloads() {

@@ -398,7 +398,8 @@ void EqEditorTest::tableValueEdits_data() {
                                 << "500Hz";
   QTest::newRow("freq text keeps")
       << int(EqTable::kFrequencyColumn) << "abc" << 3.f << 500.f << 2.f << "500Hz";
-  QTest::newRow("freq with unit") << int(EqTable::kFrequencyColumn) << "1234.4Hz" << 3.f << 1234.4f
+  // Whole hertz, as stored and sent: the cell shows 1234 where rounding would show 1235.
+  QTest::newRow("freq with unit") << int(EqTable::kFrequencyColumn) << "1234.6Hz" << 3.f << 1234.f
                                   << 2.f << "1234Hz";
   QTest::newRow("gain text is 0 dB")
       << int(EqTable::kGainColumn) << "loud" << 0.f << 500.f << 2.f << "+0.0dB";

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <memory>
+#include <tuple>
 
 #include "device/commands.h"
 #include "pages/machine_settings_window.h"
@@ -70,6 +71,7 @@ class MachineSettingsTest : public QObject {
   void applyWithoutABoxKeepsTheEdit();
   void modeResetAsksFirstThenReadsTheBoxBack();
   void plugResetAsksFirstAndRunsOnce();
+  void languageSwitchWhileOpenLaysOutAgain();
   void screenshots();
 };
 
@@ -230,6 +232,46 @@ void MachineSettingsTest::plugResetAsksFirstAndRunsOnce() {
   f.clock.endWork();
   f.core().zwave.waitIdle();
   QCOMPARE(f.sent().front(), test::frameHex(test::parseFrame("02 12 06 01 04 00 42 02 BB")));
+}
+
+void MachineSettingsTest::languageSwitchWhileOpenLaysOutAgain() {
+  // Opened in one language with both start volumes "Invalid", switched while open: every
+  // slider, its value text and its check box stay clear of one another and of the window edge.
+  for (Language first : {Language::Chinese, Language::English}) {
+    test::PageFixture f(first);
+    W w(f, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (int id : {int(W::kMicEnable), int(W::kMusicEnable)}) {
+      auto* box = control<QCheckBox>(&w, id);
+      if (box->isChecked()) QTest::mouseClick(box, Qt::LeftButton);
+    }
+    for (Language now : {OtherLanguage(first), first}) {
+      f.setLanguage(now);
+      w.ApplyLanguage();
+      QCoreApplication::processEvents();
+      const auto box = [&](QWidget* c) { return QRect(c->mapTo(&w, QPoint(0, 0)), c->size()); };
+      for (auto [sliderId, valueId, enableId] :
+           {std::tuple{int(W::kMicStartSlider), int(W::kMicStartValue), int(W::kMicEnable)},
+            std::tuple{int(W::kMusicStartSlider), int(W::kMusicStartValue),
+                       int(W::kMusicEnable)}}) {
+        QWidget* slider = control<QWidget>(&w, sliderId);
+        auto* value = control<QLabel>(&w, valueId);
+        auto* enable = control<QCheckBox>(&w, enableId);
+        QVERIFY(slider && value && enable);
+        QCOMPARE(value->text(), Pick(now, "无效", "Invalid"));
+        const QString where = QString("%1 after switching to %2").arg(sliderId).arg(int(now));
+        QVERIFY2(box(slider).right() < box(value).left(), qPrintable(where));
+        QVERIFY2(
+            value->fontMetrics().horizontalAdvance(value->text()) <= value->contentsRect().width(),
+            qPrintable(where));
+        QVERIFY2(box(value).right() < box(enable).left(), qPrintable(where));
+        QVERIFY2(enable->sizeHint().width() <= enable->width(), qPrintable(where));
+        QVERIFY2(box(enable).right() < w.width(), qPrintable(where));
+      }
+      save(w, QString("machine_settings_switched_to_") + (now == Language::Chinese ? "zh" : "en"));
+    }
+  }
 }
 
 void MachineSettingsTest::screenshots() {

@@ -87,6 +87,7 @@ class MusicPageTest : public QObject {
   void previewClickOpensEffectsAndBackReturns();
   void effectsPageEditsItsModesSet();
   void copyFromEchoPastesSevenBands();
+  void bandEditorCaptionsAndIdsOnBothPages();
   void screenshots();
 };
 
@@ -529,6 +530,38 @@ void MusicPageTest::copyFromEchoPastesSevenBands() {
   const BandRecord eighth = UnpackBandRecordAt(c.mem(), 8);
   QCOMPARE(eighth.frequency, kept.frequency);
   QCOMPARE(eighth.type, kept.type);
+}
+
+void MusicPageTest::bandEditorCaptionsAndIdsOnBothPages() {
+  const QStringList zh = {"参量", "低通", "高通", "低架", "高架"};
+  const QStringList en = {"PEQ", "LP", "HP", "LS", "HS"};
+  test::PageFixture c(Language::Chinese);
+  MusicPage music(c, 0);
+  EffectsPage effects(c, 0);
+  for (Page* page : {static_cast<Page*>(&music), static_cast<Page*>(&effects)}) {
+    page->resize(1024, 520);
+    page->show();
+    EqEditor* eq = page->findChild<EqEditor*>();
+    QVERIFY(eq);
+    eq->SelectBand(2);
+    // The edit boxes answer to the output page's ids, so scripts reach them on every page.
+    for (int id : {1212, 1213, 1214}) {
+      bool found = false;
+      for (QWidget* w : page->findChildren<QWidget*>()) found |= w->property("ax7Id").toInt() == id;
+      QVERIFY2(found, qPrintable(QString::number(id)));
+    }
+    for (Language language : {Language::Chinese, Language::English, Language::Chinese}) {
+      c.setLanguage(language);
+      page->ApplyLanguage();
+      for (int i = 0; i < 5; ++i) {
+        QRadioButton* r = radio(*page, 1204 + i);
+        QVERIFY(r);
+        QCOMPARE(r->text(), (language == Language::Chinese ? zh : en)[i]);
+      }
+    }
+    eq->SelectBand(2);
+    save(*page, QString(page == &music ? "music" : "effects") + "_page_band_editor_zh");
+  }
 }
 
 void MusicPageTest::screenshots() {

@@ -136,8 +136,10 @@ void ConnectionTest::modelAndProtocolChecks_data() {
   QTest::addColumn<QString>("model");
   QTest::addColumn<int>("version");
   QTest::addColumn<QString>("error");  // empty: accepted
-  const QString model = QString::fromUtf8("机器型号与软件不匹配!");
-  const QString version = QString::fromUtf8("机器与软件通信版本不匹配，请使用机器配套软件!");
+  // In English, as the window runs below (the Chinese texts are ax7ctl's as well).
+  const QString model = "The box's model does not match this program!";
+  const QString version =
+      "The box speaks another protocol version; use the program that came with it!";
   QTest::newRow("AX7, 17") << "AX7" << 17 << QString();
   QTest::newRow("ax7 in lower case") << "ax7" << 17 << QString();
   QTest::newRow("extra character") << "AX7X" << 17 << model;
@@ -167,7 +169,7 @@ void ConnectionTest::modelAndProtocolChecks() {
   QCOMPARE(s.sent().back(), frameHex(parseFrame("02 8A")));
   QCOMPARE(s.prompter.count("error"), 1);
   QCOMPARE(s.prompter.shown.back().text, error);
-  QCOMPARE(s.prompter.shown.back().caption, QString::fromUtf8("错误"));
+  QCOMPARE(s.prompter.shown.back().caption, QString("Error"));
   // A rejected box is not read any further.
   QVERIFY(!anyRequest(s.sent(), "02 0A"));
 }

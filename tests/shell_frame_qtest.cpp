@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <future>
 
@@ -20,6 +21,7 @@
 #include "shell/status_panes.h"
 #include "shell/sync_dialog.h"
 #include "shell/tool_windows.h"
+#include "shell/window_geometry.h"
 #include "shell_fixture.h"
 
 using namespace ax7;
@@ -46,6 +48,10 @@ class FrameTest : public QObject {
  private slots:
   void sizeLimitsAndTitle();
   void profileAtStart();
+  void startLanguageStoredElseLocaleElseNone();
+  void fitToScreens_data();
+  void fitToScreens();
+  void windowPlaceComesBack();
   void infoBoxShowsOneNoticeAtATime();
   void syncDialogCannotBeClosedAndTimesOut();
   void closePrompt_data();
@@ -86,6 +92,113 @@ void FrameTest::profileAtStart() {
   QCOMPARE(s.settings.value("ApplicationLook").toInt(), 7);
   s.window = std::make_unique<ui::MainWindow>(*s.state, s.backend, s.session->notifier());
   QCOMPARE(s.settings.value("ApplicationLook").toInt(), 215);
+}
+
+void FrameTest::startLanguageStoredElseLocaleElseNone() {
+  Shell s(ShellOptions().noConnect());
+  const auto restart = [&] {
+    s.window.reset();
+    s.window = std::make_unique<ui::MainWindow>(*s.state, s.backend, s.session->notifier());
+    return s.state->language();
+  };
+  // Nothing stored: the locale's language, and nothing is written for it.
+  s.settings.remove(kKeyLanguage);
+  for (Language locale : {Language::English, Language::Chinese}) {
+    s.state->localeLanguage = locale;
+    QCOMPARE(restart(), locale);
+    QVERIFY(!s.settings.contains(kKeyLanguage));
+  }
+  QCOMPARE(s.window->status().eqBypass()->text(), QString::fromUtf8("均衡旁路"));
+  // The switch stores; a stored value wins over the locale.
+  s.window->handleCommand(ID_BTN_LANGUAGE);
+  QCOMPARE(s.settings.value(kKeyLanguage).toInt(), 1);
+  QCOMPARE(restart(), Language::English);
+  QCOMPARE(s.window->ribbon().panelText(kInputCategory, 0), QString("Mic Vol"));
+  // --lang wins over both for one run and stores nothing; the switch still stores.
+  s.state->languageForRun = Language::Chinese;
+  QCOMPARE(restart(), Language::Chinese);
+  QCOMPARE(s.settings.value(kKeyLanguage).toInt(), 1);
+  s.window->handleCommand(ID_BTN_LANGUAGE);
+  QCOMPARE(s.state->language(), Language::English);
+  QCOMPARE(s.settings.value(kKeyLanguage).toInt(), 1);
+  s.state->languageForRun.reset();
+}
+
+void FrameTest::fitToScreens_data() {
+  QTest::addColumn<QRect>("saved");
+  QTest::addColumn<QList<QRect>>("screens");
+  QTest::addColumn<QRect>("placed");
+  const QRect left(0, 0, 1920, 1040);  // a task bar below
+  const QRect right(1920, 0, 2560, 1440);
+  QTest::newRow("inside stays") << QRect(100, 50, 1300, 800) << QList<QRect>{left}
+                                << QRect(100, 50, 1300, 800);
+  QTest::newRow("on the second screen")
+      << QRect(2200, 100, 1600, 900) << QList<QRect>{left, right} << QRect(2200, 100, 1600, 900);
+  QTest::newRow("second screen gone")
+      << QRect(2200, 100, 1600, 900) << QList<QRect>{left} << QRect(320, 100, 1600, 900);
+  QTest::newRow("hanging off the bottom")
+      << QRect(100, 600, 1300, 800) << QList<QRect>{left} << QRect(100, 240, 1300, 800);
+  QTest::newRow("above and left of everything")
+      << QRect(-3000, -2000, 1300, 800) << QList<QRect>{left, right} << QRect(0, 0, 1300, 800);
+  QTest::newRow("larger than the screen shrinks")
+      << QRect(0, 0, 2500, 1600) << QList<QRect>{left} << QRect(0, 0, 1920, 1040);
+  QTest::newRow("below the minimum grows")
+      << QRect(10, 10, 600, 400) << QList<QRect>{left} << QRect(10, 10, 1240, 700);
+  QTest::newRow("screen smaller than the minimum")
+      << QRect(50, 50, 1240, 700) << QList<QRect>{QRect(0, 0, 1024, 600)} << QRect(0, 0, 1240, 700);
+  QTest::newRow("no screens") << QRect(5, 5, 1300, 800) << QList<QRect>{} << QRect(5, 5, 1300, 800);
+}
+
+void FrameTest::fitToScreens() {
+  QFETCH(QRect, saved);
+  QFETCH(QList<QRect>, screens);
+  QFETCH(QRect, placed);
+  QCOMPARE(FitToScreens(saved, screens, QSize(1240, 700)), placed);
+}
+
+void FrameTest::windowPlaceComesBack() {
+  Shell s(ShellOptions().noConnect());
+  QVERIFY(!s.settings.contains(kKeyWindowGeometry));
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  // A place that fits wherever the test runs: the smallest window at the screen's corner.
+  const QRect place = FitToScreens(QRect(screen.topLeft() + QPoint(30, 20), QSize(1300, 760)),
+                                   {screen}, s.window->minimumSize());
+  s.settings.setValue(kKeyWindowGeometry, place);
+  s.settings.setValue(kKeyWindowMaximized, false);
+  s.window->hide();
+  s.window->showAsLastClosed();
+  QCOMPARE(s.window->geometry().size(), place.size());
+  QVERIFY(!s.window->isMaximized());
+  s.window->resize(s.window->width() + 40, s.window->height() + 20);
+  const QRect closedAt = s.window->geometry();
+  QVERIFY(s.window->close());
+  QCOMPARE(s.settings.value(kKeyWindowGeometry).toRect(), closedAt);
+  QCOMPARE(s.settings.value(kKeyWindowMaximized).toBool(), false);
+
+  // Maximised comes back maximised, and keeps the normal size for later.
+  s.window = std::make_unique<ui::MainWindow>(*s.state, s.backend, s.session->notifier());
+  s.settings.setValue(kKeyWindowMaximized, true);
+  s.window->showAsLastClosed();
+  QVERIFY(s.window->isMaximized());
+  QVERIFY(s.window->close());
+  QCOMPARE(s.settings.value(kKeyWindowMaximized).toBool(), true);
+  // (the normal size as it came back on this screen)
+  QCOMPARE(s.settings.value(kKeyWindowGeometry).toRect().size(),
+           FitToScreens(closedAt, {screen}, s.window->minimumSize()).size());
+
+  // A stored size below the minimum still gives the minimum; a window shown without the
+  // stored place (a scripted run) leaves the profile alone.
+  s.window = std::make_unique<ui::MainWindow>(*s.state, s.backend, s.session->notifier());
+  s.settings.setValue(kKeyWindowGeometry, QRect(screen.topLeft(), QSize(300, 200)));
+  s.settings.setValue(kKeyWindowMaximized, false);
+  s.window->showAsLastClosed();
+  QVERIFY(s.window->width() >= MainWindow::kMinWidth);
+  QVERIFY(s.window->height() >= MainWindow::kMinHeight);
+  s.window = std::make_unique<ui::MainWindow>(*s.state, s.backend, s.session->notifier());
+  s.settings.setValue(kKeyWindowGeometry, QRect(1, 2, 1300, 800));
+  s.window->show();
+  QVERIFY(s.window->close());
+  QCOMPARE(s.settings.value(kKeyWindowGeometry).toRect(), QRect(1, 2, 1300, 800));
 }
 
 void FrameTest::infoBoxShowsOneNoticeAtATime() {

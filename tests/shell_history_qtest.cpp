@@ -478,6 +478,44 @@ class ShellHistoryTest : public QObject {
     saveShot(*s.window, QString("history_controls_%1").arg(language == 1 ? "en" : "zh"));
   }
 
+  void refreshesLeaveNoBandHalfSelected() {
+    // Band 7 picked on the graph, then an undo, a redo, an A/B switch: each refresh leaves both
+    // the band editor and the graph (fill, readout, status line) without a picked band.
+    Shell s;
+    s.window->ShowPage(PageKind::Music, 0);
+    QCoreApplication::processEvents();
+    auto* editor = s.window->pages().currentPage()->findChild<EqEditor*>();
+    QVERIFY(editor);
+    CEqPanel* panel = editor->panel();
+    s.window->history().storeSlot(0);
+    s.window->history().storeSlot(1);
+    const auto pickBand7 = [&](int dy) {
+      const QPoint at = panel->markerCentre(6).toPoint();
+      QTest::mousePress(panel, Qt::LeftButton, {}, at);
+      if (dy != 0) QTest::mouseMove(panel, at + QPoint(0, dy));
+      QTest::mouseRelease(panel, Qt::LeftButton, {}, at + QPoint(0, dy));
+      endEvent();
+      QCOMPARE(editor->selectedBand(), 6);
+      QCOMPARE(panel->selectedBand(), 6);
+    };
+    const auto nothingPicked = [&] {
+      QCOMPARE(editor->selectedBand(), -1);
+      QVERIFY(editor->isTableShown());
+      QCOMPARE(panel->selectedBand(), -1);
+    };
+    pickBand7(12);             // a drag
+    editMicABand(s, 2, 1.0f);  // then another band's edit, the step the undo takes back
+    endEvent();
+    QVERIFY(s.window->history().undo() >= 0);
+    nothingPicked();
+    pickBand7(0);  // picked again without a change: the redo is still there
+    QVERIFY(s.window->history().redo() >= 0);
+    nothingPicked();
+    pickBand7(0);
+    QVERIFY(s.window->history().switchSlot() >= 0);
+    nothingPicked();
+  }
+
   void scriptedEditsUndoRedoAndAbSwitchInTheTrace() {
     // Where the markers of bands 2, 4, 5 and 8 of microphone A are, in a window like the program's.
     std::map<int, QPoint> marker;

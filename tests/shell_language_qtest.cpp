@@ -5,13 +5,18 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "shell/balloon.h"
+#include "shell/info_box.h"
 #include "shell/language_switch.h"
 #include "shell/mic_status_labels.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
+#include "shell/start_language.h"
 #include "shell/sync_dialog.h"
 #include "shell/tool_windows.h"
 #include "shell_fixture.h"
@@ -41,6 +46,10 @@ class LanguageTest : public QObject {
   void remoteLearningTitleFollowsTheSwitch();
   void micLabelsFitAtTheSmallestWindow();
   void syncWindowReadsAsWaiting();
+  void noticesOnScreenGoWithTheSwitch();
+  void localeLanguage_data();
+  void localeLanguage();
+  void firstStartSpeaksTheLocale();
 };
 
 void LanguageTest::qtButtonsFollowTheLanguage() {
@@ -145,6 +154,144 @@ void LanguageTest::syncWindowReadsAsWaiting() {
     save(dialog, "sync_counting_" + tag);
     dialog.finishSync();
   }
+}
+
+void LanguageTest::noticesOnScreenGoWithTheSwitch() {
+  // The connect notice covers the page for seconds; after a switch it would go on speaking the
+  // other language.
+  Shell s(ShellOptions().noConnect());
+  s.window->balloon().ShowBalloon(QString::fromUtf8("设备已连接，同步中……"), "AX7", 5000);
+  s.window->ShowInfoBox(QString::fromUtf8("请先连接机器！"), 1100);
+  QVERIFY(s.window->balloon().showing());
+  QVERIFY(s.window->info().current());
+  s.window->handleCommand(ID_BTN_LANGUAGE);
+  QVERIFY(!s.window->balloon().showing());
+  QVERIFY(!s.window->info().current());
+  // Notices that come afterwards show as usual.
+  s.window->ShowInfoBox("Please connect the box!", 1100);
+  QVERIFY(s.window->info().current());
+}
+
+void LanguageTest::localeLanguage_data() {
+  QTest::addColumn<QString>("language");
+  QTest::addColumn<QString>("lcAll");
+  QTest::addColumn<QString>("lcMessages");
+  QTest::addColumn<QString>("lang");
+  QTest::addColumn<bool>("chinese");
+  QTest::newRow("nothing set") << ""
+                               << ""
+                               << ""
+                               << "" << false;
+  QTest::newRow("LANG zh_CN") << ""
+                              << ""
+                              << ""
+                              << "zh_CN.UTF-8" << true;
+  QTest::newRow("LANG zh_TW") << ""
+                              << ""
+                              << ""
+                              << "zh_TW.Big5" << true;
+  QTest::newRow("LANG zh") << ""
+                           << ""
+                           << ""
+                           << "zh" << true;
+  QTest::newRow("LANG en_US") << ""
+                              << ""
+                              << ""
+                              << "en_US.UTF-8" << false;
+  QTest::newRow("LANG de_DE") << ""
+                              << ""
+                              << ""
+                              << "de_DE.UTF-8" << false;
+  QTest::newRow("LANG zu (not zh)") << ""
+                                    << ""
+                                    << ""
+                                    << "zu_ZA.UTF-8" << false;
+  QTest::newRow("LANG C.UTF-8") << ""
+                                << ""
+                                << ""
+                                << "C.UTF-8" << false;
+  QTest::newRow("LC_MESSAGES over LANG") << ""
+                                         << ""
+                                         << "en_GB.UTF-8"
+                                         << "zh_CN.UTF-8" << false;
+  QTest::newRow("LC_ALL over both") << ""
+                                    << "zh_CN.UTF-8"
+                                    << "en_GB.UTF-8"
+                                    << "en_US" << true;
+  QTest::newRow("LANGUAGE first entry") << "zh_CN:en"
+                                        << ""
+                                        << ""
+                                        << "en_US.UTF-8" << true;
+  QTest::newRow("LANGUAGE first entry en") << "en:zh_CN"
+                                           << ""
+                                           << ""
+                                           << "zh_CN.UTF-8" << false;
+  QTest::newRow("LANGUAGE ignored in C") << "zh_CN"
+                                         << ""
+                                         << ""
+                                         << "C" << false;
+  QTest::newRow("LANGUAGE ignored in POSIX") << "zh_CN"
+                                             << "POSIX"
+                                             << ""
+                                             << "zh_CN" << false;
+  QTest::newRow("LANGUAGE ignored with no locale") << "zh_CN"
+                                                   << ""
+                                                   << ""
+                                                   << "" << false;
+}
+
+void LanguageTest::localeLanguage() {
+  QFETCH(QString, language);
+  QFETCH(QString, lcAll);
+  QFETCH(QString, lcMessages);
+  QFETCH(QString, lang);
+  QFETCH(bool, chinese);
+  const std::string v[] = {language.toStdString(), lcAll.toStdString(), lcMessages.toStdString(),
+                           lang.toStdString()};
+  QCOMPARE(LanguageFromLocale({v[0], v[1], v[2], v[3]}),
+           chinese ? Language::Chinese : Language::English);
+}
+
+void LanguageTest::firstStartSpeaksTheLocale() {
+  // The program itself on a box that never answers, in one profile of its own: the error line
+  // on stderr is in the locale's language until the switch stores one, which then wins; --lang
+  // holds for its run only.
+  QTemporaryDir dir;
+  QFile script(dir.filePath("quit.txt"));
+  QVERIFY(script.open(QIODevice::WriteOnly));
+  script.write("quit\n");
+  script.close();
+  QFile toChinese(dir.filePath("zh.txt"));
+  QVERIFY(toChinese.open(QIODevice::WriteOnly));
+  toChinese.write("lang zh\nquit\n");
+  toChinese.close();
+  const auto run = [&](const QString& lang, const QString& scriptPath, QStringList extra = {}) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    env.insert("XDG_DATA_HOME", dir.filePath("data"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) env.remove(name);
+    env.insert("LANG", lang);
+    p.setProcessEnvironment(env);
+    p.start(QString::fromUtf8(AX7_CONTROL_PATH),
+            QStringList{"--device", "sim", "--virtual-time", "--sim-fault", "silent", "--script",
+                        scriptPath} +
+                extra);
+    if (!p.waitForFinished(120000)) p.kill();
+    p.waitForFinished();
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    const bool en = err.contains("The box did not answer");
+    const bool zh = err.contains(QString::fromUtf8("设备没有应答"));
+    return en == zh ? QString("neither: " + err) : QString(en ? "en" : "zh");
+  };
+  QCOMPARE(run("en_US.UTF-8", script.fileName()), QString("en"));
+  QCOMPARE(run("zh_CN.UTF-8", script.fileName()), QString("zh"));
+  QCOMPARE(run("en_US.UTF-8", script.fileName(), {"--lang", "zh"}), QString("zh"));
+  QCOMPARE(run("en_US.UTF-8", script.fileName()), QString("en"));  // --lang stored nothing
+  run("en_US.UTF-8", toChinese.fileName());                        // the switch stores Chinese
+  QCOMPARE(run("en_US.UTF-8", script.fileName()), QString("zh"));
+  QCOMPARE(run("zh_CN.UTF-8", script.fileName(), {"--lang", "en"}), QString("en"));
 }
 
 QTEST_MAIN(LanguageTest)

@@ -32,7 +32,9 @@ bool applyQ(EqBand& band, double q) {
 
 bool applyFrequency(EqBand& band, double hz) {
   if (std::isnan(hz)) return false;
-  band.freq = static_cast<float>(std::clamp(hz, double(band.freqMin), double(band.freqMax)));
+  // Whole hertz, as the band is stored and sent: what every readout shows is what the box has.
+  band.freq =
+      static_cast<float>(std::trunc(std::clamp(hz, double(band.freqMin), double(band.freqMax))));
   return true;
 }
 

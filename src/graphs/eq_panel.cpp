@@ -102,6 +102,14 @@ void CEqPanel::bandChanged() {
   update();
 }
 
+void CEqPanel::clearSelection() {
+  if (selected_ < 0 && !leftDrag_ && !rightPress_) return;
+  selected_ = -1;
+  leftDrag_ = false;
+  rightPress_ = false;
+  update();
+}
+
 void CEqPanel::clearStaleSelection() {
   if (selected_ >= markerCount()) selected_ = -1;
   if (hovered_ >= markerCount()) hovered_ = -1;

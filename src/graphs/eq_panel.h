@@ -87,6 +87,8 @@ class CEqPanel : public QWidget {
   bool inputDisabled() const { return inputDisabled_; }
 
   int selectedBand() const { return selected_; }
+  // No band selected: no fill, readout or status line (a drag in progress ends here).
+  void clearSelection();
   int hoveredBand() const { return hovered_; }
 
   QRectF plotRect() const;

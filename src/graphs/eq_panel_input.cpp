@@ -125,7 +125,8 @@ void CEqPanel::leftDrag(const QPointF& pos) {
     gain = 15.0 - ((p.y() - yOffset_) / r.height()) * 30.0;
     gain = std::round(gain * 10.0) / 10.0;  // half away from zero
   }
-  b.freq = float(std::clamp(hz, double(b.freqMin), double(b.freqMax)));
+  // Whole hertz, as the band is stored and sent, so the readout shows what the box gets.
+  b.freq = float(std::trunc(std::clamp(hz, double(b.freqMin), double(b.freqMax))));
   b.gainDb = float(std::clamp(gain, double(b.gainMin), double(b.gainMax)));
   rules().recompute(selected_);
   bandChanged();

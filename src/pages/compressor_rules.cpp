@@ -22,10 +22,11 @@ double scaleOf(Field field) {
   return field == Field::Ratio ? 10.0 : 1.0;
 }
 
+// Rounded as the value texts' "%.0f" and "%.1f" round, so slider and text agree.
 int storedPosition(const ParameterMemory& mem, int channel, Field field) {
   const Range r = RangeOf(field);
-  return SliderPosition(double(storedWord(mem, channel, field)), r.minimum, r.maximum,
-                        scaleOf(field));
+  return SliderPosition(std::nearbyint(double(storedWord(mem, channel, field)) * scaleOf(field)),
+                        r.minimum, r.maximum);
 }
 
 float shownValue(const ParameterMemory& mem, int channel, Field field) {
@@ -34,7 +35,8 @@ float shownValue(const ParameterMemory& mem, int channel, Field field) {
   double v = storedWord(mem, channel, field);
   const bool inRange = std::isfinite(v) && v * scale >= r.minimum && v * scale <= r.maximum;
   if (!inRange) v = storedPosition(mem, channel, field) / scale;
-  if (field == Field::Attack || field == Field::Release) v = std::trunc(v);
+  // Whole milliseconds go to the box; the nearest, so 500 ms kept as 499.999969 stays 500.
+  if (field == Field::Attack || field == Field::Release) v = std::nearbyint(v);
   return float(v);
 }
 

@@ -39,11 +39,13 @@ struct Positions {
   int threshold = 0, ratio = 10, attack = 1, release = 1;
 };
 
-// Slider positions for the stored words of the channel: trunc(threshold), ratio x 10, attack,
-// release, each clamped to its slider; a word that is not a number gives the minimum.
+// Slider positions for the stored words of the channel: threshold, ratio x 10, attack, release,
+// each rounded to the nearest and clamped to its slider; a word that is not a number gives the
+// minimum.
 Positions StoredPositions(const ParameterMemory& mem, int channel);
 // The values the page shows: each stored value when it is a number inside its slider's range,
-// otherwise the value of its slider position. Attack and release go as whole milliseconds.
+// otherwise the value of its slider position. Attack and release go as whole milliseconds
+// (the nearest).
 Values ShownValues(const ParameterMemory& mem, int channel);
 // The shown values with the moved slider's position in place of its field.
 Values Moved(const ParameterMemory& mem, int channel, Field field, int position);

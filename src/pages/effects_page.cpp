@@ -57,6 +57,8 @@ void EffectsPage::SelectArgument(int mode) {
 }
 
 void EffectsPage::RefreshAll() {
+  // The bands may have changed under the editor (undo, A/B, a restore): nothing stays picked.
+  eq_->DeselectBand();
   eq_->LoadEq();
 }
 
@@ -70,6 +72,7 @@ void EffectsPage::ApplyLanguage() {
   back_->resize(back_->sizeHint());
   placeBackButton();
   eq_->setLanguage(language);
+  LoadBandEditorTexts(*eq_, dialogId(), context().dialogTable());
   RefreshAll();
 }
 

@@ -195,6 +195,7 @@ void EqEditor::SelectBand(int band) {
 
 void EqEditor::DeselectBand() {
   selected_ = -1;
+  panel_->clearSelection();  // the graph must not go on showing the band as picked
   stack_->setCurrentWidget(table_);
   showCrossoverList(false);
 }

@@ -1,10 +1,14 @@
 #include "pages/input_eq.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <algorithm>
 
 #include "device/core.h"
 #include "graphs/eq_panel.h"
 #include "pages/band_editor.h"
+#include "pages/dialog_texts.h"
 #include "pages/eq_table.h"
 
 namespace ax7::ui {
@@ -87,6 +91,20 @@ void TagEqEditorControls(EqEditor& editor) {
   editor.bandEditor()->gainSlider()->setProperty("ax7Id", 1209);
   editor.bandEditor()->frequencySlider()->setProperty("ax7Id", 1210);
   editor.bandEditor()->qSlider()->setProperty("ax7Id", 1211);
+  BandEditor* band = editor.bandEditor();
+  for (int i = 0; i < 5; ++i) band->typeRadio(i)->setProperty("ax7Id", 1204 + i);
+  band->numberLabel()->setProperty("ax7Id", 1203);
+  band->gainEdit()->setProperty("ax7Id", 1212);
+  band->frequencyEdit()->setProperty("ax7Id", 1213);
+  band->qEdit()->setProperty("ax7Id", 1214);
+}
+
+void LoadBandEditorTexts(EqEditor& editor, int dialogId, const ax7::lang::LanguageTable& table) {
+  // The radios sit inside the editor, out of reach of the page's own caption pass.
+  for (int i = 0; i < 5; ++i) {
+    QAbstractButton* radio = editor.bandEditor()->typeRadio(i);
+    radio->setText(DialogCaption(table, dialogId, 1204 + i, radio->text()));
+  }
 }
 
 }  // namespace ax7::ui

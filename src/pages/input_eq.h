@@ -9,6 +9,10 @@ namespace ax7 {
 struct Core;
 }
 
+namespace ax7::lang {
+class LanguageTable;
+}
+
 namespace ax7::ui {
 
 // The EQ sets these pages edit: 0 mic A, 1 mic B, 6 music (10 bands); 2 reverb A, 3 reverb B,
@@ -30,7 +34,9 @@ void ResetInputEq(Core& core, const InputEqSet& set);
 bool InputEqBypassed(Core& core, const InputEqSet& set);
 void ToggleInputEqBypass(Core& core, const InputEqSet& set);
 
-// Gives the editor's graph, table and band sliders their control ids.
+// Gives the editor's graph, table and band editor's controls their control ids.
 void TagEqEditorControls(EqEditor& editor);
+// The band editor's type radios (1204..1208) take their captions from the page's table.
+void LoadBandEditorTexts(EqEditor& editor, int dialogId, const ax7::lang::LanguageTable& table);
 
 }  // namespace ax7::ui

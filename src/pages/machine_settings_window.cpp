@@ -372,6 +372,16 @@ void MachineSettingsWindow::ApplyLanguage() {
   for (const Start& s : starts_) {
     if (!s.enable->isChecked()) s.row->valueLabel()->setText(context().text(kInvalid));
   }
+  // Switched while open: the captions of the other language are longer or shorter. Lay out
+  // again now, and grow the window if its rows no longer fit, so no slider runs under its
+  // value text. (Before the first show, showing lays it out.)
+  QLayout* l = layout();
+  if (l && isVisible()) {
+    l->invalidate();
+    l->activate();
+    setMinimumSize(l->totalMinimumSize());
+    resize(size().expandedTo(minimumSize()));
+  }
 }
 
 // Created on first use; the program keeps it while it is open.

@@ -384,6 +384,7 @@ void MusicPage::ApplyLanguage() {
   for (int r = 0; r < kEffectRows; ++r) effects_->item(r, 1)->setText(context().text(EffectRows()[size_t(r)].name));
   fitEffectList();
   eq_->setLanguage(context().language());
+  LoadBandEditorTexts(*eq_, dialogId(), context().dialogTable());
   RefreshAll();
   effectName_->setText(context().text(EffectRows()[size_t(effectRow_)].name));
 }

@@ -23,6 +23,7 @@
 #include "pages/eq_editor.h"
 #include "pages/eq_exchange_ui.h"
 #include "pages/eq_table.h"
+#include "pages/input_eq.h"
 #include "pages/output_nav_row.h"
 #include "pages/page_factory.h"
 #include "pages/pictures.h"
@@ -396,6 +397,7 @@ void OutputPage::ApplyLanguage() {
   compOn_->setText(caption(kCompressorBoxId, kCompressorSwitch));
   for (size_t i = 0; i < 4; ++i) comps_[i]->setTitle(caption(kCompTitleIds[i], kCompTitles[i]));
   editor_->setLanguage(context().language());
+  LoadBandEditorTexts(*editor_, dialogId(), table);
   fillSourceLists();
   RefreshAll();
 }

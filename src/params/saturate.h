@@ -2,6 +2,7 @@
 // Float-to-integer conversions for values that come from outside (mode files, the box): a
 // stored word may hold any bit pattern, and converting a NaN or an out-of-range float to an
 // integer is undefined. Every such conversion goes through these.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -24,12 +25,17 @@ constexpr int32_t SaturateToInt32(double v) {
 
 // A stored float word shown as a slider position: word x scale, truncated and clamped to the
 // slider's range; NaN and both infinities give the minimum, so a damaged word never places a
-// slider at its far end by accident.
-constexpr int SliderPosition(double word, int minimum, int maximum, double scale = 1.0) {
-  const double v = word * scale;
+// slider at its far end by accident. A word within float precision of a whole position is that
+// position: 500 ms kept in a float as 499.999969 is 500, not 499.
+inline int SliderPosition(double word, int minimum, int maximum, double scale = 1.0) {
+  double v = word * scale;
   if (!(v == v) || v == std::numeric_limits<double>::infinity() ||
       v == -std::numeric_limits<double>::infinity())
     return minimum;
+  const double nearest = std::nearbyint(v);
+  const double tolerance =
+      4.0 * double(std::numeric_limits<float>::epsilon()) * std::max(1.0, std::fabs(v));
+  if (std::fabs(v - nearest) <= tolerance) v = nearest;
   return int(SaturateTrunc(v, minimum, maximum));
 }
 

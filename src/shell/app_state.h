@@ -3,6 +3,7 @@
 // drives, the profile store and the prompter. Handlers receive it by reference.
 #include <QColor>
 #include <QString>
+#include <optional>
 
 #include "device/core.h"
 #include "pages/language.h"
@@ -57,6 +58,10 @@ class AppState {
   const Timings timings;
 
   int g_nLanguage = 0;      // the profile's index of language(): 0 Chinese, 1 English
+  // The language at start when the profile holds none (the user's locale), and --lang, which
+  // overrides the profile for one run.
+  Language localeLanguage = Language::Chinese;
+  std::optional<Language> languageForRun;
   int pendingBoxMode = -1;  // box mode to store after the next synchronisation
   bool peakOption = true;   // allows the periodic status request (About box)
   bool errorBoxAllowed = true;

@@ -6,6 +6,7 @@
 
 #include "cli/options.h"
 #include "shell/desktop_options.h"
+#include "shell/start_language.h"
 
 namespace ax7::ui {
 
@@ -92,6 +93,13 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine* out, QString* e
     return false;
   }
   if (!parseSimOptions(parser, kind, &cl, error)) return false;
+  if (parser.isSet("lang")) {
+    cl.language = LanguageFromCode(parser.value("lang").toLower().toStdString());
+    if (!cl.language) {
+      *error = QString("--lang: expected zh or en, not '%1'").arg(parser.value("lang"));
+      return false;
+    }
+  }
   cl.tracePath = parser.value("trace");
   if (parser.isSet("script") && !readScript(parser.value("script"), &cl, error)) return false;
   const QStringList files = parser.positionalArguments();

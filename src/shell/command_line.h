@@ -4,9 +4,11 @@
 // mode file to open.
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "cli/sim_setup.h"
+#include "pages/language.h"
 #include "shell/script_parser.h"
 
 namespace ax7::ui {
@@ -21,6 +23,7 @@ struct CommandLine {
   QString scriptPath;                  // --script; empty: none
   std::vector<ScriptCommand> script;   // its commands, read at start
   QString modeFile;                    // empty: none
+  std::optional<Language> language;    // --lang: this run only, not stored
 };
 
 // Parses the arguments (argv[0] first). On failure returns false and says why in *error; with

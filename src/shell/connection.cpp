@@ -121,7 +121,11 @@ void Connection::syncFinished(int direction) {
     return;
   }
   if (const char* rejection = BoxRejection(core.mem.dev)) {
-    reject(QString::fromUtf8(rejection));
+    reject(rejection == kWrongModelText
+               ? state_.text(kWrongModelText, "The box's model does not match this program!")
+               : state_.text(kWrongVersionText,
+                             "The box speaks another protocol version; use the program that "
+                             "came with it!"));
     return;
   }
   if (state_.pendingBoxMode != -1) {
@@ -138,7 +142,7 @@ void Connection::reject(const QString& text) {
   state_.pendingBoxMode = -1;
   if (!state_.errorBoxAllowed) return;
   state_.errorBoxAllowed = false;
-  state_.prompter.showError(window_, text, QString::fromUtf8("错误"));
+  state_.prompter.showError(window_, text, state_.text("错误", "Error"));
   state_.errorBoxAllowed = true;
 }
 

@@ -13,6 +13,10 @@ const std::vector<DesktopOption>& desktopOptions() {
       {"sim-state", "FILE",
        "The simulated box starts holding this mode file (.px44t or ax7ctl's JSON/text form).",
        nullptr},
+      {"lang", "zh|en",
+       "Interface language for this run (zh or en); the stored choice stays. Without it: the "
+       "stored choice, else the locale.",
+       nullptr},
       {"virtual-time", nullptr, "", nullptr, true},
       {"trace", "FILE", "Write every report to FILE (as ax7ctl --trace).", nullptr},
       {"script", "FILE",

@@ -112,8 +112,9 @@ bool FileCommands::saveSettingsTo(const QString& path) {
 bool FileCommands::openDocument(const QString& path) {
   const QFileInfo info(path);
   if (!info.exists()) {
-    state_.prompter.showInformation(window_, QString::fromUtf8("文件不存在！"),
-                                    QString::fromUtf8("文件打开错误"));
+    state_.prompter.showInformation(window_,
+                                    state_.text("文件不存在！", "The file does not exist!"),
+                                    state_.text("文件打开错误", "File open error"));
     recent_.remove(path);
     return false;
   }

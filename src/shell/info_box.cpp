@@ -95,6 +95,10 @@ InfoBoxHost::~InfoBoxHost() {
   delete box_.data();
 }
 
+void InfoBoxHost::closeBox() {
+  if (box_) box_->expire();
+}
+
 void InfoBoxHost::ShowInfoBox(const QString& text, int milliseconds) {
   if (!box_) {
     auto* box =

@@ -38,6 +38,8 @@ class InfoBoxHost {
   ~InfoBoxHost();
 
   void ShowInfoBox(const QString& text, int milliseconds);
+  // Closes the open window, as its timer would.
+  void closeBox();
   // The open window, or nullptr.
   InfoBox* current() const { return box_; }
 

@@ -17,6 +17,7 @@
 #include "shell/main_window.h"
 #include "shell/script_runner.h"
 #include "shell/single_instance.h"
+#include "shell/start_language.h"
 #include "shell/startup_probe.h"
 
 namespace {
@@ -58,6 +59,10 @@ int main(int argc, char** argv) {
   setApplicationNames();
   QApplication::setDesktopFileName(QStringLiteral("io.github.ax7control.Ax7Control"));
 
+  QSettings settings;
+  const Language localeLanguage = LanguageFromLocale(LocaleFromEnvironment());
+  const Language language = StartLanguage(settings, options.language, localeLanguage);
+
   // A scripted run is not one more window of the user's: it neither raises nor blocks another.
   const bool scripted = !options.scriptPath.isEmpty();
   std::optional<SingleInstance> instance;
@@ -70,11 +75,14 @@ int main(int argc, char** argv) {
         return 0;
       case SingleInstance::Outcome::OtherSilent:
         QMessageBox::warning(nullptr, QStringLiteral("AX7 v1.2"),
-                             QString::fromUtf8("已有一个实例在运行，但找不到它的主窗口！"));
+                             Pick(language, "已有一个实例在运行，但找不到它的主窗口！",
+                                  "Another instance is running, but its main window was not "
+                                  "found!"));
         return 1;
       case SingleInstance::Outcome::Failed:
         QMessageBox::critical(nullptr, QStringLiteral("AX7 v1.2"),
-                              QString::fromUtf8("创建信标对象失败，程序退出！"));
+                              Pick(language, "创建信标对象失败，程序退出！",
+                                   "Cannot create the semaphore object; the program ends!"));
         return 1;
     }
   }
@@ -87,11 +95,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  QSettings settings;
   DialogPrompter dialogs;
   ScriptPrompter scriptAnswers;
   Prompter& prompter = scripted ? static_cast<Prompter&>(scriptAnswers) : dialogs;
   AppState state(session->core(), settings, prompter);
+  state.localeLanguage = localeLanguage;
+  state.languageForRun = options.language;
   MainWindow window(state, session->backend(), session->notifier());
   if (instance) {
     QObject::connect(&*instance, &SingleInstance::raiseRequested, &window,
@@ -107,7 +116,11 @@ int main(int argc, char** argv) {
     window.runAfterStart([&] { script->start(); });
   }
   ReportFirstPaint(&window);
-  window.show();
+  if (scripted) {
+    window.show();  // the same size every run, so its screenshots compare
+  } else {
+    window.showAsLastClosed();
+  }
   int code = app.exec();
   if (const QString why = session->traceError(); !why.isEmpty()) {
     std::fprintf(stderr, "ax7-control: %s\n", qPrintable(why));

@@ -32,9 +32,11 @@
 #include "shell/ribbon_ids.h"
 #include "shell/status_panes.h"
 #include "shell/settings_history.h"
+#include "shell/start_language.h"
 #include "shell/sync_dialog.h"
 #include "shell/tool_windows.h"
 #include "shell/wheel_filter.h"
+#include "shell/window_geometry.h"
 
 namespace ax7::ui {
 
@@ -51,7 +53,7 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   setWindowIcon(ApplicationIcon());
   setMinimumSize(kMinWidth, kMinHeight);
 
-  state_.setLanguage(LanguageFromIndex(state_.settings.value(kKeyLanguage, 0).toInt()));
+  state_.setLanguage(StartLanguage(state_.settings, state_.languageForRun, state_.localeLanguage));
 
   Core& core = state_.core;
   ribbon_ = new Ribbon(this);
@@ -308,6 +310,10 @@ void MainWindow::handleCommand(int id) {
       break;
     case ID_BTN_LANGUAGE:
       language_->toggle();
+      // Notices on screen were written in the other language; they carry nothing that is
+      // not shown elsewhere, so they go rather than stay untranslated.
+      info_->closeBox();
+      balloon_->remove();
       updateUi();
       break;
     case ID_BTN_INPUTSOURCE:
@@ -383,12 +389,18 @@ bool MainWindow::confirmClose() {
   return true;
 }
 
+void MainWindow::showAsLastClosed() {
+  rememberGeometry_ = true;
+  ShowWithStoredGeometry(*this, state_.settings);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!closing_ && !confirmClose()) {
     event->ignore();
     return;
   }
   closing_ = true;
+  if (rememberGeometry_) StoreWindowGeometry(*this, state_.settings);
   uiTimer_.stop();
   // A reader waiting for the view must not wait for a window that is going away.
   notifier_.detach();

@@ -61,6 +61,9 @@ class MainWindow : public QMainWindow, public PageContext {
   void updateUi();
   // Another start of the program asked for this window.
   void raiseWindow();
+  // Shows the window where it was last closed (size, position, maximised); from then on closing
+  // it stores that place. Scripted runs use show() and leave the stored place alone.
+  void showAsLastClosed();
   // A mode file named on the command line: opened once the first connection attempt is over.
   void openDocumentAfterConnect(const QString& path);
   // Runs fn once the first connection attempt and that mode file are done with (a script).
@@ -134,6 +137,7 @@ class MainWindow : public QMainWindow, public PageContext {
   QString pendingDocument_;
   std::vector<std::function<void()>> afterStart_;
   bool closing_ = false;
+  bool rememberGeometry_ = false;
 };
 
 }  // namespace ax7::ui

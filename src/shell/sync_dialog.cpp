@@ -159,8 +159,10 @@ void SyncDialogHost::RunSyncDialog() {
   dialog_ = nullptr;
   delete dialog;
   if (timedOut) {
-    state_.prompter.showError(owner_, QString::fromUtf8("发生错误，与设备数据同步超时……"),
-                              QString::fromUtf8("错误"));
+    state_.prompter.showError(owner_,
+                              state_.text("发生错误，与设备数据同步超时……",
+                                          "Error: the synchronisation with the box timed out……"),
+                              state_.text("错误", "Error"));
   }
 }
 
