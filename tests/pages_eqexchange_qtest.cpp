@@ -121,6 +121,22 @@ class EqExchangeTest : public QObject {
     QVERIFY(h.prompts.shown[0].contains("dropped 11"));
   }
 
+  // A file with nothing a band can hold shows its report and offers nothing to apply.
+  void aFileWithNothingToApplyOnlyShowsItsReport() {
+    for (Language l : {Language::English, Language::Chinese}) {
+      Harness h(6, l);
+      const float before = h.band(0).freq;
+      h.clickImport(data("autoeq_GraphicEQ.txt"));
+      QCOMPARE(h.prompts.shown.size(), size_t(1));
+      QVERIFY2(h.prompts.shown[0].endsWith(l == Language::English
+                                               ? QString("it stays as it is.")
+                                               : QString::fromUtf8("EQ 保持不变。")),
+               qPrintable(h.prompts.shown[0]));
+      QVERIFY(h.sent.empty());
+      QCOMPARE(h.band(0).freq, before);
+    }
+  }
+
   void anUnreadableFileIsAnErrorAndNothingElse() {
     QTemporaryDir dir;
     Harness h(6, Language::Chinese);
