@@ -179,8 +179,9 @@ TEST_F(EqCliTest, ExportWritesEachFormatThatImportReadsBack) {
 // CRLF, UTF-8, UTF-16 LE with a byte order mark. Each imports, and the JSON report is valid
 // UTF-8 that keeps the file's characters.
 TEST_F(EqCliTest, RewExportsInEveryEncodingGiveValidJson) {
-  for (const char* name : {"rew_v501_de_latin1_crlf.txt", "rew_v501_de_utf8.txt",
-                           "rew_v501_de_utf16le_bom_crlf.txt", "rew_v501_generic_decimal_comma.txt"}) {
+  for (const char* name :
+       {"rew_v501_de_latin1_crlf.txt", "rew_v501_de_utf8.txt", "rew_v501_de_utf16le_bom_crlf.txt",
+        "rew_v501_generic_decimal_comma.txt"}) {
     SCOPED_TRACE(name);
     const CliRun r = ax7ctl({"eq", "import", data(name), "music", "--into", path("base.px44t"),
                              "-o", path("new.px44t"), "--json"});
@@ -192,7 +193,8 @@ TEST_F(EqCliTest, RewExportsInEveryEncodingGiveValidJson) {
     EXPECT_EQ(report["counts"]["exact"].get<int>() + report["counts"]["approximated"].get<int>(),
               5);
     const auto& third = report["bands"][2];
-    EXPECT_EQ(third["source"], "Filter  3: ON  PK       Fc   1\u00a0250 Hz  Gain   2,00 dB  Q  1,000");
+    EXPECT_EQ(third["source"],
+              "Filter  3: ON  PK       Fc   1\u00a0250 Hz  Gain   2,00 dB  Q  1,000");
     EXPECT_EQ(third["frequency"], 1250);
     EXPECT_EQ(third["line"], 12);
   }
@@ -251,8 +253,8 @@ TEST_F(EqCliTest, OutputOverTheFileReadIsRefused) {
 }
 
 TEST_F(EqCliTest, ImportToTheBoxKeepsASnapshotFirst) {
-  const CliRun r = ax7ctl(
-      {"--device", "sim", "--virtual-time", "eq", "import", data("camilla_fivepointpeq.yml"), "music"});
+  const CliRun r = ax7ctl({"--device", "sim", "--virtual-time", "eq", "import",
+                           data("camilla_fivepointpeq.yml"), "music"});
   ASSERT_EQ(r.code, 0) << r.err;
   const auto kept = snapshots();
   ASSERT_EQ(kept.size(), 1u);

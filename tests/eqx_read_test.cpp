@@ -290,7 +290,9 @@ TEST(EqxRead, RewExportsInEveryEncodingReadAlike) {
     EXPECT_EQ(got, frequencies);
     ASSERT_EQ(r.eq.filters.size(), frequencies.size());
     EXPECT_EQ(r.eq.filters[2].line, 12);
-    EXPECT_NE(r.eq.filters[2].text.find("1\xC2\xA0" "250 Hz"), std::string::npos);
+    EXPECT_NE(r.eq.filters[2].text.find("1\xC2\xA0"
+                                        "250 Hz"),
+              std::string::npos);
     EXPECT_NEAR(r.eq.filters[0].widthValue, 4.21, 1e-12);
     EXPECT_TRUE(r.eq.notes.empty());  // REW's header lines are no news
     const ImportReport report = mapToSet(r.eq, 6, std::vector<BandRecord>()).report;
@@ -306,12 +308,18 @@ TEST(EqxRead, TextIsDecodedToUtf8) {
   } cases[] = {
       {"plain", "plain"},
       {"\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F", "Gr\xC3\xBC\xC3\x9F"},  // UTF-8 with its mark
-      {"Gr\xFC\xDF 1\xA0" "000", "Gr\xC3\xBC\xC3\x9F 1\xC2\xA0" "000"},   // Latin-1
-      {"\x80 5\x96" "6 \x81", "\xE2\x82\xAC 5\xE2\x80\x93" "6 \xC2\x81"},  // Windows-1252
-      {"\xC3\x28", "\xC3\x83("},              // not UTF-8: every byte a character
+      {"Gr\xFC\xDF 1\xA0"
+       "000",
+       "Gr\xC3\xBC\xC3\x9F 1\xC2\xA0"
+       "000"},  // Latin-1
+      {"\x80 5\x96"
+       "6 \x81",
+       "\xE2\x82\xAC 5\xE2\x80\x93"
+       "6 \xC2\x81"},                                    // Windows-1252
+      {"\xC3\x28", "\xC3\x83("},                         // not UTF-8: every byte a character
       {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // an encoded surrogate is not UTF-8
-      {std::string("\xFF\xFEG\0\xFC\0\xAC\x20", 8), "G\xC3\xBC\xE2\x82\xAC"},  // UTF-16 LE
-      {std::string("\xFE\xFF\0G\xD8\x3D\xDE\x00", 8), "G\xF0\x9F\x98\x80"},  // UTF-16 BE
+      {std::string("\xFF\xFEG\0\xFC\0\xAC\x20", 8), "G\xC3\xBC\xE2\x82\xAC"},    // UTF-16 LE
+      {std::string("\xFE\xFF\0G\xD8\x3D\xDE\x00", 8), "G\xF0\x9F\x98\x80"},      // UTF-16 BE
       {std::string("\xFF\xFE\x00\xD8G\0\x41", 7), "\xEF\xBF\xBDG\xEF\xBF\xBD"},  // broken
   };
   for (const auto& c : cases) {
@@ -429,7 +437,8 @@ TEST(EqxRead, CamillaSampleRatesOutOfRange) {
       "Free, a1: 0, a2: 0, b0: 1, b1: 0, b2: 0}\n",
       "");
   ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.eq.notes.at(0), "the file runs at 96000 Hz; coefficient sections are read at that rate");
+  EXPECT_EQ(r.eq.notes.at(0),
+            "the file runs at 96000 Hz; coefficient sections are read at that rate");
   EXPECT_EQ(r.eq.filters.at(0).sampleRate, 96000);
 }
 

@@ -1,6 +1,7 @@
 // Import and export in the EQ editor: the report comes first, bands are applied only on Yes
 // and go out through the host's band send; an output's crossover band stays as it is.
 #include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,12 +129,17 @@ class EqExchangeTest : public QObject {
       const float before = h.band(0).freq;
       h.clickImport(data("autoeq_GraphicEQ.txt"));
       QCOMPARE(h.prompts.shown.size(), size_t(1));
-      QVERIFY2(h.prompts.shown[0].endsWith(l == Language::English
-                                               ? QString("it stays as it is.")
-                                               : QString::fromUtf8("EQ 保持不变。")),
-               qPrintable(h.prompts.shown[0]));
+      QVERIFY2(
+          h.prompts.shown[0].endsWith(l == Language::English ? QString("it stays as it is.")
+                                                             : QString::fromUtf8("EQ 保持不变。")),
+          qPrintable(h.prompts.shown[0]));
       QVERIFY(h.sent.empty());
       QCOMPARE(h.band(0).freq, before);
+      // The box as a person sees it.
+      QMessageBox box(QMessageBox::Warning, "EQ", h.prompts.shown[0], QMessageBox::Ok);
+      box.show();
+      QVERIFY(box.grab().save(QString(AX7_SCREENSHOT_DIR "/eq_exchange_nothing_%1.png")
+                                  .arg(l == Language::English ? "en" : "zh")));
     }
   }
 

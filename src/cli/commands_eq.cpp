@@ -81,8 +81,7 @@ int64_t wallClockMs() {
 // in *where. False, with *error, when it could not be written.
 bool keepSnapshot(const ParameterMemory& mem, std::string* where, std::string* error) {
   history::SnapshotStore store(history::DefaultSnapshotDir());
-  if (!store.save(history::ImageOf(mem), history::SnapshotReason::EqImport, wallClockMs(),
-                  error)) {
+  if (!store.save(history::ImageOf(mem), history::SnapshotReason::EqImport, wallClockMs(), error)) {
     return false;
   }
   const std::vector<history::Snapshot> kept = store.list();

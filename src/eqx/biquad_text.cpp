@@ -80,7 +80,8 @@ ReadResult readBiquadText(const std::string& input) {
     if (!value.empty() && value[0] == '+') ++first;
     const auto [end, ec] = std::from_chars(first, value.data() + value.size(), v);
     if (k < 0 || ec != std::errc() || end != value.data() + value.size() || !std::isfinite(v)) {
-      result.error = "line " + std::to_string(itemLine) + ": bad coefficient '" + clipUtf8(t, 60) + "'";
+      result.error =
+          "line " + std::to_string(itemLine) + ": bad coefficient '" + clipUtf8(t, 60) + "'";
       return false;
     }
     if (cur->have[k]) {

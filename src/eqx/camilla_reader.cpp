@@ -90,8 +90,8 @@ std::vector<FileFilter> filtersOf(const std::string& name, const Node& def, doub
         s.text = f.text + " (" + part.f + ")";
         const auto freq = number(p[part.f]), gain = number(p[part.g]), q = number(p[part.q]);
         if (!freq || !gain || !q) {
-          out.push_back(unsupported(s, std::string("FivePointPeq without ") + part.f + ", " +
-                                           part.g + " and " + part.q));
+          out.push_back(unsupported(
+              s, std::string("FivePointPeq without ") + part.f + ", " + part.g + " and " + part.q));
           continue;
         }
         s.kind = part.kind;

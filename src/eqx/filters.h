@@ -75,9 +75,7 @@ struct FileEq {
     else
       ++unreadFilters;
   }
-  bool full(bool mine) const {
-    return (mine ? filters : otherChannels).size() >= kMaxFileFilters;
-  }
+  bool full(bool mine) const { return (mine ? filters : otherChannels).size() >= kMaxFileFilters; }
   // The note for the counted filters, once reading ended.
   void noteUnread() {
     if (unreadFilters > 0) {

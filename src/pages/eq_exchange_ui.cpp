@@ -163,10 +163,11 @@ QString EqExchange::reportText(const eqx::ImportReport& r, Language l) {
     line += "  [" + source + "]";
     text += "\n" + line;
   }
-  text += "\n\n" + (r.bandsFilled() == 0
-                        ? Pick(l, "文件中没有可应用到此 EQ 的滤波器，EQ 保持不变。",
-                               "No filter of the file can be applied to this EQ; it stays as it is.")
-                        : Pick(l, "应用到此 EQ？", "Apply to this EQ?"));
+  text +=
+      "\n\n" + (r.bandsFilled() == 0
+                    ? Pick(l, "文件中没有可应用到此 EQ 的滤波器，EQ 保持不变。",
+                           "No filter of the file can be applied to this EQ; it stays as it is.")
+                    : Pick(l, "应用到此 EQ？", "Apply to this EQ?"));
   return text;
 }
 
