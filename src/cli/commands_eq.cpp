@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -13,6 +14,7 @@
 #include "cli/json_output.h"
 #include "cli/mode_file_io.h"
 #include "cli/session.h"
+#include "device/usb_link.h"
 #include "dsp/section_type.h"
 #include "eqx/eq_set.h"
 #include "eqx/filters.h"
@@ -40,28 +42,37 @@ bool endsWith(const std::string& s, const std::string& tail) {
   return true;
 }
 
-// Sends band `band` of EQ set `set` through the set's band sender: record and coefficients.
-// False when the box did not take them.
-bool sendBand(EqSenders& eq, int set, int band, const BandRecord& r) {
-  const int f = int(r.frequency);
-  switch (set) {
-    case 0:
-      return eq.SendMicAEqBand(band, r.type, r.gainDb, f, r.q);
-    case 1:
-      return eq.SendMicBEqBand(band, r.type, r.gainDb, f, r.q);
-    case 2:
-      return eq.SendReverbAEqBand(band, r.type, r.gainDb, f, r.q);
-    case 3:
-      return eq.SendReverbBEqBand(band, r.type, r.gainDb, f, r.q);
-    case 4:
-      return eq.SendEchoAEqBand(band, r.type, r.gainDb, f, r.q);
-    case 5:
-      return eq.SendEchoBEqBand(band, r.type, r.gainDb, f, r.q);
-    case 6:
-      return eq.SendMusicEqBand(band, r.type, r.gainDb, f, r.q);
-    default:
-      return eq.SendOutputEqBand(set - 7, band, r.type, r.gainDb, f, r.q);
+// Band `band` of EQ set `set` as the set's sender sends it: the record into the box image and to
+// the box, then its section (`beforeSection` runs in between). False when the box did not take
+// both reports.
+bool sendBand(Core& core, int set, int band, const BandRecord& r,
+              const std::function<void()>& beforeSection = {}) {
+  const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
+  if (a.block == 0) return false;
+  const PackedBand record = PackBandRecord(r.type, r.gainDb, r.frequency, r.q);
+  PutBandRecord(core.mem, a.group, a.band, record);
+  const bool recordTaken =
+      core.cmd.WriteBoxMemory(BandRecordOffset(a.group, a.band), record.data(),
+                              int(record.size())) == int(kReportSize);
+  const dsp::BiquadCoefficients section =
+      dsp::designSection(r.type, r.gainDb, int(r.frequency), r.q);
+  if (beforeSection) beforeSection();
+  return core.cmd.WriteBiquad(a.block, a.index, section) == int(kReportSize) && recordTaken;
+}
+
+// The last band as sendBand sends it, then the wait for the box's answer to its section: with
+// that answer the box has taken every band. False when the box went away before it answered.
+bool sendLastBand(Session& session, int set, int band, const BandRecord& r) {
+  constexpr int kDspWriteAnswer = 0x09;
+  Core& core = session.core();
+  // The record goes out only after the answer to the section before it (the link's reply
+  // gate), so from then on only the answer to this band's section counts.
+  if (!sendBand(core, set, band, r, [&] { session.expectReport(kDspWriteAnswer); })) {
+    return false;
   }
+  if (session.waitForReport(kDspWriteAnswer, kReplyTimeoutMs)) return true;
+  // A box that is there but slow is taken at its word, as for every other report.
+  return !core.link.readThreadEnded() && core.link.deviceOpen();
 }
 
 // True when both name the same existing file (through links, "./", hard links), as cp checks.
@@ -257,10 +268,16 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
     }
     // Band by band through the senders, so the box gets each record and its section; the
     // crossover band of an output is left alone. The import is complete only when the box took
-    // every report of every band; after the first it did not take, nothing more is sent.
+    // every report of every band and answered the last; after the first report it did not
+    // take, nothing more is sent.
     const int total = eqx::editableBands(*set);
     int taken = 0;
-    while (taken < total && sendBand(core.eq, *set, taken, result.bands[size_t(taken)])) ++taken;
+    while (taken < total - 1 && sendBand(core, *set, taken, result.bands[size_t(taken)])) {
+      ++taken;
+    }
+    if (taken == total - 1 && sendLastBand(session, *set, taken, result.bands[size_t(taken)])) {
+      ++taken;
+    }
     if (taken < total) {
       report(result.report, false);
       session.close(false);

@@ -57,15 +57,12 @@ int senderBandCount(int set) {
   return isOutputSet(set) ? kOutputBands : EqSetBandCount(set);
 }
 
-bool sendBand(EqSenders& eq, Commands& cmd, int set, int band, int type, float gainDb,
+void sendBand(EqSenders& eq, Commands& cmd, int set, int band, int type, float gainDb,
               int frequency, float q) {
   const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
-  if (a.block == 0) return false;
-  const bool record = eq.StoreBandRecord(a.group, a.band, gainDb, float(frequency), q, type);
-  const bool section =
-      cmd.WriteBiquad(a.block, a.index, dsp::designSection(type, gainDb, frequency, q)) ==
-      int(kReportSize);
-  return record && section;
+  if (a.block == 0) return;
+  eq.StoreBandRecord(a.group, a.band, gainDb, float(frequency), q, type);
+  cmd.WriteBiquad(a.block, a.index, dsp::designSection(type, gainDb, frequency, q));
 }
 
 // The journal names a record by its EQ set and band; the records of the sets tile the image.
@@ -115,41 +112,41 @@ EqSenders::BandAddress EqSenders::AddressOf(int set, int band) {
   }
 }
 
-bool EqSenders::StoreBandRecord(int group, int band, float gainDb, float frequency, float q,
+void EqSenders::StoreBandRecord(int group, int band, float gainDb, float frequency, float q,
                                 int type) {
   const int offset = BandRecordOffset(group, band);
-  if (offset < 0 || offset > kBoxImageSize - kBandRecordSize) return false;
+  if (offset < 0 || offset > kBoxImageSize - kBandRecordSize) return;
   cmd_.noteEdit(bandKeyAt(offset));
   const PackedBand record = PackBandRecord(type, gainDb, frequency, q);
   PutBandRecord(cmd_.memory(), group, band, record);
-  return cmd_.WriteBoxMemory(offset, record.data(), int(record.size())) == int(kReportSize);
+  cmd_.WriteBoxMemory(offset, record.data(), int(record.size()));
 }
 
-bool EqSenders::SendMicAEqBand(int band, int type, float gainDb, int frequency, float q) {
-  return sendBand(*this, cmd_, 0, band, type, gainDb, frequency, q);
+void EqSenders::SendMicAEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 0, band, type, gainDb, frequency, q);
 }
-bool EqSenders::SendMicBEqBand(int band, int type, float gainDb, int frequency, float q) {
-  return sendBand(*this, cmd_, 1, band, type, gainDb, frequency, q);
+void EqSenders::SendMicBEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 1, band, type, gainDb, frequency, q);
 }
-bool EqSenders::SendReverbAEqBand(int band, int type, float gainDb, int frequency, float q) {
-  return sendBand(*this, cmd_, 2, band, type, gainDb, frequency, q);
+void EqSenders::SendReverbAEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 2, band, type, gainDb, frequency, q);
 }
-bool EqSenders::SendReverbBEqBand(int band, int type, float gainDb, int frequency, float q) {
-  return sendBand(*this, cmd_, 3, band, type, gainDb, frequency, q);
+void EqSenders::SendReverbBEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 3, band, type, gainDb, frequency, q);
 }
-bool EqSenders::SendEchoAEqBand(int band, int type, float gainDb, int frequency, float q) {
-  return sendBand(*this, cmd_, 4, band, type, gainDb, frequency, q);
+void EqSenders::SendEchoAEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 4, band, type, gainDb, frequency, q);
 }
-bool EqSenders::SendEchoBEqBand(int band, int type, float gainDb, int frequency, float q) {
-  return sendBand(*this, cmd_, 5, band, type, gainDb, frequency, q);
+void EqSenders::SendEchoBEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 5, band, type, gainDb, frequency, q);
 }
-bool EqSenders::SendMusicEqBand(int band, int type, float gainDb, int frequency, float q) {
-  return sendBand(*this, cmd_, 6, band, type, gainDb, frequency, q);
+void EqSenders::SendMusicEqBand(int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, 6, band, type, gainDb, frequency, q);
 }
-bool EqSenders::SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency,
+void EqSenders::SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency,
                                  float q) {
-  if (!validChannel(channel)) return false;
-  return sendBand(*this, cmd_, kFirstOutputSet + channel, band, type, gainDb, frequency, q);
+  if (!validChannel(channel)) return;
+  sendBand(*this, cmd_, kFirstOutputSet + channel, band, type, gainDb, frequency, q);
 }
 
 void EqSenders::ResendEqSet(int set) {

@@ -11,18 +11,17 @@ class EqSenders {
  public:
   explicit EqSenders(Commands& cmd);
 
-  // Stores the record in the box image and writes it to the same box address. The band senders
-  // return whether every report they sent was taken (false once the box is gone).
-  bool StoreBandRecord(int group, int band, float gainDb, float frequency, float q, int type);
+  // Stores the record in the box image and writes it to the same box address.
+  void StoreBandRecord(int group, int band, float gainDb, float frequency, float q, int type);
 
-  bool SendMicAEqBand(int band, int type, float gainDb, int frequency, float q);
-  bool SendMicBEqBand(int band, int type, float gainDb, int frequency, float q);
-  bool SendEchoAEqBand(int band, int type, float gainDb, int frequency, float q);
-  bool SendEchoBEqBand(int band, int type, float gainDb, int frequency, float q);
-  bool SendReverbAEqBand(int band, int type, float gainDb, int frequency, float q);
-  bool SendReverbBEqBand(int band, int type, float gainDb, int frequency, float q);
-  bool SendMusicEqBand(int band, int type, float gainDb, int frequency, float q);
-  bool SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency, float q);
+  void SendMicAEqBand(int band, int type, float gainDb, int frequency, float q);
+  void SendMicBEqBand(int band, int type, float gainDb, int frequency, float q);
+  void SendEchoAEqBand(int band, int type, float gainDb, int frequency, float q);
+  void SendEchoBEqBand(int band, int type, float gainDb, int frequency, float q);
+  void SendReverbAEqBand(int band, int type, float gainDb, int frequency, float q);
+  void SendReverbBEqBand(int band, int type, float gainDb, int frequency, float q);
+  void SendMusicEqBand(int band, int type, float gainDb, int frequency, float q);
+  void SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency, float q);
 
   // Re-sends every band of EQ set 0..14 from the box image, leaving the stored bytes as they are.
   void ResendEqSet(int set);
