@@ -51,9 +51,8 @@ bool sendBand(Core& core, int set, int band, const BandRecord& r,
   if (a.block == 0) return false;
   const PackedBand record = PackBandRecord(r.type, r.gainDb, r.frequency, r.q);
   PutBandRecord(core.mem, a.group, a.band, record);
-  const bool recordTaken =
-      core.cmd.WriteBoxMemory(BandRecordOffset(a.group, a.band), record.data(),
-                              int(record.size())) == int(kReportSize);
+  const bool recordTaken = core.cmd.WriteBoxMemory(BandRecordOffset(a.group, a.band), record.data(),
+                                                   int(record.size())) == int(kReportSize);
   const dsp::BiquadCoefficients section =
       dsp::designSection(r.type, r.gainDb, int(r.frequency), r.q);
   if (beforeSection) beforeSection();
