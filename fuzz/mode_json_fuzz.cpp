@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (version < 1 || version > 5) std::abort();
 
-  const std::string text = ax7::cli::modeFileToJson(mem, version).dump(2);
+  const std::string text = ax7::cli::modeFileToJson(mem, version).dump();
   auto againMemory = std::make_unique<ax7::ParameterMemory>();
   ax7::ParameterMemory& again = *againMemory;
   ax7::InitParameterMemory(again);

@@ -5,11 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "device/clock.h"
 #include "device/core.h"
 #include "history/settings_diff.h"
+#include "params/defaults.h"
 #include "support/echo_backend.h"
 
 namespace {
@@ -38,20 +40,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ax7::history::SettingsImage b(data + 2 + split, data + size);
 
   for (const auto& d : ax7::history::DiffImages(a, b)) {
-    for (auto language : {ax7::history::DiffLanguage::English, ax7::history::DiffLanguage::Chinese}) {
+    for (auto language :
+         {ax7::history::DiffLanguage::English, ax7::history::DiffLanguage::Chinese}) {
       if (ax7::history::NameOf(d, language).empty()) std::abort();
       (void)ax7::history::ValueText(d.from, language);
       (void)ax7::history::ValueText(d.to, language);
     }
   }
 
-  ax7::VirtualClock clock;
-  ax7::test::EchoBackend backend(clock);
-  ax7::Core core(backend, clock);
-  if (!ax7::history::LoadImage(core.mem, a)) return 0;
-  core.mem.dev.g_settingsCurrent.set(0, softStart ? 1 : 0);
+  // Built once: the link only owns the encoders here and is never opened; a Core for each input
+  // would start and stop its threads every time.
+  static ax7::VirtualClock clock;
+  static ax7::test::EchoBackend backend(clock);
+  static ax7::Core core(backend, clock);
+  auto memory = std::make_unique<ax7::ParameterMemory>();
+  ax7::ParameterMemory& mem = *memory;
+  ax7::InitParameterMemory(mem);
+  if (!ax7::history::LoadImage(mem, a)) return 0;
+  mem.dev.g_settingsCurrent.set(0, softStart ? 1 : 0);
   CountingSink sink;
-  ax7::Commands cmd(core.mem, core.link, clock, &sink);
+  ax7::Commands cmd(mem, core.link, clock, &sink);
   ax7::EqSenders eq(cmd);
   if (ax7::history::WriteDifferences(cmd, eq, b) != sink.count) std::abort();
   sink.count = 0;

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "eqx/filters.h"
+#include "eqx/mapping.h"
 #include "eqx/numbers.h"
 #include "eqx/sections.h"
+#include "eqx/text.h"
 
 namespace ax7::eqx {
 namespace {
@@ -258,6 +262,208 @@ TEST(EqxRead, RecognisesEachFormat) {
   }
   EXPECT_FALSE(readEqFile("hello world\n", {}).ok);
   EXPECT_FALSE(readEqFile(std::string("Filter\0", 7), {}).ok);
+}
+
+std::string fixture(const std::string& name) {
+  std::ifstream in(std::string(AX7_TEST_DATA_DIR) + "/eqx/" + name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// REW writes its filter settings in the code page of the machine: the same German-locale
+// export as Latin-1 with CRLF, as UTF-8, and as UTF-16 LE with a byte order mark. Each reads to
+// the same filters, and every text of them is UTF-8.
+TEST(EqxRead, RewExportsInEveryEncodingReadAlike) {
+  const std::vector<double> frequencies = {31.5, 63, 1250, 105, 12000, 500, 0};
+  for (const char* name : {"rew_v501_de_latin1_crlf.txt", "rew_v501_de_utf8.txt",
+                           "rew_v501_de_utf16le_bom_crlf.txt"}) {
+    SCOPED_TRACE(name);
+    const ReadResult r = readEqFile(fixture(name), {});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.eq.format, Format::Rew);
+    std::vector<double> got;
+    for (const FileFilter& f : r.eq.filters) {
+      got.push_back(f.frequency);
+      EXPECT_TRUE(isValidUtf8(f.text)) << f.text;
+    }
+    EXPECT_EQ(got, frequencies);
+    ASSERT_EQ(r.eq.filters.size(), frequencies.size());
+    EXPECT_EQ(r.eq.filters[2].line, 12);
+    EXPECT_NE(r.eq.filters[2].text.find("1\xC2\xA0"
+                                        "250 Hz"),
+              std::string::npos);
+    EXPECT_NEAR(r.eq.filters[0].widthValue, 4.21, 1e-12);
+    EXPECT_TRUE(r.eq.notes.empty());  // REW's header lines are no news
+    const ImportReport report = mapToSet(r.eq, 6, std::vector<BandRecord>()).report;
+    for (const ReportEntry& e : report.entries) {
+      EXPECT_TRUE(isValidUtf8(e.source) && isValidUtf8(e.reason)) << e.source;
+    }
+  }
+}
+
+TEST(EqxRead, TextIsDecodedToUtf8) {
+  struct {
+    std::string bytes, text;
+  } cases[] = {
+      {"plain", "plain"},
+      {"\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F", "Gr\xC3\xBC\xC3\x9F"},  // UTF-8 with its mark
+      {"Gr\xFC\xDF 1\xA0"
+       "000",
+       "Gr\xC3\xBC\xC3\x9F 1\xC2\xA0"
+       "000"},  // Latin-1
+      {"\x80 5\x96"
+       "6 \x81",
+       "\xE2\x82\xAC 5\xE2\x80\x93"
+       "6 \xC2\x81"},                                    // Windows-1252
+      {"\xC3\x28", "\xC3\x83("},                         // not UTF-8: every byte a character
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // an encoded surrogate is not UTF-8
+      {std::string("\xFF\xFEG\0\xFC\0\xAC\x20", 8), "G\xC3\xBC\xE2\x82\xAC"},    // UTF-16 LE
+      {std::string("\xFE\xFF\0G\xD8\x3D\xDE\x00", 8), "G\xF0\x9F\x98\x80"},      // UTF-16 BE
+      {std::string("\xFF\xFE\x00\xD8G\0\x41", 7), "\xEF\xBF\xBDG\xEF\xBF\xBD"},  // broken
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(decodeText(c.bytes), c.text);
+    EXPECT_TRUE(isValidUtf8(decodeText(c.bytes)));
+  }
+  EXPECT_EQ(clipUtf8("ab\xC3\xBC", 3), "ab");
+  EXPECT_EQ(clipUtf8("ab\xC3\xBC", 4), "ab\xC3\xBC");
+}
+
+// CR, LF and CR LF end a line in every text format, with the same line numbers.
+TEST(EqxRead, EveryLineEndEndsALine) {
+  const std::string formats[] = {
+      "Preamp: -6 dB\nFilter 1: ON PK Fc 1000 Hz Gain 3 dB Q 1\n\nFilter 2: ON LSC Fc 105 Hz "
+      "Gain 2 dB Q 0.7\n",
+      "filters:\n  a:\n    type: Biquad\n    parameters: {type: Peaking, freq: 1000, gain: 3, "
+      "q: 1}\n\n  b:\n    type: Biquad\n    parameters: {type: Lowshelf, freq: 105, gain: 2, "
+      "q: 0.7}\n",
+      "biquad1,\nb0=1,\nb1=0,\nb2=0,\na1=0,\na2=0,\n\nbiquad2,\nb0=1,\nb1=0,\nb2=0,\na1=0,\n"
+      "a2=0,\n",
+  };
+  for (const std::string& lf : formats) {
+    std::vector<std::vector<int>> lines;
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+      std::string text;
+      for (char c : lf) text += c == '\n' ? std::string(end) : std::string(1, c);
+      SCOPED_TRACE(text);
+      const ReadResult r = readEqFile(text, {});
+      ASSERT_TRUE(r.ok) << r.error;
+      ASSERT_EQ(r.eq.filters.size(), 2u);
+      EXPECT_TRUE(r.eq.notes.empty());
+      lines.push_back({r.eq.filters[0].line, r.eq.filters[1].line});
+      if (r.eq.format == Format::Apo) {
+        EXPECT_DOUBLE_EQ(*r.eq.preampDb, -6);
+      }
+    }
+    EXPECT_EQ(lines[1], lines[0]);
+    EXPECT_EQ(lines[2], lines[0]);
+  }
+}
+
+// A line the reader does not understand is in the report, never passed over.
+TEST(EqxRead, LinesNotUnderstoodAreTold) {
+  const ReadResult r = readApoText(
+      "Preamp: -6 dB Filter 1: ON PK Fc 1000 Hz\n"
+      "Filter 2: ON PK Fc 1000 Hz Gain 3 dB Q 1\n"
+      "Flter 3: ON PK Fc 200 Hz Gain 1 dB Q 1\n"
+      "ON PK Fc 300 Hz Gain 1 dB Q 1\n"
+      "# a comment\n",
+      Format::Apo, "");
+  ASSERT_TRUE(r.ok) << r.error;
+  ASSERT_EQ(r.eq.notes.size(), 3u);
+  EXPECT_NE(r.eq.notes[0].find("line 1: words after the preamp"), std::string::npos);
+  EXPECT_NE(r.eq.notes[1].find("line 3: "), std::string::npos);
+  EXPECT_NE(r.eq.notes[1].find("Flter 3"), std::string::npos);
+  EXPECT_NE(r.eq.notes[2].find("line 4: "), std::string::npos);
+}
+
+TEST(EqxRead, CamillaFivePointPeqIsFiveSections) {
+  const ReadResult r = readEqFile(fixture("camilla_fivepointpeq.yml"), {});
+  ASSERT_TRUE(r.ok) << r.error;
+  struct {
+    FilterKind kind;
+    double f, g, q;
+  } want[] = {{FilterKind::LowShelf, 80, 3.5, 0.7},
+              {FilterKind::Peaking, 250, -2, 1.4},
+              {FilterKind::Peaking, 1200, 1.5, 2},
+              {FilterKind::Peaking, 4500, -3, 3},
+              {FilterKind::HighShelf, 10000, 2, 0.7}};
+  ASSERT_EQ(r.eq.filters.size(), 5u);
+  for (size_t i = 0; i < 5; ++i) {
+    const FileFilter& f = r.eq.filters[i];
+    EXPECT_EQ(f.kind, want[i].kind);
+    EXPECT_EQ(f.frequency, want[i].f);
+    EXPECT_EQ(f.gainDb, want[i].g);
+    EXPECT_EQ(f.width, Width::Q);
+    EXPECT_EQ(f.widthValue, want[i].q);
+    EXPECT_FALSE(f.cornerFrequency);
+  }
+  const ImportReport report = mapToSet(r.eq, 0, std::vector<BandRecord>()).report;
+  EXPECT_EQ(report.bandsFilled(), 5);
+  EXPECT_EQ(report.count(Status::Exact), 5);
+
+  // A part without its three values is dropped alone.
+  const ReadResult partial = readCamillaYaml(
+      "filters:\n  p:\n    type: BiquadCombo\n    parameters: {type: FivePointPeq, fls: 80, "
+      "gls: 1, qls: 0.7, fp1: 200}\n",
+      "");
+  ASSERT_TRUE(partial.ok) << partial.error;
+  ASSERT_EQ(partial.eq.filters.size(), 5u);
+  EXPECT_EQ(partial.eq.filters[0].kind, FilterKind::LowShelf);
+  EXPECT_EQ(partial.eq.filters[1].kind, FilterKind::Unsupported);
+}
+
+// A sample rate far out of range is told, never cast; coefficient sections are then dropped.
+TEST(EqxRead, CamillaSampleRatesOutOfRange) {
+  for (const char* rate : {"3e9", "-44100", "0", "1e400", ".nan", "fast"}) {
+    SCOPED_TRACE(rate);
+    const ReadResult r = readCamillaYaml(
+        std::string("devices:\n  samplerate: ") + rate +
+            "\nfilters:\n  f:\n    type: Biquad\n    parameters: {type: Free, a1: 0, a2: 0, "
+            "b0: 1, b1: 0, b2: 0}\n  p:\n    type: Biquad\n    parameters: {type: Peaking, "
+            "freq: 100, gain: 1, q: 1}\n",
+        "");
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_EQ(r.eq.notes.size(), 1u);
+    EXPECT_NE(r.eq.notes[0].find("not a usable rate"), std::string::npos) << r.eq.notes[0];
+    ASSERT_EQ(r.eq.filters.size(), 2u);
+    EXPECT_EQ(r.eq.filters[0].kind, FilterKind::Unsupported);
+    EXPECT_EQ(r.eq.filters[1].kind, FilterKind::Peaking);
+  }
+  const ReadResult r = readCamillaYaml(
+      "devices: {samplerate: 96000}\nfilters:\n  f:\n    type: Biquad\n    parameters: {type: "
+      "Free, a1: 0, a2: 0, b0: 1, b1: 0, b2: 0}\n",
+      "");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.eq.notes.at(0),
+            "the file runs at 96000 Hz; coefficient sections are read at that rate");
+  EXPECT_EQ(r.eq.filters.at(0).sampleRate, 96000);
+}
+
+// However many filters a file names, what is read is bounded by what a set can hold; the rest
+// is counted in a note.
+TEST(EqxRead, FilesOfManyFiltersReadABoundedPart) {
+  std::string yaml =
+      "filters:\n  p:\n    type: Biquad\n    parameters: {type: Peaking, freq: 100, gain: 1, q: "
+      "1}\npipeline:\n  - type: Filter\n    channels: [0]\n    names: [";
+  std::string apo;
+  const int n = 5000;
+  for (int i = 0; i < n; ++i) {
+    yaml += i ? ", p" : "p";
+    apo += "Filter " + std::to_string(i + 1) + ": ON PK Fc 100 Hz Gain 1 dB Q 1\n";
+  }
+  yaml += "]\n";
+  for (const std::string& text : {yaml, apo}) {
+    const ReadResult r = readEqFile(text, {});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.eq.filters.size(), kMaxFileFilters);
+    ASSERT_EQ(r.eq.notes.size(), 1u);
+    EXPECT_EQ(r.eq.notes[0].rfind(std::to_string(n - int(kMaxFileFilters)) + " more filters", 0),
+              0u)
+        << r.eq.notes[0];
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Import and export in the EQ editor: the report comes first, bands are applied only on Yes
 // and go out through the host's band send; an output's crossover band stays as it is.
 #include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -119,6 +120,27 @@ class EqExchangeTest : public QObject {
     for (const Sent& s : h.sent) QVERIFY(s.record < 9);
     for (int b = 9; b < 13; ++b) QCOMPARE(h.band(b).type, types[size_t(b - 9)]);
     QVERIFY(h.prompts.shown[0].contains("dropped 11"));
+  }
+
+  // A file with nothing a band can hold shows its report and offers nothing to apply.
+  void aFileWithNothingToApplyOnlyShowsItsReport() {
+    for (Language l : {Language::English, Language::Chinese}) {
+      Harness h(6, l);
+      const float before = h.band(0).freq;
+      h.clickImport(data("autoeq_GraphicEQ.txt"));
+      QCOMPARE(h.prompts.shown.size(), size_t(1));
+      QVERIFY2(
+          h.prompts.shown[0].endsWith(l == Language::English ? QString("it stays as it is.")
+                                                             : QString::fromUtf8("EQ 保持不变。")),
+          qPrintable(h.prompts.shown[0]));
+      QVERIFY(h.sent.empty());
+      QCOMPARE(h.band(0).freq, before);
+      // The box as a person sees it.
+      QMessageBox box(QMessageBox::Warning, "EQ", h.prompts.shown[0], QMessageBox::Ok);
+      box.show();
+      QVERIFY(box.grab().save(QString(AX7_SCREENSHOT_DIR "/eq_exchange_nothing_%1.png")
+                                  .arg(l == Language::English ? "en" : "zh")));
+    }
   }
 
   void anUnreadableFileIsAnErrorAndNothingElse() {

@@ -1,20 +1,26 @@
 // eq export / import: one EQ set to and from the files of measurement and DSP tools.
 #include <cctype>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <ostream>
 
 #include "cli/args.h"
 #include "cli/command.h"
+#include "cli/eq_report_json.h"
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/mode_file_io.h"
 #include "cli/session.h"
+#include "device/usb_link.h"
 #include "dsp/section_type.h"
 #include "eqx/eq_set.h"
 #include "eqx/filters.h"
 #include "eqx/mapping.h"
 #include "eqx/numbers.h"
+#include "history/snapshots.h"
 #include "params/atomic_save.h"
 #include "params/defaults.h"
 #include "params/file_read.h"
@@ -36,72 +42,63 @@ bool endsWith(const std::string& s, const std::string& tail) {
   return true;
 }
 
-// Sends band `band` of EQ set `set` through the set's band sender: record and coefficients.
-void sendBand(EqSenders& eq, int set, int band, const BandRecord& r) {
-  const int f = int(r.frequency);
-  switch (set) {
-    case 0:
-      eq.SendMicAEqBand(band, r.type, r.gainDb, f, r.q);
-      break;
-    case 1:
-      eq.SendMicBEqBand(band, r.type, r.gainDb, f, r.q);
-      break;
-    case 2:
-      eq.SendReverbAEqBand(band, r.type, r.gainDb, f, r.q);
-      break;
-    case 3:
-      eq.SendReverbBEqBand(band, r.type, r.gainDb, f, r.q);
-      break;
-    case 4:
-      eq.SendEchoAEqBand(band, r.type, r.gainDb, f, r.q);
-      break;
-    case 5:
-      eq.SendEchoBEqBand(band, r.type, r.gainDb, f, r.q);
-      break;
-    case 6:
-      eq.SendMusicEqBand(band, r.type, r.gainDb, f, r.q);
-      break;
-    default:
-      eq.SendOutputEqBand(set - 7, band, r.type, r.gainDb, f, r.q);
-      break;
-  }
+// Band `band` of EQ set `set` as the set's sender sends it: the record into the box image and to
+// the box, then its section (`beforeSection` runs in between). False when the box did not take
+// both reports.
+bool sendBand(Core& core, int set, int band, const BandRecord& r,
+              const std::function<void()>& beforeSection = {}) {
+  const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
+  if (a.block == 0) return false;
+  const PackedBand record = PackBandRecord(r.type, r.gainDb, r.frequency, r.q);
+  PutBandRecord(core.mem, a.group, a.band, record);
+  const bool recordTaken = core.cmd.WriteBoxMemory(BandRecordOffset(a.group, a.band), record.data(),
+                                                   int(record.size())) == int(kReportSize);
+  const dsp::BiquadCoefficients section =
+      dsp::designSection(r.type, r.gainDb, int(r.frequency), r.q);
+  if (beforeSection) beforeSection();
+  return core.cmd.WriteBiquad(a.block, a.index, section) == int(kReportSize) && recordTaken;
 }
 
-Json reportJson(const eqx::ImportReport& r, int set, bool applied) {
-  Json doc = jsonDocument();
-  doc["format"] = eqx::formatName(r.format);
-  doc["set"] = set;
-  doc["set_name"] = eqx::setName(set);
-  doc["applied"] = applied;
-  doc["preamp_db"] = r.preampDb ? Json(*r.preampDb) : Json(nullptr);
-  doc["largest_deviation_db"] = r.largestDeviationDb;
-  doc["counts"] = {{"exact", r.count(eqx::Status::Exact)},
-                   {"approximated", r.count(eqx::Status::Approximated)},
-                   {"dropped", r.count(eqx::Status::Dropped)},
-                   {"skipped", r.count(eqx::Status::Skipped)}};
-  Json bands = Json::array();
-  for (const eqx::ReportEntry& e : r.entries) {
-    Json b;
-    b["line"] = e.line > 0 ? Json(e.line) : Json(nullptr);
-    b["source"] = e.source;
-    b["status"] = eqx::statusName(e.status);
-    const bool placed = e.band >= 0;
-    b["band"] = placed ? Json(e.band + 1) : Json(nullptr);
-    b["type"] = placed ? Json(std::string(dsp::sectionTypeName(e.type).english)) : Json(nullptr);
-    b["type_code"] = placed ? Json(e.type) : Json(nullptr);
-    // Held as the band record holds them: whole hertz, 0.1 dB, thousandths of Q.
-    b["frequency"] = placed ? Json(std::lround(e.frequency)) : Json(nullptr);
-    b["gain"] = placed ? Json(std::round(e.gainDb * 10) / 10) : Json(nullptr);
-    b["q"] = placed ? Json(std::round(e.q * 1000) / 1000) : Json(nullptr);
-    b["reason"] = e.reason;
-    b["deviation"] = placed ? Json(e.deviationDb) : Json(nullptr);
-    bands.push_back(b);
+// The last band as sendBand sends it, then the wait for the box's answer to its section: with
+// that answer the box has taken every band. False when the box went away before it answered.
+bool sendLastBand(Session& session, int set, int band, const BandRecord& r) {
+  constexpr int kDspWriteAnswer = 0x09;
+  Core& core = session.core();
+  // The record goes out only after the answer to the section before it (the link's reply
+  // gate), so from then on only the answer to this band's section counts.
+  if (!sendBand(core, set, band, r, [&] { session.expectReport(kDspWriteAnswer); })) {
+    return false;
   }
-  doc["bands"] = bands;
-  Json notes = Json::array();
-  for (const std::string& n : r.notes) notes.push_back(n);
-  doc["notes"] = notes;
-  return doc;
+  if (session.waitForReport(kDspWriteAnswer, kReplyTimeoutMs)) return true;
+  // A box that is there but slow is taken at its word, as for every other report.
+  return !core.link.readThreadEnded() && core.link.deviceOpen();
+}
+
+// True when both name the same existing file (through links, "./", hard links), as cp checks.
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  const bool same = std::filesystem::equivalent(a, b, ec);
+  return same && !ec;
+}
+
+int64_t wallClockMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// Keeps what the box holds before an import replaces a set; the snapshot's path (or its folder)
+// in *where. False, with *error, when it could not be written.
+bool keepSnapshot(const ParameterMemory& mem, std::string* where, std::string* error) {
+  history::SnapshotStore store(history::DefaultSnapshotDir());
+  if (!store.save(history::ImageOf(mem), history::SnapshotReason::EqImport, wallClockMs(), error)) {
+    return false;
+  }
+  const std::vector<history::Snapshot> kept = store.list();
+  *where = !kept.empty() && kept.front().reason == history::SnapshotReason::EqImport
+               ? kept.front().path
+               : store.dir();
+  return true;
 }
 
 std::optional<eqx::Format> formatOption(const ParsedArgs& args, bool allowAuto) {
@@ -166,8 +163,8 @@ int runExport(Context& ctx, const std::vector<std::string>& words) {
 int runImport(Context& ctx, const std::vector<std::string>& words) {
   ParsedArgs args;
   std::string error;
-  if (!parseArgs(words, {"--format", "--channel", "--into", "-o"}, {"--dry-run", "--json"}, &args,
-                 &error)) {
+  if (!parseArgs(words, {"--format", "--channel", "--into", "-o"},
+                 {"--dry-run", "--json", "--no-snapshot"}, &args, &error)) {
     return usageError(ctx, kEqCommand, error);
   }
   if (args.help) return printUsage(ctx, kEqCommand);
@@ -186,6 +183,16 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
   }
   const bool dryRun = args.flags.count("--dry-run") > 0;
   const bool json = args.flags.count("--json") > 0;
+  const bool snapshot = args.flags.count("--no-snapshot") == 0;
+  if (!snapshot && into != args.values.end()) {
+    return usageError(ctx, kEqCommand, "--no-snapshot goes with an import to the box");
+  }
+  // Replacing the file being read would lose it on any failure; cp refuses it as well.
+  if (into != args.values.end() && !dryRun && sameFile(into->second, out->second)) {
+    return fail(ctx, kExitUsage,
+                "'" + out->second + "' and '" + into->second +
+                    "' are the same file: -o must name another file; nothing written");
+  }
 
   const std::string& path = args.positional[0];
   const InputFile in = ReadInputFile(path, kMaxEqFileBytes);
@@ -200,9 +207,17 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
 
   auto report = [&](const eqx::ImportReport& r, bool applied) {
     if (json)
-      writeJson(ctx.out, reportJson(r, *set, applied));
+      writeJson(ctx.out, eqImportReportJson(r, *set, applied));
     else
-      ctx.err << eqx::reportText(r) << (applied ? "" : "nothing applied (dry run)\n");
+      ctx.err << eqx::reportText(r) << (applied || !dryRun ? "" : "nothing applied (dry run)\n");
+  };
+  // A file none of whose filters fills a band would only flatten the set: refused, after the
+  // report that says why for each filter.
+  auto nothingToApply = [&](const eqx::ImportReport& r) {
+    report(r, false);
+    return fail(ctx, kExitUsage,
+                "no filter of '" + path + "' can be applied to " + eqx::setName(*set) +
+                    "; nothing " + (into != args.values.end() ? "written" : "sent"));
   };
 
   if (into != args.values.end()) {
@@ -211,6 +226,7 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
     int version = 0;
     if (!loadModeInput(into->second, *mem, &version, &error)) return fail(ctx, kExitUsage, error);
     const eqx::ImportResult result = eqx::mapToSet(read.eq, *set, eqx::loadSet(*mem, *set));
+    if (result.report.bandsFilled() == 0) return nothingToApply(result.report);
     report(result.report, !dryRun);
     if (dryRun) return kExitOk;
     eqx::storeSet(*mem, *set, result.bands);
@@ -219,19 +235,57 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
     }
     return kExitOk;
   }
+
+  // Whether a filter fills a band does not depend on what the set holds: decided before the box
+  // is opened, so a file with nothing to apply needs no box.
+  {
+    std::vector<BandRecord> flat;
+    for (int b = 0; b < EqSetBandCount(*set); ++b) flat.push_back(eqx::flatBand(*set, b));
+    const eqx::ImportResult probe = eqx::mapToSet(read.eq, *set, flat);
+    if (probe.report.bandsFilled() == 0) return nothingToApply(probe.report);
+  }
   Session session(ctx);
   return session.run([&] {
     if (int rc = session.startAndReadBox(); rc != kExitOk) return rc;
     Core& core = session.core();
     const eqx::ImportResult result = eqx::mapToSet(read.eq, *set, eqx::loadSet(core.mem, *set));
-    if (!dryRun) {
-      // Band by band through the senders, so the box gets each record and its section; the
-      // crossover band of an output is left alone.
-      for (int b = 0; b < eqx::editableBands(*set); ++b) {
-        sendBand(core.eq, *set, b, result.bands[size_t(b)]);
-      }
+    if (dryRun) {
+      report(result.report, false);
+      session.close(true);
+      return kExitOk;
     }
-    report(result.report, !dryRun);
+    // What the box held is kept before the import replaces it, as the window's import does.
+    std::string kept;
+    if (snapshot) {
+      if (!keepSnapshot(core.mem, &kept, &error)) {
+        session.close(true);
+        return fail(ctx, kExitFailure,
+                    "could not keep a snapshot of the box's settings: " + error +
+                        "; nothing sent (--no-snapshot imports without one)");
+      }
+      ctx.err << "kept the box's settings in " << kept << "\n";
+    }
+    // Band by band through the senders, so the box gets each record and its section; the
+    // crossover band of an output is left alone. The import is complete only when the box took
+    // every report of every band and answered the last; after the first report it did not
+    // take, nothing more is sent.
+    const int total = eqx::editableBands(*set);
+    int taken = 0;
+    while (taken < total - 1 && sendBand(core, *set, taken, result.bands[size_t(taken)])) {
+      ++taken;
+    }
+    if (taken == total - 1 && sendLastBand(session, *set, taken, result.bands[size_t(taken)])) {
+      ++taken;
+    }
+    if (taken < total) {
+      report(result.report, false);
+      session.close(false);
+      std::string message = "the box was disconnected after " + std::to_string(taken) + " of " +
+                            std::to_string(total) + " bands";
+      if (!kept.empty()) message += "; its settings before the import are in " + kept;
+      return fail(ctx, kExitFailure, message);
+    }
+    report(result.report, true);
     session.close(true);
     return kExitOk;
   });
@@ -254,7 +308,7 @@ const CommandSpec kEqCommand = {
     "export or import one EQ set as Equalizer APO, REW, CamillaDSP, biquad or JSON",
     "usage: ax7ctl eq export SET [--from MODEFILE] [--format FORMAT] [-o FILE]\n"
     "       ax7ctl eq import FILE SET [--format auto|FORMAT] [--channel NAME]\n"
-    "                        [--into MODEFILE -o NEWFILE] [--dry-run] [--json]\n"
+    "                        [--into MODEFILE -o NEWFILE] [--dry-run] [--json] [--no-snapshot]\n"
     "\n"
     "SET     mic-a, mic-b, reverb-a, reverb-b, echo-a, echo-b, music, out1..out8, or 0..14\n"
     "FORMAT  apo (Equalizer APO and AutoEq), rew (REW filter settings), camilladsp (YAML),\n"
@@ -268,15 +322,18 @@ const CommandSpec kEqCommand = {
     "        deviation), dropped (no such section, or no free band left) or skipped (off in\n"
     "        the file, or another channel). Bands the file leaves become flat; an output's\n"
     "        crossover band stays as it is; a preamp is reported, not applied.\n"
-    "        Without --into the set goes to the box band by band; with --into MODEFILE -o\n"
-    "        NEWFILE it goes into a copy of the mode file. --dry-run only reports.\n"
+    "        Without --into the set goes to the box band by band, after a snapshot of the box's\n"
+    "        settings (as write --changed keeps it; --no-snapshot sends without one); with\n"
+    "        --into MODEFILE -o NEWFILE it goes into a copy of the mode file (-o must not be\n"
+    "        MODEFILE itself). --dry-run only reports.\n"
     "        The report goes to stderr, or as JSON to stdout with --json: {\"api_version\": 1,\n"
     "        \"format\", \"preamp_db\", \"bands\": [{\"line\", \"source\", \"status\", \"band\", "
     "\"type\",\n"
     "        \"frequency\", \"gain\", \"q\", \"reason\", \"deviation\"}], ...}.\n"
     "\n"
     "Exit codes: 0 imported (approximations and drops are in the report); 2 an unreadable or\n"
-    "unrecognised file, or a bad SET (nothing changes); 1 the box or an output file.\n",
+    "unrecognised file, a file none of whose filters can be applied, or a bad SET (nothing\n"
+    "changes); 1 the box (gone before it took every band) or an output file.\n",
     runEq,
 };
 

@@ -8,6 +8,7 @@
 
 #include "eqx/filters.h"
 #include "eqx/numbers.h"
+#include "eqx/text.h"
 
 namespace ax7::eqx {
 
@@ -92,6 +93,11 @@ std::optional<TypeInfo> typeFor(const std::vector<std::string>& w) {
   return std::nullopt;
 }
 
+// Report lines are kept this long; a line of a file holds far less.
+constexpr size_t kMaxSourceBytes = 256;
+// Lines not read are told one by one up to this many, then counted.
+constexpr int kMaxUnreadNotes = 20;
+
 struct ChannelState {
   std::vector<std::string> names;  // empty: every channel
 };
@@ -113,16 +119,28 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
   std::string wanted = channel;
   ChannelState state;
   bool sawAnything = false;
-  std::istringstream in(input);
+  bool filterSeen = false;
+  int unreadLines = 0;
+  std::istringstream in(normalizeLineEnds(input));
   std::string raw;
   int lineNo = 0;
+  // A line that is not understood is told, never passed over; only the header lines REW writes
+  // before its first filter are no news.
+  auto notRead = [&](const std::string& line, const std::string& why) {
+    if (format == Format::Rew && !filterSeen) return;
+    if (++unreadLines > kMaxUnreadNotes) return;
+    eq.notes.push_back("line " + std::to_string(lineNo) + ": " + why + ", not read: '" +
+                       clipUtf8(line, 60) + "'");
+  };
   while (std::getline(in, raw)) {
     ++lineNo;
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
     const std::string line = trim(raw);
     if (line.empty() || line[0] == '#' || line[0] == '*') continue;
     const size_t colon = line.find(':');
-    if (colon == std::string::npos) continue;  // header and note lines of REW files
+    if (colon == std::string::npos) {
+      notRead(line, "no command");
+      continue;
+    }
     const std::string command = trim(line.substr(0, colon));
     const std::string args = trim(line.substr(colon + 1));
     if (command == "Preamp") {
@@ -131,6 +149,9 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
       if (!v) {
         result.error = "line " + std::to_string(lineNo) + ": Preamp without a number";
         return result;
+      }
+      if (w.size() > 2 || (w.size() == 2 && w[1] != "dB")) {
+        notRead(line, "words after the preamp's value");
       }
       if (selects(state, wanted)) eq.preampDb = eq.preampDb.value_or(0) + *v;
       sawAnything = true;
@@ -152,10 +173,10 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
     if (command == "GraphicEQ") {
       FileFilter f;
       f.line = lineNo;
-      f.text = line.substr(0, std::min<size_t>(line.size(), 80));
+      f.text = clipUtf8(line, 80);
       f.kind = FilterKind::Unsupported;
       f.reason = "graphic EQ: no section of the box";
-      (selects(state, wanted) ? eq.filters : eq.otherChannels).push_back(f);
+      eq.add(f, selects(state, wanted));
       sawAnything = true;
       continue;
     }
@@ -168,15 +189,23 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
       if (command == "Delay" || command == "Convolution" || command == "Copy" ||
           command == "Include" || command == "Device" || command == "Stage" || command == "Eval" ||
           command == "If" || command == "ElseIf" || command == "Else" || command == "EndIf") {
-        eq.notes.push_back("line " + std::to_string(lineNo) + ": " + command +
+        eq.notes.push_back("line " + std::to_string(lineNo) + ": " + clipUtf8(command, 40) +
                            " is not applied (no EQ section)");
+      } else {
+        notRead(line, "not a command of Equalizer APO or REW");
       }
       continue;
     }
     sawAnything = true;
+    filterSeen = true;
+    const bool mine = selects(state, wanted);
+    if (eq.full(mine)) {
+      ++eq.unreadFilters;
+      continue;
+    }
     FileFilter f;
     f.line = lineNo;
-    f.text = line;
+    f.text = clipUtf8(line, kMaxSourceBytes);
     std::vector<std::string> w = words(args);
     if (w.empty()) {
       result.error = "line " + std::to_string(lineNo) + ": Filter without ON or OFF";
@@ -202,14 +231,14 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
       f.kind = FilterKind::Unsupported;
       f.enabled = false;
       f.reason = "empty slot";
-      (selects(state, wanted) ? eq.filters : eq.otherChannels).push_back(f);
+      eq.add(f, mine);
       continue;
     }
     std::optional<TypeInfo> info = typeFor(typeWords);
     if (!info) {
       f.kind = FilterKind::Unsupported;
-      f.reason = "unknown filter type '" + typeWords[0] + "'";
-      (selects(state, wanted) ? eq.filters : eq.otherChannels).push_back(f);
+      f.reason = "unknown filter type '" + clipUtf8(typeWords[0], 40) + "'";
+      eq.add(f, mine);
       continue;
     }
     f.kind = info->kind;
@@ -284,12 +313,16 @@ ReadResult readApoText(const std::string& input, Format format, const std::strin
       f.reason = why;
     }
     if (info->cornerShelf && f.width != Width::None) f.cornerFrequency = true;
-    (selects(state, wanted) ? eq.filters : eq.otherChannels).push_back(f);
+    eq.add(f, mine);
   }
   if (!sawAnything) {
     result.error = "no Filter or Preamp line: not an Equalizer APO or REW filter file";
     return result;
   }
+  if (unreadLines > kMaxUnreadNotes) {
+    eq.notes.push_back(std::to_string(unreadLines - kMaxUnreadNotes) + " more lines not read");
+  }
+  eq.noteUnread();
   result.ok = true;
   return result;
 }

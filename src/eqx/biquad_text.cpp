@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "eqx/filters.h"
+#include "eqx/text.h"
 
 namespace ax7::eqx {
 
@@ -25,7 +26,8 @@ std::string trim(const std::string& s) {
 
 }  // namespace
 
-ReadResult readBiquadText(const std::string& text) {
+ReadResult readBiquadText(const std::string& input) {
+  const std::string text = normalizeLineEnds(input);
   ReadResult result;
   result.eq.format = Format::Biquad;
   struct Pending {
@@ -42,7 +44,7 @@ ReadResult readBiquadText(const std::string& text) {
         return false;
       }
     }
-    result.eq.filters.push_back(cur->filter);
+    result.eq.add(cur->filter, true);
     cur.reset();
     return true;
   };
@@ -58,7 +60,7 @@ ReadResult readBiquadText(const std::string& text) {
       cur.emplace();
       cur->filter.kind = FilterKind::Coefficients;
       cur->filter.line = itemLine;
-      cur->filter.text = t;
+      cur->filter.text = clipUtf8(t, 80);
       return true;
     }
     const size_t eq = l.find('=');
@@ -78,7 +80,8 @@ ReadResult readBiquadText(const std::string& text) {
     if (!value.empty() && value[0] == '+') ++first;
     const auto [end, ec] = std::from_chars(first, value.data() + value.size(), v);
     if (k < 0 || ec != std::errc() || end != value.data() + value.size() || !std::isfinite(v)) {
-      result.error = "line " + std::to_string(itemLine) + ": bad coefficient '" + t + "'";
+      result.error =
+          "line " + std::to_string(itemLine) + ": bad coefficient '" + clipUtf8(t, 60) + "'";
       return false;
     }
     if (cur->have[k]) {
@@ -114,7 +117,6 @@ ReadResult readBiquadText(const std::string& text) {
       itemLine = line;
       continue;
     }
-    if (ch == '\r') continue;
     item += ch;
   }
   if (!handle(item) || !finish()) return result;
@@ -122,6 +124,7 @@ ReadResult readBiquadText(const std::string& text) {
     result.error = "no biquad section";
     return result;
   }
+  result.eq.noteUnread();
   result.ok = true;
   return result;
 }

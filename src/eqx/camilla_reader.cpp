@@ -1,37 +1,51 @@
 // CamillaDSP configuration YAML: its filters, in the order the pipeline runs them for one
 // channel. Version 1 pipelines name one `channel:`, later ones a list of `channels:`.
-#include <yaml-cpp/yaml.h>
+#include <yaml-cpp/exceptions.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <set>
 
 #include "eqx/filters.h"
+#include "eqx/numbers.h"
+#include "eqx/text.h"
+#include "eqx/yaml_tree.h"
 
 namespace ax7::eqx {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// Sample rates a configuration may name; beyond them a coefficient section means nothing here.
+constexpr double kMinRate = 1000;
+constexpr double kMaxRate = 10'000'000;
 
-std::optional<double> number(const YAML::Node& n) {
+using Node = YamlTree;
+
+// A number as YAML writes it (surrounding spaces, a sign, an exponent); nothing for anything
+// else, and for infinities and NaN.
+std::optional<double> number(const Node& n) {
   if (!n || !n.IsScalar()) return std::nullopt;
-  try {
-    const double v = n.as<double>();
-    if (std::isfinite(v)) return v;
-  } catch (const YAML::Exception&) {
-  }
-  return std::nullopt;
+  const std::string& s = n.Scalar();
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  if (b < e && s[b] == '+') ++b;
+  if (b == e || !(std::isdigit(static_cast<unsigned char>(s[b])) || s[b] == '-' || s[b] == '.'))
+    return std::nullopt;
+  double v = 0;
+  const auto [end, ec] = std::from_chars(s.data() + b, s.data() + e, v);
+  if (ec != std::errc() || end != s.data() + e || !std::isfinite(v)) return std::nullopt;
+  return v;
 }
 
-std::string scalar(const YAML::Node& n) {
+std::string scalar(const Node& n) {
   if (!n || !n.IsScalar()) return {};
   return n.Scalar();
 }
 
-int lineOf(const YAML::Node& n) {
-  const YAML::Mark m = n.Mark();
-  return m.line >= 0 ? m.line + 1 : 0;
+int lineOf(const Node& n) {
+  return n.line();
 }
 
 FileFilter unsupported(FileFilter f, std::string why) {
@@ -41,14 +55,14 @@ FileFilter unsupported(FileFilter f, std::string why) {
 }
 
 // One filter definition as the sections it runs (a BiquadCombo runs several).
-std::vector<FileFilter> filtersOf(const std::string& name, const YAML::Node& def, double rate,
+std::vector<FileFilter> filtersOf(const std::string& name, const Node& def, double rate,
                                   std::optional<double>* gainOut) {
   FileFilter f;
-  f.text = name;
+  f.text = clipUtf8(name, 80);
   f.line = lineOf(def);
   if (!def.IsMap()) return {unsupported(f, "filter definition is not a mapping")};
   const std::string type = scalar(def["type"]);
-  const YAML::Node p = def["parameters"];
+  const Node& p = def["parameters"];
   if (!p || !p.IsMap()) return {unsupported(f, "filter without parameters")};
   if (type == "Gain") {
     if (auto g = number(p["gain"])) {
@@ -59,7 +73,36 @@ std::vector<FileFilter> filtersOf(const std::string& name, const YAML::Node& def
     return {unsupported(f, "Gain without a gain value")};
   }
   if (type == "BiquadCombo") {
-    const std::string kind = scalar(p["type"]);
+    const std::string kind = clipUtf8(scalar(p["type"]), 40);
+    if (kind == "FivePointPeq") {
+      // A low shelf, three peaking sections and a high shelf, each by frequency, gain and Q.
+      static const struct {
+        const char *f, *g, *q;
+        FilterKind kind;
+      } kParts[] = {{"fls", "gls", "qls", FilterKind::LowShelf},
+                    {"fp1", "gp1", "qp1", FilterKind::Peaking},
+                    {"fp2", "gp2", "qp2", FilterKind::Peaking},
+                    {"fp3", "gp3", "qp3", FilterKind::Peaking},
+                    {"fhs", "ghs", "qhs", FilterKind::HighShelf}};
+      std::vector<FileFilter> out;
+      for (const auto& part : kParts) {
+        FileFilter s = f;
+        s.text = f.text + " (" + part.f + ")";
+        const auto freq = number(p[part.f]), gain = number(p[part.g]), q = number(p[part.q]);
+        if (!freq || !gain || !q) {
+          out.push_back(unsupported(
+              s, std::string("FivePointPeq without ") + part.f + ", " + part.g + " and " + part.q));
+          continue;
+        }
+        s.kind = part.kind;
+        s.frequency = *freq;
+        s.gainDb = *gain;
+        s.width = Width::Q;
+        s.widthValue = *q;
+        out.push_back(s);
+      }
+      return out;
+    }
     const auto freq = number(p["freq"]);
     const auto order = number(p["order"]);
     const bool lowpass = kind == "ButterworthLowpass" || kind == "LinkwitzRileyLowpass";
@@ -103,12 +146,13 @@ std::vector<FileFilter> filtersOf(const std::string& name, const YAML::Node& def
     }
     return out;
   }
-  if (type != "Biquad") return {unsupported(f, type + ": not an EQ section")};
-  const std::string kind = scalar(p["type"]);
+  if (type != "Biquad") return {unsupported(f, clipUtf8(type, 40) + ": not an EQ section")};
+  const std::string kind = clipUtf8(scalar(p["type"]), 40);
   if (kind == "Free") {
     const auto a1 = number(p["a1"]), a2 = number(p["a2"]), b0 = number(p["b0"]),
                b1 = number(p["b1"]), b2 = number(p["b2"]);
     if (!a1 || !a2 || !b0 || !b1 || !b2) return {unsupported(f, "Free without a1, a2, b0, b1, b2")};
+    if (rate <= 0) return {unsupported(f, "Free section at a sample rate that is not usable")};
     f.kind = FilterKind::Coefficients;
     f.coefficients = {*b0, *b1, *b2, *a1, *a2};
     f.sampleRate = rate;
@@ -156,11 +200,11 @@ std::vector<FileFilter> filtersOf(const std::string& name, const YAML::Node& def
   return {f};
 }
 
-std::vector<std::string> channelsOf(const YAML::Node& step) {
+std::vector<std::string> channelsOf(const Node& step) {
   std::vector<std::string> out;
-  if (const YAML::Node c = step["channel"]; c && c.IsScalar()) out.push_back(c.Scalar());
-  if (const YAML::Node cs = step["channels"]; cs && cs.IsSequence()) {
-    for (const YAML::Node& c : cs) {
+  if (const Node& c = step["channel"]; c && c.IsScalar()) out.push_back(c.Scalar());
+  if (const Node& cs = step["channels"]; cs && cs.IsSequence()) {
+    for (const Node& c : cs.items()) {
       if (c.IsScalar()) out.push_back(c.Scalar());
     }
   }
@@ -169,69 +213,86 @@ std::vector<std::string> channelsOf(const YAML::Node& step) {
 
 }  // namespace
 
-ReadResult readCamillaYaml(const std::string& text, const std::string& channel) {
+ReadResult readCamillaYaml(const std::string& input, const std::string& channel) {
   ReadResult result;
   FileEq& eq = result.eq;
   eq.format = Format::CamillaDsp;
   try {
-    const YAML::Node root = YAML::Load(text);
+    const YamlTree tree = YamlTree::parse(normalizeLineEnds(input));
+    const Node& root = tree;
     if (!root.IsMap() || !root["filters"] || !root["filters"].IsMap()) {
       result.error = "no filters mapping: not a CamillaDSP configuration";
       return result;
     }
     double rate = 48000;
-    if (const YAML::Node d = root["devices"]; d && d.IsMap()) {
-      if (auto r = number(d["samplerate"]); r && *r > 0) rate = *r;
+    if (const Node& d = root["devices"]; d && d.IsMap()) {
+      if (const Node& r = d["samplerate"]; r && r.IsScalar()) {
+        const auto v = number(r);
+        if (v && *v >= kMinRate && *v <= kMaxRate) {
+          rate = *v;
+        } else {
+          // Free sections then cannot be read: they are dropped, never read at a guessed rate.
+          rate = 0;
+          eq.notes.push_back("the file's samplerate '" + clipUtf8(r.Scalar(), 24) +
+                             "' is not a usable rate; coefficient sections are not read");
+        }
+      }
     }
-    if (rate != 48000) {
-      eq.notes.push_back("the file runs at " + std::to_string(int(rate)) +
+    if (rate > 0 && rate != 48000) {
+      eq.notes.push_back("the file runs at " + formatNumber(rate, 3) +
                          " Hz; coefficient sections are read at that rate");
     }
-    const YAML::Node filters = root["filters"];
+    const Node& filters = root["filters"];
     std::optional<double> gain;
-    auto addDefinition = [&](const std::string& name, std::vector<FileFilter>* into,
-                             bool bypassed) {
-      const YAML::Node def = filters[name];
+    auto addDefinition = [&](const std::string& name, bool mine, bool bypassed) {
+      // A full list only counts: the work stays bounded however often a file names a filter.
+      if (eq.full(mine)) {
+        ++eq.unreadFilters;
+        return;
+      }
+      const Node& def = filters[name];
       if (!def) {
         FileFilter f;
-        f.text = name;
-        into->push_back(unsupported(f, "the pipeline names a filter that is not defined"));
+        f.text = clipUtf8(name, 80);
+        eq.add(unsupported(f, "the pipeline names a filter that is not defined"), mine);
         return;
       }
       std::optional<double> g;
       for (FileFilter f : filtersOf(name, def, rate, &g)) {
         if (bypassed) f.enabled = false;
-        into->push_back(f);
+        eq.add(f, mine);
       }
-      if (g && into == &eq.filters && !bypassed) gain = gain.value_or(0) + *g;
+      if (g && mine && !bypassed) gain = gain.value_or(0) + *g;
     };
-    const YAML::Node pipeline = root["pipeline"];
+    const Node& pipeline = root["pipeline"];
     bool anyStep = false;
     std::string wanted = channel;
     if (pipeline && pipeline.IsSequence()) {
-      for (const YAML::Node& step : pipeline) {
+      for (const Node& step : pipeline.items()) {
         if (!step.IsMap() || scalar(step["type"]) != "Filter") continue;
         const std::vector<std::string> chans = channelsOf(step);
         if (wanted.empty() && !chans.empty()) wanted = chans.front();
         const bool mine =
             chans.empty() || std::find(chans.begin(), chans.end(), wanted) != chans.end();
         const bool bypassed = scalar(step["bypassed"]) == "true";
-        const YAML::Node names = step["names"];
+        const Node& names = step["names"];
         if (!names || !names.IsSequence()) continue;
-        for (const YAML::Node& n : names) {
+        eq.unreadFilters += names.droppedItems();  // past the head the tree keeps
+        for (const Node& n : names.items()) {
           if (!n.IsScalar()) continue;
           anyStep = true;
-          addDefinition(n.Scalar(), mine ? &eq.filters : &eq.otherChannels, bypassed);
+          addDefinition(n.Scalar(), mine, bypassed);
         }
       }
     }
     if (!anyStep) {
       // No pipeline: every defined filter, in the order of the file.
-      for (const auto& kv : filters) {
-        if (kv.first.IsScalar()) addDefinition(kv.first.Scalar(), &eq.filters, false);
+      for (const auto& kv : filters.entries()) {
+        if (!kv.first.empty()) addDefinition(kv.first, true, false);
       }
     }
     eq.preampDb = gain;
+    eq.noteUnread();
   } catch (const YAML::Exception& e) {
     std::string msg = e.what();
     for (char& c : msg) {

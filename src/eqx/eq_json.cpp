@@ -106,9 +106,10 @@ ReadResult readEqJson(const std::string& text) {
         f.kind = FilterKind::Unsupported;
         break;
     }
-    result.eq.filters.push_back(f);
+    result.eq.add(f, true);
     ++index;
   }
+  result.eq.noteUnread();
   result.ok = true;
   return result;
 }

@@ -52,6 +52,11 @@ struct FileFilter {
   std::optional<int> boxType;
 };
 
+// A set holds at most 13 bands. A file's filters beyond this many (of the channel read, and of
+// the others) are counted, not read, so a file of a million filters costs no more than a full
+// one; a note says how many were left.
+inline constexpr size_t kMaxFileFilters = 64;
+
 struct FileEq {
   Format format = Format::Auto;
   std::optional<double> preampDb;
@@ -59,6 +64,25 @@ struct FileEq {
   // Filters that belong to channels the reader was not asked for: reported, never applied.
   std::vector<FileFilter> otherChannels;
   std::vector<std::string> notes;  // things worth telling that are not a filter
+  // Filters past kMaxFileFilters: counted only.
+  long long unreadFilters = 0;
+
+  // Adds the filter to `filters` (mine) or `otherChannels`, or counts it when that list is full.
+  void add(FileFilter f, bool mine) {
+    std::vector<FileFilter>& list = mine ? filters : otherChannels;
+    if (list.size() < kMaxFileFilters)
+      list.push_back(std::move(f));
+    else
+      ++unreadFilters;
+  }
+  bool full(bool mine) const { return (mine ? filters : otherChannels).size() >= kMaxFileFilters; }
+  // The note for the counted filters, once reading ended.
+  void noteUnread() {
+    if (unreadFilters > 0) {
+      notes.push_back(std::to_string(unreadFilters) + " more filters of the file are not read (" +
+                      std::to_string(kMaxFileFilters) + " are read; a set holds at most 13 bands)");
+    }
+  }
 };
 
 struct ReadOptions {

@@ -91,6 +91,13 @@ int ImportReport::count(Status s) const {
                            [s](const ReportEntry& e) { return e.status == s; }));
 }
 
+int ImportReport::bandsFilled() const {
+  return int(std::count_if(entries.begin(), entries.end(), [](const ReportEntry& e) {
+    return (e.status == Status::Exact || e.status == Status::Approximated) && e.band >= 0 &&
+           e.why != Why::Crossover;
+  }));
+}
+
 ImportResult mapToSet(const FileEq& eq, int set, const std::vector<BandRecord>& current) {
   ImportResult result;
   ImportReport& report = result.report;

@@ -50,6 +50,9 @@ struct ImportReport {
   std::vector<std::string> notes;
   double largestDeviationDb = 0;
   int count(Status s) const;
+  // Bands the file's filters fill. An entry the output's crossover band already holds fills
+  // none. With none, the import has nothing to apply and must leave the set as it is.
+  int bandsFilled() const;
 };
 
 struct ImportResult {

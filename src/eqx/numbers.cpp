@@ -9,13 +9,21 @@
 namespace ax7::eqx {
 
 std::optional<double> parseLocaleNumber(const std::string& token, bool frequency) {
-  // Drop grouping spaces first: 0xA0 (Latin-1), C2 A0 (UTF-8), and the apostrophe.
+  // Drop grouping marks first: the no-break space as 0xA0 (Latin-1) or C2 A0 (UTF-8), the narrow
+  // no-break and thin spaces (U+202F, U+2009) and the apostrophe (also as U+2019).
   std::string s;
   for (size_t i = 0; i < token.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(token[i]);
     if (c == 0xC2 && i + 1 < token.size() && static_cast<unsigned char>(token[i + 1]) == 0xA0) {
       ++i;
       continue;
+    }
+    if (c == 0xE2 && token.compare(i, 2, "\xE2\x80") == 0 && i + 2 < token.size()) {
+      const unsigned char last = static_cast<unsigned char>(token[i + 2]);
+      if (last == 0xAF || last == 0x89 || last == 0x99) {
+        i += 2;
+        continue;
+      }
     }
     if (c == 0xA0 || c == '\'') continue;
     s += char(c);
@@ -84,8 +92,11 @@ std::optional<double> parseLocaleNumber(const std::string& token, bool frequency
 }
 
 std::string formatNumber(double value, int decimals, bool frequency) {
-  char buf[64];
+  // Room for any finite double in fixed notation (309 digits before the point).
+  char buf[400];
+  decimals = std::clamp(decimals, 0, 17);
   const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  if (r.ec != std::errc()) return std::isnan(value) ? "nan" : value < 0 ? "-inf" : "inf";
   std::string s(buf, r.ptr);
   if (s.find('.') != std::string::npos) {
     while (!s.empty() && s.back() == '0') s.pop_back();

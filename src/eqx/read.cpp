@@ -2,23 +2,11 @@
 #include <cctype>
 
 #include "eqx/filters.h"
+#include "eqx/text.h"
 
 namespace ax7::eqx {
 
 namespace {
-
-// Notepad saves Equalizer APO configurations as UTF-16; the readers take 8-bit text. Characters
-// above 0xFF cannot be part of anything the readers use and become '?'.
-std::string fromUtf16(const std::string& bytes, bool bigEndian) {
-  std::string out;
-  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    const unsigned hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
-    const unsigned lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
-    const unsigned c = hi << 8 | lo;
-    out += c < 0x100 ? char(c) : '?';
-  }
-  return out;
-}
 
 bool containsLineStarting(const std::string& text, const std::string& prefix) {
   size_t pos = 0;
@@ -63,16 +51,9 @@ const char* formatName(Format format) {
 }
 
 ReadResult readEqFile(const std::string& raw, const ReadOptions& options) {
-  std::string text = raw;
-  if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
-      static_cast<unsigned char>(text[1]) == 0xFE) {
-    text = fromUtf16(text, false);
-  } else if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFE &&
-             static_cast<unsigned char>(text[1]) == 0xFF) {
-    text = fromUtf16(text, true);
-  } else if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
-    text.erase(0, 3);
-  }
+  // Decoded once here: every text of the report (source lines, names, reasons) is then UTF-8,
+  // whatever code page or line ends the tool that wrote the file used.
+  const std::string text = normalizeLineEnds(decodeText(raw));
   if (text.find('\0') != std::string::npos) {
     ReadResult r;
     r.error = "binary data: not an EQ text file";

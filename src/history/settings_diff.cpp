@@ -361,21 +361,34 @@ std::string typeText(int type) {
   return std::string(n.english);
 }
 
+// Longest words first, so "not muted" is not read as "muted". Built once: a list of a thousand
+// differences would otherwise sort it two thousand times (and threads shared its strings).
+const std::vector<Pair>& valueWordsLongestFirst() {
+  static const std::array<std::string, 6> zh = [] {
+    std::array<std::string, 6> a;
+    for (int t = 0; t <= 5; ++t) a[size_t(t)] = std::string(dsp::sectionTypeName(t).chinese);
+    return a;
+  }();
+  static const std::array<std::string, 6> en = [] {
+    std::array<std::string, 6> a;
+    for (int t = 0; t <= 5; ++t) a[size_t(t)] = std::string(dsp::sectionTypeName(t).english);
+    return a;
+  }();
+  static const std::vector<Pair> words = [] {
+    std::vector<Pair> w(std::begin(kValueWords), std::end(kValueWords));
+    for (size_t t = 0; t < zh.size(); ++t) w.push_back({zh[t].c_str(), en[t].c_str()});
+    std::stable_sort(w.begin(), w.end(), [](const Pair& a, const Pair& b) {
+      return std::strlen(a.en) > std::strlen(b.en);
+    });
+    return w;
+  }();
+  return words;
+}
+
 std::string translateValue(const std::string& text, DiffLanguage l) {
   if (l == DiffLanguage::English) return text;
   std::string out = text;
-  // Longest words first, so "not muted" is not read as "muted".
-  std::vector<Pair> words(std::begin(kValueWords), std::end(kValueWords));
-  for (int t = 0; t <= 5; ++t) {
-    const dsp::SectionTypeName n = dsp::sectionTypeName(t);
-    static std::array<std::string, 6> zh, en;
-    zh[size_t(t)] = std::string(n.chinese);
-    en[size_t(t)] = std::string(n.english);
-    words.push_back({zh[size_t(t)].c_str(), en[size_t(t)].c_str()});
-  }
-  std::sort(words.begin(), words.end(),
-            [](const Pair& a, const Pair& b) { return std::strlen(a.en) > std::strlen(b.en); });
-  for (const Pair& w : words) {
+  for (const Pair& w : valueWordsLongestFirst()) {
     const std::string en = w.en;
     for (size_t at = out.find(en); at != std::string::npos; at = out.find(en, at)) {
       // Whole words only ("on" inside "ratio" stays).

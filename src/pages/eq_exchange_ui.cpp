@@ -136,6 +136,10 @@ QString EqExchange::reportText(const eqx::ImportReport& r, Language l) {
                         "Preamp %1 dB not applied (the box has no EQ preamp)")
                        .arg(num(*r.preampDb, 2));
   }
+  // Lines the reader did not take and parts of the file not applied; the notes quote the file.
+  for (const std::string& note : r.notes) {
+    text += "\n" + Pick(l, "说明：", "Note: ") + QString::fromStdString(note);
+  }
   text += "\n";
   for (const eqx::ReportEntry& e : r.entries) {
     QString line = statusWord(e.status, l);
@@ -159,7 +163,11 @@ QString EqExchange::reportText(const eqx::ImportReport& r, Language l) {
     line += "  [" + source + "]";
     text += "\n" + line;
   }
-  text += "\n\n" + Pick(l, "应用到此 EQ？", "Apply to this EQ?");
+  text +=
+      "\n\n" + (r.bandsFilled() == 0
+                    ? Pick(l, "文件中没有可应用到此 EQ 的滤波器，EQ 保持不变。",
+                           "No filter of the file can be applied to this EQ; it stays as it is.")
+                    : Pick(l, "应用到此 EQ？", "Apply to this EQ?"));
   return text;
 }
 
@@ -187,6 +195,11 @@ bool EqExchange::importFile(const QString& path) {
     current.push_back(eqx::asStored(band.type, band.gainDb, band.freq, band.q));
   }
   const eqx::ImportResult result = eqx::mapToSet(read.eq, set, current);
+  // Nothing to apply would only flatten the set: the report is shown, with nothing to accept.
+  if (result.report.bandsFilled() == 0) {
+    prompter().showWarning(this, reportText(result.report, language_), caption);
+    return false;
+  }
   if (prompter().askYesNo(this, reportText(result.report, language_), caption) != Answer::Yes) {
     return false;
   }
