@@ -42,38 +42,6 @@ bool endsWith(const std::string& s, const std::string& tail) {
   return true;
 }
 
-// Band `band` of EQ set `set` as the set's sender sends it: the record into the box image and to
-// the box, then its section (`beforeSection` runs in between). False when the box did not take
-// both reports.
-bool sendBand(Core& core, int set, int band, const BandRecord& r,
-              const std::function<void()>& beforeSection = {}) {
-  const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
-  if (a.block == 0) return false;
-  const PackedBand record = PackBandRecord(r.type, r.gainDb, r.frequency, r.q);
-  PutBandRecord(core.mem, a.group, a.band, record);
-  const bool recordTaken = core.cmd.WriteBoxMemory(BandRecordOffset(a.group, a.band), record.data(),
-                                                   int(record.size())) == int(kReportSize);
-  const dsp::BiquadCoefficients section =
-      dsp::designSection(r.type, r.gainDb, int(r.frequency), r.q);
-  if (beforeSection) beforeSection();
-  return core.cmd.WriteBiquad(a.block, a.index, section) == int(kReportSize) && recordTaken;
-}
-
-// The last band as sendBand sends it, then the wait for the box's answer to its section: with
-// that answer the box has taken every band. False when the box went away before it answered.
-bool sendLastBand(Session& session, int set, int band, const BandRecord& r) {
-  constexpr int kDspWriteAnswer = 0x09;
-  Core& core = session.core();
-  // The record goes out only after the answer to the section before it (the link's reply
-  // gate), so from then on only the answer to this band's section counts.
-  if (!sendBand(core, set, band, r, [&] { session.expectReport(kDspWriteAnswer); })) {
-    return false;
-  }
-  if (session.waitForReport(kDspWriteAnswer, kReplyTimeoutMs)) return true;
-  // A box that is there but slow is taken at its word, as for every other report.
-  return !core.link.readThreadEnded() && core.link.deviceOpen();
-}
-
 // True when both name the same existing file (through links, "./", hard links), as cp checks.
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
@@ -270,18 +238,19 @@ int runImport(Context& ctx, const std::vector<std::string>& words) {
     // every report of every band and answered the last; after the first report it did not
     // take, nothing more is sent.
     const int total = eqx::editableBands(*set);
-    int taken = 0;
-    while (taken < total - 1 && sendBand(core, *set, taken, result.bands[size_t(taken)])) {
-      ++taken;
+    const Session::WriteMark mark = session.markWrite();
+    for (int b = 0; b < total && !session.writeFailed(mark); ++b) {
+      const BandRecord& r = result.bands[size_t(b)];
+      core.eq.SendEqBand(*set, b, r.type, r.gainDb, int(r.frequency), r.q);
     }
-    if (taken == total - 1 && sendLastBand(session, *set, taken, result.bands[size_t(taken)])) {
-      ++taken;
-    }
-    if (taken < total) {
+    const Session::WriteOutcome outcome = session.checkWrite(mark);
+    if (!outcome.answered) {
+      // Two reports a band; a band whose last report went unanswered is not counted.
+      const uint64_t reports = outcome.taken == outcome.sent ? outcome.taken - 1 : outcome.taken;
       report(result.report, false);
       session.close(false);
-      std::string message = "the box was disconnected after " + std::to_string(taken) + " of " +
-                            std::to_string(total) + " bands";
+      std::string message = "the box was disconnected after " + std::to_string(reports / 2) +
+                            " of " + std::to_string(total) + " bands";
       if (!kept.empty()) message += "; its settings before the import are in " + kept;
       return fail(ctx, kExitFailure, message);
     }

@@ -247,21 +247,32 @@ Session::WriteMark Session::markWrite() const {
   return {core_->link.writeCount(), core_->link.failedWriteCount()};
 }
 
-int Session::confirmWrite(const WriteMark& mark, const std::string& unit) {
+bool Session::writeFailed(const WriteMark& mark) const {
+  return core_->link.failedWriteCount() != mark.failed;
+}
+
+Session::WriteOutcome Session::checkWrite(const WriteMark& mark) {
   UsbLink& link = core_->link;
-  const uint64_t total = link.writeCount() - mark.writes;
+  WriteOutcome o;
+  o.sent = link.writeCount() - mark.writes;
   const uint64_t failed = link.failedWriteCount() - mark.failed;
-  if (total == 0) return kExitOk;
-  if (failed == 0 && link.waitForAnswerToLastWrite(kReplyTimeoutMs)) return kExitOk;
-  const std::string of = std::to_string(total) + " " + unit;
-  if (failed == 0 && !link.readThreadEnded() && link.deviceOpen()) {
+  o.taken = o.sent - failed;
+  o.answered = o.sent == 0 || (failed == 0 && link.waitForAnswerToLastWrite(kReplyTimeoutMs));
+  return o;
+}
+
+int Session::confirmWrite(const WriteMark& mark, const std::string& unit) {
+  const WriteOutcome o = checkWrite(mark);
+  if (o.answered) return kExitOk;
+  UsbLink& link = core_->link;
+  const std::string of = std::to_string(o.sent) + " " + unit;
+  if (o.taken == o.sent && !link.readThreadEnded() && link.deviceOpen()) {
     return failAndClose("the box did not answer the last of " + of, false);
   }
-  if (failed == 0) {
+  if (o.taken == o.sent) {
     return failAndClose("the box was disconnected before it confirmed the last of " + of, false);
   }
-  return failAndClose("the box was disconnected after " + std::to_string(total - failed) +
-                          " of " + of,
+  return failAndClose("the box was disconnected after " + std::to_string(o.taken) + " of " + of,
                       false);
 }
 

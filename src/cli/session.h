@@ -49,6 +49,16 @@ class Session {
     uint64_t writes = 0, failed = 0;
   };
   WriteMark markWrite() const;
+  // What became of the reports sent since `mark`, once the box answered the last of them, went
+  // away or stayed silent for a reply time.
+  struct WriteOutcome {
+    uint64_t sent = 0;      // reports handed to the link
+    uint64_t taken = 0;     // reports the box took
+    bool answered = false;  // every report went out and the box answered the last
+  };
+  WriteOutcome checkWrite(const WriteMark& mark);
+  // Whether the reports sent since `mark` have failed yet (no wait).
+  bool writeFailed(const WriteMark& mark) const;
   // Decides whether the reports sent since `mark` all reached the box: every one went out and
   // the box answered the last. Anything else ends the session (closed) with 1, saying how many
   // of how many `unit` the box took. The outcome depends on what the box did, never on how soon

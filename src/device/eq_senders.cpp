@@ -102,6 +102,9 @@ void EqSenders::StoreBandRecord(int group, int band, float gainDb, float frequen
   cmd_.WriteBoxMemory(offset, record.data(), int(record.size()));
 }
 
+void EqSenders::SendEqBand(int set, int band, int type, float gainDb, int frequency, float q) {
+  sendBand(*this, cmd_, set, band, type, gainDb, frequency, q);
+}
 void EqSenders::SendMicAEqBand(int band, int type, float gainDb, int frequency, float q) {
   sendBand(*this, cmd_, 0, band, type, gainDb, frequency, q);
 }

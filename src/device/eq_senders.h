@@ -22,6 +22,8 @@ class EqSenders {
   void SendReverbBEqBand(int band, int type, float gainDb, int frequency, float q);
   void SendMusicEqBand(int band, int type, float gainDb, int frequency, float q);
   void SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency, float q);
+  // Band `band` of EQ set 0..14 as that set's sender sends it (nothing for a band it lacks).
+  void SendEqBand(int set, int band, int type, float gainDb, int frequency, float q);
 
   // Re-sends every band of EQ set 0..14 from the box image, leaving the stored bytes as they are.
   void ResendEqSet(int set);
