@@ -1,6 +1,7 @@
 #include "shell/connection.h"
 
 #include <QWidget>
+#include <string_view>
 
 #include "device/box_check.h"
 #include "device/debug_log.h"
@@ -121,7 +122,8 @@ void Connection::syncFinished(int direction) {
     return;
   }
   if (const char* rejection = BoxRejection(core.mem.dev)) {
-    reject(rejection == kWrongModelText
+    // By text: the same literal may sit at another address in another translation unit.
+    reject(std::string_view(rejection) == kWrongModelText
                ? state_.text(kWrongModelText, "The box's model does not match this program!")
                : state_.text(kWrongVersionText,
                              "The box speaks another protocol version; use the program that "
