@@ -155,10 +155,11 @@ TEST_F(ReadmeExamples, Ax7ctlLinesRunInOrder) {
       const LineRun r = runLine(dir_, withVirtualTime(line));
       ++ran;
       // diff says "different" with 1, as diff(1); doctor says "no box that can be opened".
-      const bool oneIsAnAnswer = line.find(" diff ") != std::string::npos ||
-                                 line.find(" doctor") != std::string::npos;
+      const bool oneIsAnAnswer =
+          line.find(" diff ") != std::string::npos || line.find(" doctor") != std::string::npos;
       EXPECT_TRUE(r.exitCode == 0 || (oneIsAnAnswer && r.exitCode == 1))
-          << line << "\nexit " << r.exitCode << "\n" << r.output;
+          << line << "\nexit " << r.exitCode << "\n"
+          << r.output;
     }
   }
   EXPECT_GT(ran, 20);

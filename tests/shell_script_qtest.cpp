@@ -1,17 +1,17 @@
 // ax7-control driven from outside: the script reader's lines and complaints, and the real
 // program run with --script against the simulated box, compared frame for frame with the same
 // actions made with the mouse on a window in this process.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "pages/delay_page.h"
 #include "pages/eq_table.h"
@@ -168,26 +168,24 @@ void ScriptTest::readsCommands_data() {
   QTest::newRow("answer") << "answer cancel" << K::Answer << 0 << QList<double>{2} << "";
   QTest::newRow("quit") << "quit" << K::Quit << 0 << QList<double>{} << "";
   // Comments after a command, and what stays literal.
-  QTest::newRow("comment after set")
-      << "set 32829 40          # microphone volume" << K::Set << 32829 << QList<double>{40}
-      << "40";
+  QTest::newRow("comment after set") << "set 32829 40          # microphone volume" << K::Set
+                                     << 32829 << QList<double>{40} << "40";
   QTest::newRow("comment after quit") << "quit # done" << K::Quit << 0 << QList<double>{} << "";
-  QTest::newRow("comment after text") << "text 5 Party  2 # the name" << K::Text << 5
-                                      << QList<double>{} << "Party  2";
-  QTest::newRow("# inside a word") << "shot out#1.png" << K::Shot << 0 << QList<double>{}
-                                   << "out#1.png";
-  QTest::newRow("quoted text keeps #")
-      << R"(text 5 " Party #2 \"x\" \\ "  # a comment)" << K::Text << 5 << QList<double>{}
-      << R"( Party #2 "x" \ )";
+  QTest::newRow("comment after text")
+      << "text 5 Party  2 # the name" << K::Text << 5 << QList<double>{} << "Party  2";
+  QTest::newRow("# inside a word")
+      << "shot out#1.png" << K::Shot << 0 << QList<double>{} << "out#1.png";
+  QTest::newRow("quoted text keeps #") << R"(text 5 " Party #2 \"x\" \\ "  # a comment)" << K::Text
+                                       << 5 << QList<double>{} << R"( Party #2 "x" \ )";
   QTest::newRow("quoted file") << R"(file "a #b.txt")" << K::File << 0 << QList<double>{}
                                << "a #b.txt";
-  QTest::newRow("empty text before a comment") << "text 5 # cleared" << K::Text << 5
-                                               << QList<double>{} << "";
-  QTest::newRow("table cell") << "text 1139 9,1 HS # band 10" << K::Text << 1139
-                              << QList<double>{} << "9,1 HS";
+  QTest::newRow("empty text before a comment")
+      << "text 5 # cleared" << K::Text << 5 << QList<double>{} << "";
+  QTest::newRow("table cell") << "text 1139 9,1 HS # band 10" << K::Text << 1139 << QList<double>{}
+                              << "9,1 HS";
   QTest::newRow("spin arrow up") << "click 1051 up" << K::Click << 1051 << QList<double>{1} << "";
-  QTest::newRow("spin arrow down") << "click 1051 down # slower" << K::Click << 1051
-                                   << QList<double>{-1} << "";
+  QTest::newRow("spin arrow down")
+      << "click 1051 down # slower" << K::Click << 1051 << QList<double>{-1} << "";
 }
 
 void ScriptTest::readsCommands() {
@@ -315,8 +313,9 @@ void ScriptTest::badLinesExitTwoNamingTheLine_data() {
       << "script.txt:3: 'Notch' is not in the list of cell 1,1: PEQ, LP, HP, LS, HS";
   QTest::newRow("no cell") << "page music 0\ntext 1139 -4.5\nquit\n"
                            << "script.txt:2: control 1139 is a table: text 1139 ROW,COLUMN TEXT";
-  QTest::newRow("arrow of no spin box") << "page music 0\nclick 1139 up\nquit\n"
-                                        << "script.txt:2: control 1139 (ax7::ui::EqTable) has no arrows";
+  QTest::newRow("arrow of no spin box")
+      << "page music 0\nclick 1139 up\nquit\n"
+      << "script.txt:2: control 1139 (ax7::ui::EqTable) has no arrows";
   QTest::newRow("spin box without arrow") << "page delay\nclick 1051\nquit\n"
                                           << "script.txt:2: control 1051 is a spin box";
   QTest::newRow("EQ bypass without an EQ") << "page delay\nset 1121 1\nquit\n"
@@ -370,10 +369,12 @@ void ScriptTest::eqTableCellsBypassAndReset() {
     QVERIFY(table);
     const QString shelf = language == 0 ? QString::fromUtf8("高架") : QStringLiteral("HS");
     s.clearSent();
-    QVERIFY(runHere(s, "text 1139 2,3 1000 # band 3\n"
-                       "text 1139 2,2 -4.5\n"
-                       "text 1139 2,4 2.5\n"
-                       "text 1139 9,1 " + shelf + "\n"));
+    QVERIFY(runHere(s,
+                    "text 1139 2,3 1000 # band 3\n"
+                    "text 1139 2,2 -4.5\n"
+                    "text 1139 2,4 2.5\n"
+                    "text 1139 9,1 " +
+                        shelf + "\n"));
     const BandRecord b3 = micABand(s, 2);
     QCOMPARE(b3.frequency, 1000.0f);
     QCOMPARE(b3.gainDb, -4.5f);
@@ -398,6 +399,21 @@ void ScriptTest::eqTableCellsBypassAndReset() {
     QCOMPARE(s.prompter.count("question"), 1);
     QVERIFY(micABand(s, 2).frequency != 1000.0f);
     QCOMPARE(micABand(s, 2).gainDb, 0.0f);
+
+    // On the output page a low pass in the last row brings up the crossover list under the
+    // table, which gets shorter: the row stays in view.
+    s.window->ShowPage(PageKind::Output, 0);
+    auto* outputTable = s.window->pages().currentPage()->findChild<EqTable*>();
+    QVERIFY(outputTable);
+    const QString lowPass = language == 0 ? QString::fromUtf8("低通") : QStringLiteral("LP");
+    QVERIFY(runHere(s, "text 1139 9,1 " + lowPass + "\n"));
+    QWidget* crossoverList = nullptr;
+    for (auto* w : s.window->pages().currentPage()->findChildren<QWidget*>()) {
+      if (w->property("ax7Id").toInt() == 1134) crossoverList = w;
+    }
+    QVERIFY(crossoverList && crossoverList->isVisible());
+    QTRY_VERIFY(outputTable->viewport()->rect().contains(
+        outputTable->visualItemRect(outputTable->item(9, 0))));
   }
 }
 
@@ -447,11 +463,16 @@ void ScriptTest::refusesScriptsAndTracesThatAreNoFiles_data() {
   QTest::addColumn<QString>("file");  // "fifo" and "big" are made in the test's folder
   QTest::addColumn<int>("exitCode");
   QTest::addColumn<QString>("says");
-  QTest::newRow("script /dev/zero") << "--script" << "/dev/zero" << 2 << "is a device";
-  QTest::newRow("script FIFO") << "--script" << "fifo" << 2 << "is a pipe (FIFO)";
-  QTest::newRow("script folder") << "--script" << "/tmp" << 2 << "Is a directory";
-  QTest::newRow("script over 1 MB") << "--script" << "big" << 2 << "is larger than 1048576 bytes";
-  QTest::newRow("trace FIFO") << "--trace" << "fifo" << 1 << "a pipe (FIFO) that nobody reads";
+  QTest::newRow("script /dev/zero") << "--script"
+                                    << "/dev/zero" << 2 << "is a device";
+  QTest::newRow("script FIFO") << "--script"
+                               << "fifo" << 2 << "is a pipe (FIFO)";
+  QTest::newRow("script folder") << "--script"
+                                 << "/tmp" << 2 << "Is a directory";
+  QTest::newRow("script over 1 MB") << "--script"
+                                    << "big" << 2 << "is larger than 1048576 bytes";
+  QTest::newRow("trace FIFO") << "--trace"
+                              << "fifo" << 1 << "a pipe (FIFO) that nobody reads";
 }
 
 void ScriptTest::refusesScriptsAndTracesThatAreNoFiles() {

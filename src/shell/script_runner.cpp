@@ -24,16 +24,16 @@
 #include <cstdio>
 #include <string>
 
+#include "pages/spin_buttons.h"
+#include "pages/step_slider.h"
 #include "shell/app_state.h"
+#include "shell/history_window.h"
 #include "shell/main_window.h"
 #include "shell/page_host.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
-#include "pages/spin_buttons.h"
-#include "pages/step_slider.h"
-#include "shell/tool_windows.h"
-#include "shell/history_window.h"
 #include "shell/settings_history.h"
+#include "shell/tool_windows.h"
 
 namespace ax7::ui {
 
@@ -254,12 +254,12 @@ bool ScriptRunner::run(const ScriptCommand& cmd, QString* why, int* waitMs) {
       using Refusal = SettingsHistory::SwitchRefusal;
       Refusal refused = Refusal::kNone;
       if (window_.history().switchSlot(int(cmd.numbers[0]), &refused) < 0) {
-        const char* reason =
-            refused == Refusal::kBusy          ? "a window is waiting for an answer"
-            : refused == Refusal::kNothingLive ? "neither A nor B was stored"
-            : refused == Refusal::kEmpty       ? "the slot is empty"
-                                               : "the current settings could not be kept as a "
-                                                 "snapshot and the question was answered no";
+        const char* reason = refused == Refusal::kBusy ? "a window is waiting for an answer"
+                             : refused == Refusal::kNothingLive ? "neither A nor B was stored"
+                             : refused == Refusal::kEmpty
+                                 ? "the slot is empty"
+                                 : "the current settings could not be kept as a "
+                                   "snapshot and the question was answered no";
         *why = QString("no A/B switch: ") + reason;
         return false;
       }
