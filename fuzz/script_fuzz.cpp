@@ -1,10 +1,12 @@
 // ax7-control --script files are written by hand or by other programs: no byte sequence may
 // crash the reader, a refusal names a line that exists, and what is accepted holds only the
-// commands and values the window knows how to carry out.
+// commands and values the window knows how to carry out. A comment at the end of every line of
+// an accepted script changes none of its commands.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case ScriptCommand::Kind::HistoryRestore:
         if (c.numbers.size() != 1 || c.numbers[0] < 0) std::abort();
         break;
+      case ScriptCommand::Kind::Click:
+        if (!c.numbers.empty() &&
+            (c.numbers.size() != 1 || (c.numbers[0] != 1 && c.numbers[0] != -1))) {
+          std::abort();
+        }
+        break;
       case ScriptCommand::Kind::Shot:
       case ScriptCommand::Kind::File:
       case ScriptCommand::Kind::Key:
@@ -50,6 +58,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       default:
         break;
+    }
+  }
+
+  std::string commented;
+  for (char ch : source) {
+    if (ch == '\n') commented += " # note";
+    commented += ch;
+  }
+  commented += " # note";
+  std::vector<ScriptCommand> again;
+  if (!ax7::ui::ParseScript(commented, &again, &error) || again.size() != commands.size()) {
+    std::abort();
+  }
+  for (size_t i = 0; i < commands.size(); ++i) {
+    const ScriptCommand& a = commands[i];
+    const ScriptCommand& b = again[i];
+    if (a.kind != b.kind || a.line != b.line || a.id != b.id || a.numbers != b.numbers ||
+        a.text != b.text) {
+      std::abort();
     }
   }
   return 0;

@@ -1,16 +1,28 @@
 // ax7-control driven from outside: the script reader's lines and complaints, and the real
 // program run with --script against the simulated box, compared frame for frame with the same
 // actions made with the mouse on a window in this process.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "pages/delay_page.h"
+#include "pages/eq_table.h"
+#include "pages/step_slider.h"
+#include "params/band_record.h"
+#include "shell/page_host.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
 #include "shell/script_parser.h"
-#include "pages/step_slider.h"
+#include "shell/script_runner.h"
+#include "shell/status_panes.h"
 #include "shell_fixture.h"
 
 using namespace ax7;
@@ -83,6 +95,32 @@ QPoint thumbCentre(StepSlider* slider) {
   return slider->handleRect().center();
 }
 
+// Runs script text on the window in this process (questions and file dialogs go to the
+// Shell's prompter); false with the reason when a line could not be read or carried out.
+bool runHere(Shell& s, const QString& script) {
+  std::vector<ScriptCommand> commands;
+  ScriptError error;
+  if (!ParseScript(script.toStdString(), &commands, &error)) {
+    qWarning("line %d: %s", error.line, error.message.c_str());
+    return false;
+  }
+  ScriptRunner runner(*s.window, "here", std::move(commands), nullptr);
+  int exitCode = -1;
+  QObject::connect(&runner, &ScriptRunner::finished, [&](int code) { exitCode = code; });
+  runner.start();
+  if (!QTest::qWaitFor([&] { return !runner.running(); }, 20000)) return false;
+  QCoreApplication::processEvents();  // what the last line queued (a cell's commit)
+  s.core().queue.waitIdle();
+  return exitCode == -1;
+}
+
+BandRecord micABand(Shell& s, int band) {
+  PackedBand bytes{};
+  s.mem().boxImage.copyOut(size_t(EqSetOffset(0) + band * kBandRecordSize), bytes.data(),
+                           bytes.size());
+  return UnpackBandRecord(bytes.data());
+}
+
 }  // namespace
 
 class ScriptTest : public QObject {
@@ -97,6 +135,12 @@ class ScriptTest : public QObject {
   void badLinesExitTwoNamingTheLine();
   void helpAndVersionWithoutADisplay();
   void silentBoxEndsClearly();
+  void eqTableCellsBypassAndReset();
+  void eqExportAndImportButtons();
+  void spinArrows();
+  void refusesScriptsAndTracesThatAreNoFiles_data();
+  void refusesScriptsAndTracesThatAreNoFiles();
+  void abSwitchRefusedSaysWhy();
 };
 
 void ScriptTest::readsCommands_data() {
@@ -123,6 +167,25 @@ void ScriptTest::readsCommands_data() {
   QTest::newRow("shot") << "shot /tmp/a b.png" << K::Shot << 0 << QList<double>{} << "/tmp/a b.png";
   QTest::newRow("answer") << "answer cancel" << K::Answer << 0 << QList<double>{2} << "";
   QTest::newRow("quit") << "quit" << K::Quit << 0 << QList<double>{} << "";
+  // Comments after a command, and what stays literal.
+  QTest::newRow("comment after set") << "set 32829 40          # microphone volume" << K::Set
+                                     << 32829 << QList<double>{40} << "40";
+  QTest::newRow("comment after quit") << "quit # done" << K::Quit << 0 << QList<double>{} << "";
+  QTest::newRow("comment after text")
+      << "text 5 Party  2 # the name" << K::Text << 5 << QList<double>{} << "Party  2";
+  QTest::newRow("# inside a word")
+      << "shot out#1.png" << K::Shot << 0 << QList<double>{} << "out#1.png";
+  QTest::newRow("quoted text keeps #") << R"(text 5 " Party #2 \"x\" \\ "  # a comment)" << K::Text
+                                       << 5 << QList<double>{} << R"( Party #2 "x" \ )";
+  QTest::newRow("quoted file") << R"(file "a #b.txt")" << K::File << 0 << QList<double>{}
+                               << "a #b.txt";
+  QTest::newRow("empty text before a comment")
+      << "text 5 # cleared" << K::Text << 5 << QList<double>{} << "";
+  QTest::newRow("table cell") << "text 1139 9,1 HS # band 10" << K::Text << 1139 << QList<double>{}
+                              << "9,1 HS";
+  QTest::newRow("spin arrow up") << "click 1051 up" << K::Click << 1051 << QList<double>{1} << "";
+  QTest::newRow("spin arrow down")
+      << "click 1051 down # slower" << K::Click << 1051 << QList<double>{-1} << "";
 }
 
 void ScriptTest::readsCommands() {
@@ -165,6 +228,11 @@ void ScriptTest::refusesLines_data() {
   QTest::newRow("long wait") << "wait 600001" << 1 << "milliseconds";
   QTest::newRow("shot without file") << "shot" << 1 << "missing file name";
   QTest::newRow("answer") << "answer maybe" << 1 << "yes, no or cancel";
+  QTest::newRow("comment glued to a word") << "quit#now" << 1 << "unknown command 'quit#now'";
+  QTest::newRow("open quote") << "text 5 \"Party #2" << 1 << "missing '\"'";
+  QTest::newRow("after the quote") << "file \"a.txt\" b" << 1 << "unexpected 'b'";
+  QTest::newRow("only a comment as file") << "shot # later" << 1 << "missing file name";
+  QTest::newRow("arrow") << "click 1051 left" << 1 << "up or down";
   QTest::newRow("NUL byte") << QString("click 1\nclick 2\0x").append(QChar(0)).append("x") << 2
                             << "NUL";
 }
@@ -235,6 +303,23 @@ void ScriptTest::badLinesExitTwoNamingTheLine_data() {
       << QString("text %1 hello\nquit\n").arg(ID_SLIDER_MICVOL) << "script.txt:1: control";
   QTest::newRow("unknown key") << QString("key %1 Hyper\nquit\n").arg(ID_SLIDER_MICVOL)
                                << "script.txt:1: unknown key 'Hyper'";
+  // The EQ table's cells.
+  QTest::newRow("row number cell") << "page music 0\ntext 1139 0,0 5\nquit\n"
+                                   << "script.txt:2: cell 0,0 cannot be edited";
+  QTest::newRow("row outside") << "page music 0\ntext 1139 10,2 1\nquit\n"
+                               << "script.txt:2: cell 10,2 is outside the table (10 rows";
+  QTest::newRow("type not in the list")
+      << "page music 0\nlang en\ntext 1139 1,1 Notch\nquit\n"
+      << "script.txt:3: 'Notch' is not in the list of cell 1,1: PEQ, LP, HP, LS, HS";
+  QTest::newRow("no cell") << "page music 0\ntext 1139 -4.5\nquit\n"
+                           << "script.txt:2: control 1139 is a table: text 1139 ROW,COLUMN TEXT";
+  QTest::newRow("arrow of no spin box")
+      << "page music 0\nclick 1139 up\nquit\n"
+      << "script.txt:2: control 1139 (ax7::ui::EqTable) has no arrows";
+  QTest::newRow("spin box without arrow") << "page delay\nclick 1051\nquit\n"
+                                          << "script.txt:2: control 1051 is a spin box";
+  QTest::newRow("EQ bypass without an EQ") << "page delay\nset 1121 1\nquit\n"
+                                           << "script.txt:2: control 1121 is disabled";
 }
 
 void ScriptTest::badLinesExitTwoNamingTheLine() {
@@ -274,6 +359,170 @@ void ScriptTest::silentBoxEndsClearly() {
   QCOMPARE(run.exitCode, 0);
   QVERIFY2(run.err.contains("The box did not answer") || run.err.contains("设备没有应答"),
            qPrintable(run.err));
+}
+
+void ScriptTest::eqTableCellsBypassAndReset() {
+  for (const int language : {0, 1}) {
+    Shell s(ShellOptions().lang(language));
+    s.window->ShowPage(PageKind::Music, 0);
+    auto* table = s.window->pages().currentPage()->findChild<EqTable*>();
+    QVERIFY(table);
+    const QString shelf = language == 0 ? QString::fromUtf8("高架") : QStringLiteral("HS");
+    s.clearSent();
+    QVERIFY(runHere(s,
+                    "text 1139 2,3 1000 # band 3\n"
+                    "text 1139 2,2 -4.5\n"
+                    "text 1139 2,4 2.5\n"
+                    "text 1139 9,1 " +
+                        shelf + "\n"));
+    const BandRecord b3 = micABand(s, 2);
+    QCOMPARE(b3.frequency, 1000.0f);
+    QCOMPARE(b3.gainDb, -4.5f);
+    QCOMPARE(b3.q, 2.5f);
+    QCOMPARE(micABand(s, 9).type, 5);
+    QCOMPARE(table->text(2, EqTable::kFrequencyColumn), QStringLiteral("1000Hz"));
+    QCOMPARE(table->text(9, EqTable::kTypeColumn), shelf);
+    QVERIFY(s.sent().size() >= 4);  // every edit went to the box
+    QVERIFY(!table->isPersistentEditorOpen(table->currentIndex()));
+    // The last row stays in view.
+    QVERIFY(table->viewport()->rect().intersects(table->visualItemRect(table->item(9, 0))));
+
+    // The status bar: EQ bypass on and off, then the reset (its question answered yes).
+    Page* page = s.window->pages().currentPage();
+    QVERIFY(runHere(s, "set 1121 1\n"));
+    QVERIFY(page->IsEqBypassed());
+    QVERIFY(s.window->status().eqBypass()->isChecked());
+    QVERIFY(runHere(s, "click 1121\n"));
+    QVERIFY(!page->IsEqBypassed());
+    s.prompter.answers = {Answer::Yes};
+    QVERIFY(runHere(s, "click 1122\n"));
+    QCOMPARE(s.prompter.count("question"), 1);
+    QVERIFY(micABand(s, 2).frequency != 1000.0f);
+    QCOMPARE(micABand(s, 2).gainDb, 0.0f);
+
+    // On the output page a low pass in the last row brings up the crossover list under the
+    // table, which gets shorter: the row stays in view.
+    s.window->ShowPage(PageKind::Output, 0);
+    auto* outputTable = s.window->pages().currentPage()->findChild<EqTable*>();
+    QVERIFY(outputTable);
+    const QString lowPass = language == 0 ? QString::fromUtf8("低通") : QStringLiteral("LP");
+    QVERIFY(runHere(s, "text 1139 9,1 " + lowPass + "\n"));
+    QWidget* crossoverList = nullptr;
+    for (auto* w : s.window->pages().currentPage()->findChildren<QWidget*>()) {
+      if (w->property("ax7Id").toInt() == 1134) crossoverList = w;
+    }
+    QVERIFY(crossoverList && crossoverList->isVisible());
+    QTRY_VERIFY(outputTable->viewport()->rect().contains(
+        outputTable->visualItemRect(outputTable->item(9, 0))));
+  }
+}
+
+void ScriptTest::eqExportAndImportButtons() {
+  Shell s(ShellOptions().lang(1));
+  s.window->ShowPage(PageKind::Music, 0);
+  QVERIFY(runHere(s, "text 1139 4,3 2500\n"));
+  // Export through the file dialog's answer, then import a file of another band.
+  s.prompter.saveFile = s.dir.filePath("mic-a.txt");
+  QVERIFY(runHere(s, "click 1136\n"));
+  QFile exported(s.prompter.saveFile);
+  QVERIFY(exported.open(QIODevice::ReadOnly));
+  QVERIFY2(exported.readAll().contains("Fc 2500 Hz"), "band 5 exported");
+  QFile other(s.dir.filePath("ParametricEQ.txt"));
+  QVERIFY(other.open(QIODevice::WriteOnly));
+  other.write("Filter 1: ON PK Fc 333 Hz Gain -3 dB Q 2\n");
+  other.close();
+  s.prompter.openFile = other.fileName();
+  s.prompter.answers = {Answer::Yes};
+  QVERIFY(runHere(s, "click 1135\n"));
+  QCOMPARE(s.prompter.openDialogs, 1);
+  QCOMPARE(micABand(s, 0).frequency, 333.0f);
+  QCOMPARE(micABand(s, 0).gainDb, -3.0f);
+}
+
+void ScriptTest::spinArrows() {
+  Shell s;
+  s.window->ShowPage(PageKind::Delay, 0);
+  QLineEdit* edit = nullptr;
+  for (auto* e : s.window->pages().currentPage()->findChildren<QLineEdit*>()) {
+    if (e->property("ax7Id").toInt() == DelayPage::kEditId) edit = e;
+  }
+  QVERIFY(edit);
+  const QString before = edit->text();
+  s.clearSent();
+  QVERIFY(runHere(s, QString("click %1 up\nclick %1 up\n").arg(DelayPage::kSpinId)));
+  auto ms = [](QString text) { return text.remove("ms").toDouble(); };
+  const QString up = edit->text();
+  QVERIFY2(ms(up) > ms(before), qPrintable(before + " -> " + up));
+  QVERIFY(!s.sent().empty());
+  QVERIFY(runHere(s, QString("click %1 down\n").arg(DelayPage::kSpinId)));
+  QVERIFY2(ms(edit->text()) < ms(up), qPrintable(up + " -> " + edit->text()));
+}
+
+void ScriptTest::refusesScriptsAndTracesThatAreNoFiles_data() {
+  QTest::addColumn<QString>("option");
+  QTest::addColumn<QString>("file");  // "fifo" and "big" are made in the test's folder
+  QTest::addColumn<int>("exitCode");
+  QTest::addColumn<QString>("says");
+  QTest::newRow("script /dev/zero") << "--script"
+                                    << "/dev/zero" << 2 << "is a device";
+  QTest::newRow("script FIFO") << "--script"
+                               << "fifo" << 2 << "is a pipe (FIFO)";
+  QTest::newRow("script folder") << "--script"
+                                 << "/tmp" << 2 << "Is a directory";
+  QTest::newRow("script over 1 MB") << "--script"
+                                    << "big" << 2 << "is larger than 1048576 bytes";
+  QTest::newRow("trace FIFO") << "--trace"
+                              << "fifo" << 1 << "a pipe (FIFO) that nobody reads";
+}
+
+void ScriptTest::refusesScriptsAndTracesThatAreNoFiles() {
+  QFETCH(QString, option);
+  QFETCH(QString, file);
+  QFETCH(int, exitCode);
+  QFETCH(QString, says);
+  QTemporaryDir dir;
+  QString path = file;
+  if (file == "fifo") {
+    path = dir.filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+  } else if (file == "big") {
+    path = dir.filePath("big.txt");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    const QByteArray line(1023, '#');
+    for (int i = 0; i <= 1024; ++i) f.write(line + "\n");
+  }
+  // Nothing blocks and nothing is read without end: the program ends at once with the reason.
+  // (With a script, so that a refused trace file is not shown in a message box.)
+  QStringList args{"--device", "sim", "--virtual-time", option, path};
+  if (option != "--script") {
+    QFile quit(dir.filePath("quit.txt"));
+    QVERIFY(quit.open(QIODevice::WriteOnly));
+    quit.write("quit\n");
+    args << "--script" << quit.fileName();
+  }
+  const Run run = runProgram(args);
+  QCOMPARE(run.exitCode, exitCode);
+  QVERIFY2(run.err.contains(path) && run.err.contains(says), qPrintable(run.err));
+}
+
+void ScriptTest::abSwitchRefusedSaysWhy() {
+  // The snapshot folder cannot be made (its parent is a file), and the question whether to go on
+  // without a snapshot is answered no: the script says that, not that A is empty.
+  QTemporaryDir dir;
+  QFile blocker(dir.filePath("data"));
+  QVERIFY(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_DATA_HOME", blocker.fileName());
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  const Run run = runProgram({"--device", "sim", "--virtual-time"},
+                             "ab store A\nanswer no\nab switch A\nquit\n", &env);
+  QCOMPARE(run.exitCode, 2);
+  QVERIFY2(run.err.contains("script.txt:3: no A/B switch: the current settings could not be kept "
+                            "as a snapshot and the question was answered no"),
+           qPrintable(run.err));
+  QVERIFY(!run.err.contains("empty"));
 }
 
 QTEST_MAIN(ScriptTest)

@@ -1,5 +1,8 @@
 #include "device/trace_file.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <system_error>
 
@@ -27,13 +30,29 @@ TraceFile::~TraceFile() {
 bool TraceFile::open(const std::string& path, std::string* error) {
   std::lock_guard lock(mutex_);
   if (file_) std::fclose(file_);
-  file_ = std::fopen(path.c_str(), "w");
+  file_ = nullptr;
   path_ = path;
   error_.clear();
-  if (!file_) {
-    if (error)
-      *error = "cannot write trace file '" + path + "': " + std::generic_category().message(errno);
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "cannot write trace file '" + path + "': " + why;
     return false;
+  };
+  // O_NONBLOCK: opening a FIFO that nobody reads would otherwise wait forever; one with a
+  // reader (a pipe to grep) is fine. Writes block as usual once it is open.
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    const int err = errno;
+    return fail(err == ENXIO ? "it is a pipe (FIFO) that nobody reads"
+                             : std::generic_category().message(err));
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  file_ = ::fdopen(fd, "w");
+  if (!file_) {
+    const int err = errno;
+    ::close(fd);
+    return fail(std::generic_category().message(err));
   }
   return true;
 }

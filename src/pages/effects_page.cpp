@@ -37,6 +37,7 @@ EffectsPage::EffectsPage(PageContext& context, int mode, QWidget* parent)
   eq_ = new EqEditor(context.core().mem, context.eqCopySource(), this);
   eq_->exchange()->setBeforeApply(
       [this] { return this->context().keepSnapshot(history::SnapshotReason::EqImport); });
+  eq_->exchange()->setPrompter(&context.prompter());
   TagEqEditorControls(*eq_);
   layout->addWidget(eq_, 1);
 

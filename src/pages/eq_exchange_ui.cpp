@@ -86,6 +86,8 @@ EqExchange::EqExchange(EqEditor* editor) : QWidget(editor), editor_(editor) {
   row->setContentsMargins(0, 0, 0, 0);
   import_ = new QPushButton(this);
   export_ = new QPushButton(this);
+  import_->setProperty("ax7Id", kImportId);
+  export_->setProperty("ax7Id", kExportId);
   row->addWidget(import_);
   row->addWidget(export_);
   connect(import_, &QPushButton::clicked, this, &EqExchange::onImport);

@@ -22,6 +22,10 @@ class Prompter;
 class EqExchange : public QWidget {
   Q_OBJECT
  public:
+  // Control ids of the two buttons (scripts click them).
+  static constexpr int kImportId = 1135;
+  static constexpr int kExportId = 1136;
+
   explicit EqExchange(EqEditor* editor);
   ~EqExchange() override;
 

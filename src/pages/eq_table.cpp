@@ -144,7 +144,17 @@ QString EqTable::text(int row, int column) const {
 
 void EqTable::selectRowQuietly(int row) {
   const QSignalBlocker block(this);
-  if (row >= 0 && row < rowCount()) selectRow(row);
+  if (row >= 0 && row < rowCount()) {
+    selectRow(row);
+    scrollToItem(item(row, kNumberColumn));  // also while hidden behind the band editor
+  }
+}
+
+void EqTable::resizeEvent(QResizeEvent* event) {
+  QTableWidget::resizeEvent(event);
+  // The table gets shorter when the crossover list appears under it for the last row: that row
+  // stays in view.
+  if (currentIndex().isValid()) scrollTo(currentIndex());
 }
 
 void EqTable::cellEdited(QTableWidgetItem* item) {

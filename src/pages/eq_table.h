@@ -44,6 +44,7 @@ class EqTable : public QTableWidget {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void cellEdited(QTableWidgetItem* item);

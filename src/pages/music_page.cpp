@@ -261,6 +261,7 @@ void MusicPage::build() {
   eq_ = new EqEditor(context().core().mem, context().eqCopySource(), this);
   eq_->exchange()->setBeforeApply(
       [this] { return this->context().keepSnapshot(history::SnapshotReason::EqImport); });
+  eq_->exchange()->setPrompter(&context().prompter());
   TagEqEditorControls(*eq_);
   grid->addWidget(eq_, 1, 1);
 

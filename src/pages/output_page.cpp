@@ -114,6 +114,7 @@ OutputPage::OutputPage(PageContext& context, int channel, QWidget* parent)
   editor_ = new EqEditor(context.core().mem, context.eqCopySource(), this);
   editor_->exchange()->setBeforeApply(
       [this] { return this->context().keepSnapshot(history::SnapshotReason::EqImport); });
+  editor_->exchange()->setPrompter(&context.prompter());
   // The control ids by which the tables and scripts know the editor's parts.
   editor_->panel()->setProperty("ax7Id", 1040);
   editor_->table()->setProperty("ax7Id", 1139);

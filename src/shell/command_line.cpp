@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "cli/options.h"
+#include "params/file_read.h"
 #include "shell/desktop_options.h"
 #include "shell/start_language.h"
 
@@ -39,15 +40,23 @@ bool parseSimOptions(const QCommandLineParser& parser, const QString& device, Co
   return true;
 }
 
+// Far more than any script written by hand or generated for one run.
+constexpr size_t kMaxScriptBytes = 1024 * 1024;
+
 bool readScript(const QString& path, CommandLine* cl, QString* error) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *error = QString("--script: cannot read %1: %2").arg(path, file.errorString());
+  // Neither a pipe that is never written nor /dev/zero may hold up or exhaust the start.
+  const InputFile file = ReadInputFile(QFile::encodeName(path).toStdString(), kMaxScriptBytes);
+  if (!file.ok) {
+    *error = QString("--script: cannot read %1: %2").arg(path, QString::fromStdString(file.reason));
     return false;
   }
-  const QByteArray bytes = file.readAll();
+  if (file.truncated) {
+    *error = QString("--script: %1 is larger than %2 bytes").arg(path).arg(kMaxScriptBytes);
+    return false;
+  }
+  const std::string_view bytes(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size());
   ScriptError why;
-  if (!ParseScript(std::string_view(bytes.constData(), size_t(bytes.size())), &cl->script, &why)) {
+  if (!ParseScript(bytes, &cl->script, &why)) {
     *error = QString("%1:%2: %3").arg(path).arg(why.line).arg(QString::fromStdString(why.message));
     return false;
   }

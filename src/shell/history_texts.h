@@ -27,6 +27,9 @@ inline constexpr TextPair kAbNoneLive{"A、B 均未使用：先把当前设置�
                                       "Neither A nor B is live: store the settings to A or B first"};
 inline constexpr TextPair kAbSlotEmpty{"%1 还是空的：先把设置存为 %1",
                                        "%1 is empty: store the settings to %1 first"};
+inline constexpr TextPair kAbNotSwitched{"没有切换到 %1：当前设置无法保存为快照，已选择不继续",
+                                         "Not switched to %1: the current settings could not be "
+                                         "kept as a snapshot, and you chose not to go on"};
 inline constexpr TextPair kAbStored{"当前设置已存为 %1", "Settings stored to %1"};
 inline constexpr TextPair kAbSwitchStep{"切换到 %1", "Switch to %1"};
 inline constexpr TextPair kAbShortcut{"按 F9 切换", "F9 switches"};

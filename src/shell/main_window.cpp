@@ -121,6 +121,8 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
 
   status_ = new StatusPanes(state_, *statusBar(), [this] { return pages_->currentPage(); });
   status_->setBeforeEqReset([this] { return keepSnapshot(history::SnapshotReason::EqReset); });
+  // EQ bypass and EQ reset follow the page at once, not on the next update cycle.
+  connect(pages_, &PageHost::pageChanged, status_, [this] { status_->update(); });
   historyControls_ = new HistoryControls(state_, *history_, *ribbon_, *statusBar(), this,
                                          [this] { tools_->open(kHistoryWindow); });
   keys_ = new KeyFilter(

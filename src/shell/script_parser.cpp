@@ -27,9 +27,11 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-// Splits off the first word; `rest` keeps what follows, without leading spaces.
+// Splits off the first word; `rest` keeps what follows, without leading spaces. A word that
+// begins with '#' starts a comment: it and the rest of the line are dropped.
 std::string_view nextWord(std::string_view& rest) {
   rest = trim(rest);
+  if (!rest.empty() && rest.front() == '#') rest = {};
   size_t end = 0;
   while (end < rest.size() && !isSpace(rest[end])) ++end;
   const std::string_view word = rest.substr(0, end);
@@ -68,8 +70,35 @@ class LineReader {
     return false;
   }
   std::string_view word() { return nextWord(rest_); }
-  std::string_view rest() const { return rest_; }
-  bool atEnd() const { return rest_.empty(); }
+  bool atEnd() const { return rest_.empty() || rest_.front() == '#'; }
+
+  // The rest of the line as one text (a field's text, a file name): either in double quotes,
+  // where '#' is kept and \" and \\ stand for " and \, or up to a comment, without the
+  // spaces around it.
+  bool text(std::string* out) {
+    out->clear();
+    if (rest_.empty() || rest_.front() != '"') {
+      size_t end = 0;
+      while (end < rest_.size() && !(rest_[end] == '#' && (end == 0 || isSpace(rest_[end - 1])))) {
+        ++end;
+      }
+      *out = std::string(trim(rest_.substr(0, end)));
+      rest_ = {};
+      return true;
+    }
+    for (size_t i = 1; i < rest_.size(); ++i) {
+      const char c = rest_[i];
+      if (c == '"') {
+        rest_ = trim(rest_.substr(i + 1));
+        return end();
+      }
+      if (c == '\\' && i + 1 < rest_.size() && (rest_[i + 1] == '"' || rest_[i + 1] == '\\')) {
+        ++i;
+      }
+      out->push_back(rest_[i]);
+    }
+    return fail("missing '\"' at the end of the text");
+  }
 
   // An integer in [lo, hi], called `what` in the message.
   bool integer(const char* what, long long lo, long long hi, long long* out) {
@@ -129,7 +158,15 @@ bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
   }
   if (name == "click") {
     cmd->kind = Kind::Click;
-    return r.id(&cmd->id) && r.end();
+    if (!r.id(&cmd->id)) return false;
+    if (!r.atEnd()) {
+      const std::string_view arrow = r.word();
+      if (arrow != "up" && arrow != "down") {
+        return r.fail("a spin box's arrow is up or down, not '" + std::string(arrow) + "'");
+      }
+      cmd->numbers = {arrow == "up" ? 1.0 : -1.0};
+    }
+    return r.end();
   }
   if (name == "set") {
     cmd->kind = Kind::Set;
@@ -145,8 +182,7 @@ bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
   if (name == "text") {
     cmd->kind = Kind::Text;
     if (!r.id(&cmd->id)) return false;
-    cmd->text = std::string(r.rest());  // may be empty: clears the field
-    return true;
+    return r.text(&cmd->text);  // may be empty: clears the field
   }
   if (name == "select") {
     cmd->kind = Kind::Select;
@@ -187,7 +223,7 @@ bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
   }
   if (name == "shot" || name == "file") {
     cmd->kind = name == "shot" ? Kind::Shot : Kind::File;
-    cmd->text = std::string(r.rest());
+    if (!r.text(&cmd->text)) return false;
     if (cmd->text.empty()) return r.fail("missing file name");
     return true;
   }

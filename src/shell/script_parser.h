@@ -12,9 +12,9 @@ struct ScriptCommand {
   enum class Kind {
     Page,    // page KIND [ARG]: numbers = {page kind's dialog id, argument}
     Tool,    // tool ID
-    Click,   // click ID
+    Click,   // click ID [up|down]: numbers = {} or {+1 up, -1 down} for a spin box's arrow
     Set,     // set ID VALUE: text = VALUE as written (a number)
-    Text,    // text ID TEXT: text typed, then Enter
+    Text,    // text ID TEXT: text typed, then Enter (a table's: "ROW,COLUMN TEXT")
     Select,  // select ID ROW: numbers = {row}
     Drag,    // drag ID X1 Y1 X2 Y2: numbers = {x1, y1, x2, y2}
     Key,     // key ID KEYNAME: text = key name
@@ -46,8 +46,10 @@ struct ScriptError {
 // The tool window ids `tool` accepts.
 inline constexpr int kScriptToolIds[] = {335, 373, 410, 424, 512};
 
-// Reads the whole script. Blank lines and lines starting with '#' (after spaces) are skipped.
-// On the first bad line returns false with its number and what is wrong.
+// Reads the whole script. A word that begins with '#' starts a comment to the end of the line;
+// blank lines and comment lines are skipped. TEXT and file names may be put in double quotes to
+// keep a '#' or spaces at their ends. On the first bad line returns false with its number and
+// what is wrong.
 bool ParseScript(std::string_view source, std::vector<ScriptCommand>* out, ScriptError* error);
 
 }  // namespace ax7::ui

@@ -14,23 +14,26 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
+#include "pages/spin_buttons.h"
+#include "pages/step_slider.h"
 #include "shell/app_state.h"
+#include "shell/history_window.h"
 #include "shell/main_window.h"
 #include "shell/page_host.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
-#include "pages/step_slider.h"
-#include "shell/tool_windows.h"
-#include "shell/history_window.h"
 #include "shell/settings_history.h"
+#include "shell/tool_windows.h"
 
 namespace ax7::ui {
 
@@ -167,7 +170,8 @@ QWidget* ScriptRunner::control(int id, QString* why) const {
 QWidget* ScriptRunner::findControl(int id) const {
   if (QWidget* w = findById(frontToolWindow(), id)) return w;
   if (QWidget* w = findById(window_.pages().currentPage(), id)) return w;
-  return window_.ribbon().control(id);
+  if (QWidget* w = window_.ribbon().control(id)) return w;
+  return findById(window_.statusBar(), id);  // EQ bypass and EQ reset
 }
 
 bool ScriptRunner::run(const ScriptCommand& cmd, QString* why, int* waitMs) {
@@ -247,9 +251,16 @@ bool ScriptRunner::run(const ScriptCommand& cmd, QString* why, int* waitMs) {
       window_.history().storeSlot(int(cmd.numbers[0]));
       return true;
     case Kind::AbSwitch: {
-      if (window_.history().switchSlot(int(cmd.numbers[0])) < 0) {
-        *why = "no A/B switch: " + QString(cmd.numbers[0] < 0 ? "no slot to switch to"
-                                                               : "the slot is empty");
+      using Refusal = SettingsHistory::SwitchRefusal;
+      Refusal refused = Refusal::kNone;
+      if (window_.history().switchSlot(int(cmd.numbers[0]), &refused) < 0) {
+        const char* reason = refused == Refusal::kBusy ? "a window is waiting for an answer"
+                             : refused == Refusal::kNothingLive ? "neither A nor B was stored"
+                             : refused == Refusal::kEmpty
+                                 ? "the slot is empty"
+                                 : "the current settings could not be kept as a "
+                                   "snapshot and the question was answered no";
+        *why = QString("no A/B switch: ") + reason;
         return false;
       }
       return true;
@@ -295,6 +306,25 @@ bool ScriptRunner::click(const ScriptCommand& cmd, QString* why) {
   }
   if (!w->isEnabled()) {
     *why = QString("control %1 is disabled").arg(cmd.id);
+    return false;
+  }
+  auto* spin = qobject_cast<SpinButtons*>(w);
+  auto* spinBox = qobject_cast<QAbstractSpinBox*>(w);
+  if (!cmd.numbers.empty()) {
+    const bool up = cmd.numbers[0] > 0;
+    if (spin) {
+      (up ? spin->upButton() : spin->downButton())->click();
+    } else if (spinBox) {
+      up ? spinBox->stepUp() : spinBox->stepDown();
+      emit spinBox->editingFinished();
+    } else {
+      *why = QString("control %1 (%2) has no arrows").arg(cmd.id).arg(w->metaObject()->className());
+      return false;
+    }
+    return true;
+  }
+  if (spin || spinBox) {
+    *why = QString("control %1 is a spin box: click %1 up, or click %1 down").arg(cmd.id);
     return false;
   }
   if (auto* button = qobject_cast<QAbstractButton*>(w)) {
@@ -416,6 +446,7 @@ bool ScriptRunner::select(QWidget* w, int row, QString* why) {
 bool ScriptRunner::text(const ScriptCommand& cmd, QString* why) {
   QWidget* w = control(cmd.id, why);
   if (!w) return false;
+  if (auto* view = qobject_cast<QAbstractItemView*>(w)) return cellText(view, cmd, why);
   QWidget* target = nullptr;
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     edit->selectAll();
@@ -444,6 +475,81 @@ bool ScriptRunner::text(const ScriptCommand& cmd, QString* why) {
     sendKey(target, Qt::Key_unknown, Qt::NoModifier, typed);
   }
   sendKey(target, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+  return true;
+}
+
+bool ScriptRunner::cellText(QAbstractItemView* view, const ScriptCommand& cmd, QString* why) {
+  // "ROW,COLUMN TEXT": the cell is made current, opened for editing as a double click does,
+  // TEXT is typed (or chosen, when the cell edits through a list) and Enter confirms it.
+  const QString all = QString::fromStdString(cmd.text);
+  const qsizetype space = all.indexOf(' ');
+  const QString place = space < 0 ? all : all.left(space);
+  const QString typed = space < 0 ? QString() : all.mid(space + 1).trimmed();
+  const QStringList parts = place.split(',');
+  bool rowOk = false, columnOk = false;
+  const int row = parts.size() == 2 ? parts[0].toInt(&rowOk) : -1;
+  const int column = parts.size() == 2 ? parts[1].toInt(&columnOk) : -1;
+  if (!rowOk || !columnOk || row < 0 || column < 0) {
+    *why = QString("control %1 is a table: text %1 ROW,COLUMN TEXT, not '%2'").arg(cmd.id).arg(all);
+    return false;
+  }
+  QAbstractItemModel* model = view->model();
+  const int rows = model ? model->rowCount(view->rootIndex()) : 0;
+  const int columns = model ? model->columnCount(view->rootIndex()) : 0;
+  if (row >= rows || column >= columns) {
+    *why = QString("cell %1,%2 is outside the table (%3 rows, %4 columns)")
+               .arg(row)
+               .arg(column)
+               .arg(rows)
+               .arg(columns);
+    return false;
+  }
+  if (!view->isEnabled() || !view->isVisible()) {
+    *why = QString("control %1 is %2").arg(cmd.id).arg(view->isEnabled() ? "hidden" : "disabled");
+    return false;
+  }
+  const QModelIndex index = model->index(row, column, view->rootIndex());
+  if (!(model->flags(index) & Qt::ItemIsEditable)) {
+    *why = QString("cell %1,%2 cannot be edited").arg(row).arg(column);
+    return false;
+  }
+  view->scrollTo(index);
+  view->setCurrentIndex(index);
+  view->setFocus(Qt::OtherFocusReason);
+  view->edit(index);
+  QWidget* editor = view->indexWidget(index);
+  if (!editor) {
+    *why = QString("cell %1,%2 did not open for editing").arg(row).arg(column);
+    return false;
+  }
+  if (auto* list = qobject_cast<QComboBox*>(editor)) {
+    const int item = list->findText(typed, Qt::MatchFixedString);
+    if (item < 0) {
+      QStringList items;
+      for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+      *why = QString("'%1' is not in the list of cell %2,%3: %4")
+                 .arg(typed)
+                 .arg(row)
+                 .arg(column)
+                 .arg(items.join(", "));
+      sendKey(editor, Qt::Key_Escape, Qt::NoModifier, QString());
+      return false;
+    }
+    list->setCurrentIndex(item);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+    edit->selectAll();
+    if (typed.isEmpty()) {
+      sendKey(edit, Qt::Key_Delete, Qt::NoModifier, QString());
+    } else {
+      sendKey(edit, Qt::Key_unknown, Qt::NoModifier, typed);
+    }
+  } else {
+    *why = QString("cell %1,%2 takes no text").arg(row).arg(column);
+    sendKey(editor, Qt::Key_Escape, Qt::NoModifier, QString());
+    return false;
+  }
+  // The view's delegate commits on Enter and closes the editor.
+  sendKey(editor, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
   return true;
 }
 

@@ -11,8 +11,9 @@
 #include "pages/prompter.h"
 #include "shell/script_parser.h"
 
-class QWidget;
+class QAbstractItemView;
 class QAction;
+class QWidget;
 
 namespace ax7::ui {
 
@@ -49,6 +50,8 @@ class ScriptRunner : public QObject {
 
   // Runs the commands from the event loop; returns at once.
   void start();
+  // Commands are left to run (false after the last one, a failure or quit).
+  bool running() const { return !done_ && next_ < commands_.size(); }
   // The tool window the commands act on: the active one, else the one last opened by `tool`,
   // else the last one shown; nullptr when none is visible.
   ToolWindow* frontToolWindow() const;
@@ -69,6 +72,7 @@ class ScriptRunner : public QObject {
   bool set(const ScriptCommand& cmd, QString* why);
   bool select(QWidget* w, int row, QString* why);
   bool text(const ScriptCommand& cmd, QString* why);
+  bool cellText(QAbstractItemView* view, const ScriptCommand& cmd, QString* why);
   bool drag(const ScriptCommand& cmd, QString* why);
   bool key(const ScriptCommand& cmd, QString* why);
   bool quit();

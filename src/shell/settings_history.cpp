@@ -193,9 +193,14 @@ void SettingsHistory::storeSlot(int slot) {
   emit changed();
 }
 
-int SettingsHistory::switchSlot(int slot) {
+int SettingsHistory::switchSlot(int slot, SwitchRefusal* refused) {
   endTurn();
-  if (modalWindowUp()) return -1;
+  auto refuse = [refused](SwitchRefusal why) {
+    if (refused) *refused = why;
+    return -1;
+  };
+  if (refused) *refused = SwitchRefusal::kNone;
+  if (modalWindowUp()) return refuse(SwitchRefusal::kBusy);
   if (slot < 0) {
     if (live_ < 0) {
       // Nothing is live yet: the one slot that holds settings, else nothing to switch to.
@@ -203,7 +208,7 @@ int SettingsHistory::switchSlot(int slot) {
         slot = slots_[0] ? 0 : 1;
       } else {
         if (notice) notice(state_.text(tx::kAbNoneLive));
-        return -1;
+        return refuse(SwitchRefusal::kNothingLive);
       }
     } else {
       slot = 1 - live_;
@@ -212,9 +217,12 @@ int SettingsHistory::switchSlot(int slot) {
   slot &= 1;
   if (!slots_[size_t(slot)]) {
     if (notice) notice(state_.text(tx::kAbSlotEmpty).arg(SlotName(slot)));
-    return -1;
+    return refuse(SwitchRefusal::kEmpty);
   }
-  if (!snapshotBefore(history::SnapshotReason::AbSwitch)) return -1;
+  if (!snapshotBefore(history::SnapshotReason::AbSwitch)) {
+    if (notice) notice(state_.text(tx::kAbNotSwitched).arg(SlotName(slot)));
+    return refuse(SwitchRefusal::kNotKept);
+  }
   const SettingsImage target = *slots_[size_t(slot)];
   const int sent = writeStep(target, "ab-switch",
                              QString::fromUtf8(tx::kAbSwitchStep.en).arg(SlotName(slot)),

@@ -67,9 +67,17 @@ class SettingsHistory : public QObject {
   // "A", "A*", "B", "B*" or "—".
   QString slotText() const;
   void storeSlot(int slot);
-  // Switches to the slot (-1: the other one). Reports sent, -1 when nothing was done (the
-  // slot is empty, the snapshot was refused); the reason is shown in the info box.
-  int switchSlot(int slot = -1);
+  // Why a switch was not made.
+  enum class SwitchRefusal {
+    kNone,
+    kBusy,         // a synchronisation or a question is running
+    kNothingLive,  // no slot to switch to: neither A nor B was stored
+    kEmpty,        // the slot asked for was never stored
+    kNotKept,      // the current settings could not be kept and the user chose not to go on
+  };
+  // Switches to the slot (-1: the other one). Reports sent, -1 when nothing was done, with the
+  // reason in *refused; the user sees it in the info box.
+  int switchSlot(int slot = -1, SwitchRefusal* refused = nullptr);
   static QString SlotName(int slot) { return slot == 1 ? QStringLiteral("B") : QStringLiteral("A"); }
 
   // Shows a short notice to the user (the main window's info box).
