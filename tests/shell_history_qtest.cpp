@@ -335,6 +335,37 @@ class ShellHistoryTest : public QObject {
     QVERIFY(snapshots(s).empty());  // nothing was replaced, nothing kept
   }
 
+  void abSwitchStoppedAtTheSnapshotQuestionSaysSo_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("zh") << 0;
+    QTest::newRow("en") << 1;
+  }
+  void abSwitchStoppedAtTheSnapshotQuestionSaysSo() {
+    QFETCH(int, language);
+    Shell s(ShellOptions().lang(language));
+    SettingsHistory& h = s.window->history();
+    h.storeSlot(0);
+    QFile blocker(s.dir.filePath("snapshots"));  // no snapshot can be kept
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    std::vector<QString> notices;
+    h.notice = [&](const QString& t) { notices.push_back(t); };
+    s.prompter.answers = {Answer::No};
+    drainSent(s);
+    SettingsHistory::SwitchRefusal why = SettingsHistory::SwitchRefusal::kNone;
+    QCOMPARE(h.switchSlot(0, &why), -1);
+    QCOMPARE(why, SettingsHistory::SwitchRefusal::kNotKept);
+    QVERIFY(drainSent(s).empty());
+    QCOMPARE(notices.size(), size_t(1));
+    // Why nothing happened, not that A is empty.
+    const QString expected = language == 0
+                                 ? QString::fromUtf8("没有切换到 A：当前设置无法保存为快照")
+                                 : QStringLiteral(
+                                       "Not switched to A: the current settings could "
+                                       "not be kept as a snapshot");
+    QVERIFY2(notices[0].startsWith(expected), qPrintable(notices[0]));
+  }
+
   void everyReplacingActionKeepsASnapshotFirst_data() {
     QTest::addColumn<int>("action");
     QTest::addColumn<SnapshotReason>("reason");
