@@ -362,8 +362,6 @@ TEST_F(Ax7ctlTest, WildWordsAreAcceptedAndSaturated) {
   }
 }
 
-// Saving either form replaces a file the way a careful editor does: nothing protected is
-// replaced, permissions and links survive, long names work, and errors name the target.
 TEST_F(Ax7ctlTest, TraceIntoAPipeNobodyReadsIsRefusedAtOnce) {
   // Opening it would wait for a reader forever; the run ends with the reason instead.
   ASSERT_EQ(mkfifo(path("trace.fifo").c_str(), 0600), 0);
@@ -373,6 +371,8 @@ TEST_F(Ax7ctlTest, TraceIntoAPipeNobodyReadsIsRefusedAtOnce) {
               HasSubstr("'" + path("trace.fifo") + "': it is a pipe (FIFO) that nobody reads"));
 }
 
+// Saving either form replaces a file the way a careful editor does: nothing protected is
+// replaced, permissions and links survive, long names work, and errors name the target.
 TEST_F(Ax7ctlTest, SaveTargetsKeepWhatTheyMust) {
   ASSERT_EQ(sim({"read", "--save", path("src.px44t")}).exitCode, 0);
   for (const std::string ext : {".json", ".px44t"}) {
