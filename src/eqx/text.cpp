@@ -1,54 +1,28 @@
 #include "eqx/text.h"
 
 #include <cstdint>
+#include <string>
+
+#include "params/memory.h"
 
 namespace ax7::eqx {
 
 namespace {
 
-void appendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | c >> 6);
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | c >> 12);
-    out += char(0x80 | (c >> 6 & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | c >> 18);
-    out += char(0x80 | (c >> 12 & 0x3F));
-    out += char(0x80 | (c >> 6 & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
-}
+constexpr char16_t kReplacement = 0xFFFD;
 
-constexpr uint32_t kReplacement = 0xFFFD;
-
+// The units as they stand; toUtf8 joins surrogate pairs and replaces lone halves.
 std::string fromUtf16(const std::string& bytes, bool bigEndian) {
-  std::string out;
-  out.reserve(bytes.size());
-  auto unit = [&](size_t i) -> uint32_t {
-    const uint32_t a = static_cast<unsigned char>(bytes[i]);
-    const uint32_t b = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (a << 8 | b) : (b << 8 | a);
-  };
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
   size_t i = 2;  // after the byte order mark
   for (; i + 1 < bytes.size(); i += 2) {
-    const uint32_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
-      const uint32_t low = unit(i + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    appendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? kReplacement : u);
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    units += char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a));
   }
-  if (i < bytes.size()) appendUtf8(out, kReplacement);  // an odd last byte
-  return out;
+  if (i < bytes.size()) units += kReplacement;  // an odd last byte
+  return toUtf8(units);
 }
 
 // Windows-1252's 0x80..0x9F; 0 where the code page assigns nothing (kept as Latin-1).
@@ -59,16 +33,14 @@ constexpr uint16_t kCp1252High[32] = {
 };
 
 std::string fromWindows1252(const std::string& bytes) {
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 4);
+  std::u16string units;
+  units.reserve(bytes.size());
   for (char ch : bytes) {
-    const uint32_t c = static_cast<unsigned char>(ch);
-    if (c >= 0x80 && c < 0xA0 && kCp1252High[c - 0x80] != 0)
-      appendUtf8(out, kCp1252High[c - 0x80]);
-    else
-      appendUtf8(out, c);
+    const auto c = static_cast<unsigned char>(ch);
+    units +=
+        char16_t(c >= 0x80 && c < 0xA0 && kCp1252High[c - 0x80] != 0 ? kCp1252High[c - 0x80] : c);
   }
-  return out;
+  return toUtf8(units);
 }
 
 }  // namespace
