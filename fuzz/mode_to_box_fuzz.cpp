@@ -17,23 +17,10 @@
 #include "device/clock.h"
 #include "device/core.h"
 #include "params/defaults.h"
+#include "support/counting_sink.h"
 #include "support/echo_backend.h"
 
-namespace {
-
-class CountingSink final : public ax7::FrameSink {
- public:
-  int send(const ax7::Report& r) override {
-    if (r[0] != 0x02) std::abort();
-    ++count;
-    return int(ax7::kReportSize);
-  }
-  void pause(int) override {}
-  void phase(const char*) override {}
-  int count = 0;
-};
-
-}  // namespace
+using ax7::test::CountingSink;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Built once: the link is only the encoders' owner here and never opened.

@@ -12,23 +12,10 @@
 #include "device/core.h"
 #include "history/settings_diff.h"
 #include "params/defaults.h"
+#include "support/counting_sink.h"
 #include "support/echo_backend.h"
 
-namespace {
-
-class CountingSink final : public ax7::FrameSink {
- public:
-  int send(const ax7::Report& r) override {
-    if (r[0] != 0x02) std::abort();
-    ++count;
-    return int(ax7::kReportSize);
-  }
-  void pause(int) override {}
-  void phase(const char*) override {}
-  int count = 0;
-};
-
-}  // namespace
+using ax7::test::CountingSink;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Two bytes say where the first settings end (15 bits) and whether soft start is on.
