@@ -14,32 +14,6 @@ namespace {
 
 constexpr int kTrims = kRoomTrimSize / 4;
 
-Json pcWordJson(uint32_t raw) {
-  Json w = Json::object();
-  w["raw"] = raw;
-  w["int"] = int32_t(raw);
-  w["float"] = jsonFloat(std::bit_cast<float>(raw));
-  return w;
-}
-
-Json bandRecordJson(const ParameterMemory& mem, int record) {
-  PackedBand bytes;
-  mem.boxImage.copyOut(size_t(record) * kBandRecordSize, bytes.data(), bytes.size());
-  const BandRecord r = UnpackBandRecord(bytes.data());
-  const BandLabel label = bandLabel(record);
-  Json j = Json::object();
-  j["index"] = record;
-  j["eq"] = label.name;
-  j["eq_set"] = label.eqSet >= 0 ? Json(label.eqSet) : Json(nullptr);
-  j["band"] = label.band;
-  j["type"] = r.type;
-  j["gain_db"] = jsonFloat(r.gainDb);
-  j["frequency"] = jsonFloat(r.frequency);
-  j["q"] = jsonFloat(r.q);
-  j["raw_hex"] = toHex(bytes.data(), bytes.size());
-  return j;
-}
-
 Json roomJson(const ParameterMemory& mem) {
   Json room = Json::object();
   room["width"] = mem.room.width();
@@ -236,6 +210,32 @@ bool readRoomBlock(const Json& doc, std::array<uint8_t, kRoomBlockSize>* out, st
 }
 
 }  // namespace
+
+Json pcWordJson(uint32_t raw) {
+  Json w = Json::object();
+  w["raw"] = raw;
+  w["int"] = int32_t(raw);
+  w["float"] = jsonFloat(std::bit_cast<float>(raw));
+  return w;
+}
+
+Json bandRecordJson(const ParameterMemory& mem, int record) {
+  PackedBand bytes;
+  mem.boxImage.copyOut(size_t(record) * kBandRecordSize, bytes.data(), bytes.size());
+  const BandRecord r = UnpackBandRecord(bytes.data());
+  const BandLabel label = bandLabel(record);
+  Json j = Json::object();
+  j["index"] = record;
+  j["eq"] = label.name;
+  j["eq_set"] = label.eqSet >= 0 ? Json(label.eqSet) : Json(nullptr);
+  j["band"] = label.band;
+  j["type"] = r.type;
+  j["gain_db"] = jsonFloat(r.gainDb);
+  j["frequency"] = jsonFloat(r.frequency);
+  j["q"] = jsonFloat(r.q);
+  j["raw_hex"] = toHex(bytes.data(), bytes.size());
+  return j;
+}
 
 Json modeFileToJson(const ParameterMemory& mem, int version) {
   Json doc = jsonDocument();
