@@ -263,8 +263,20 @@ void CompressorPageTest::screenshots() {
     c.move(Field::Threshold, -20);
     c.move(Field::Ratio, 40);
     save(*c.page, "compressor_page_" + tag);
+    if (language == Language::Chinese) {
+      AX7_VERIFY_SHOWN(*c.page, "压限启用", "阀(阈)", "-20dB", "衰减比例", "4.0:1", "启动时间", "10ms",
+                       "释放时间", "200ms", "通道1", "通道8");
+    } else {
+      AX7_VERIFY_SHOWN(*c.page, "Comp ON", "Threshold", "-20dB", "Ratio", "4.0:1", "Attack time",
+                       "10ms", "Release time", "200ms", "Main", "Top", "通道8");
+    }
+    QVERIFY(c.page->graph()->isOn());
     c.page->onBox()->click();
     save(*c.page, "compressor_page_off_" + tag);
+    // Off: the curve gives way to the word, the values stay as they were.
+    QVERIFY(!c.page->onBox()->isChecked());
+    QVERIFY(!c.page->graph()->isOn());
+    AX7_VERIFY_SHOWN(*c.page, "-20dB", "4.0:1", "10ms", "200ms");
   }
 }
 

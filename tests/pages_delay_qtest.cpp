@@ -307,9 +307,14 @@ void DelayPageTest::screenshots() {
     f.mem().pc.setInt(size_t(Describe(Param::DelayOn).wordOf(3)), 1);
     f.mem().pc.setInt(size_t(Describe(Param::DelayMode).wordOf(5)), 1);
     auto page = openPage(f);
-    QDir().mkpath(AX7_SCREENSHOT_DIR);
-    const QString name = language == Language::English ? "delay_page_en.png" : "delay_page_zh.png";
-    QVERIFY(page->grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name));
+    ax7::test::save(*page, "delay_page_" + ax7::test::tag(language));
+    // Every channel's row: its name, the delay and split frequency it holds.
+    AX7_VERIFY_SHOWN(*page, "3.0ms", "12.5ms", "25.0ms", "38.0ms", "51.5ms", "64.0ms", "80.2ms",
+                     "97.0ms", "500Hz", "1400Hz", "2600Hz");
+    if (language == Language::Chinese)
+      AX7_VERIFY_SHOWN(*page, "前置左", "顶置右", "开关", "高频延时", "通道延时");
+    else
+      AX7_VERIFY_SHOWN(*page, "CH 1", "CH 8", "ON", "High Freq ", "Channel");
   }
 }
 

@@ -3,8 +3,14 @@
 // virtual clock, with no main window. The box is opened and read once, the prompter answers
 // from a script, and a trace captures every report written, so a page test checks what its
 // controls store and send.
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <QtTest/QtTest>
 #include <deque>
@@ -114,6 +120,41 @@ inline void save(QWidget& w, const QString& name) {
   QDir().mkpath(AX7_SCREENSHOT_DIR);
   QVERIFY(w.grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name + ".png"));
 }
+
+// Every text a person can read on `root` as it is shown: labels, buttons, edits, group titles
+// and the chosen entries of lists (hidden widgets left out).
+inline QStringList shownTexts(const QWidget& root) {
+  QStringList out;
+  const auto add = [&](const QString& text) {
+    if (!text.isEmpty()) out << text;
+  };
+  for (const QWidget* w : root.findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(&root)) continue;
+    if (auto* l = qobject_cast<const QLabel*>(w)) add(l->text());
+    if (auto* b = qobject_cast<const QAbstractButton*>(w)) add(b->text());
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) add(e->text());
+    if (auto* g = qobject_cast<const QGroupBox*>(w)) add(g->title());
+    if (auto* c = qobject_cast<const QComboBox*>(w)) add(c->currentText());
+  }
+  return out;
+}
+
+// The texts of `wanted` that `root` does not show (each must be one widget's whole text); empty
+// when all are there. For QVERIFY2(missing.isEmpty(), ...).
+inline QStringList notShown(const QWidget& root, const QStringList& wanted) {
+  const QStringList shown = shownTexts(root);
+  QStringList missing;
+  for (const QString& w : wanted)
+    if (!shown.contains(w)) missing << w;
+  return missing;
+}
+#define AX7_VERIFY_SHOWN(root, ...)                                                   \
+  do {                                                                                \
+    const QStringList missing_ = ::ax7::test::notShown((root), QStringList{__VA_ARGS__}); \
+    QVERIFY2(missing_.isEmpty(), qPrintable("not shown: " + missing_.join(" | ") +    \
+                                            "\nshown: " +                           \
+                                            ::ax7::test::shownTexts(root).join(" | "))); \
+  } while (false)
 
 // The file-name tag of a language in screenshot names.
 inline QString tag(ui::Language l) {

@@ -264,12 +264,18 @@ void InputToolsTest::screenshots() {
     auto source = sourceWindow(c);
     source->show();
     save(*source, "music_source_window_" + tag(language));
+    const bool zh = language == Language::Chinese;
+    AX7_VERIFY_SHOWN(*source, zh ? "光纤音量" : "SPDIF", zh ? "同轴音量" : "COAXIAL",
+                     zh ? "AUX音量" : "AUX", "80%");
     auto sub = switchWindow(c, kAutoSubWindow);
     sub->show();
     save(*sub, "auto_sub_window_" + tag(language));
+    AX7_VERIFY_SHOWN(*sub, zh ? "启用" : "ON", zh ? "超低比例" : "SUB Vol", "0%");
     auto agc = switchWindow(c, kMusicAgcWindow);
     agc->show();
     save(*agc, "music_agc_window_" + tag(language));
+    AX7_VERIFY_SHOWN(*agc, zh ? "音乐输入增益自动调节" : "Auto Music Level", zh ? "AGC电平" : "AGC Level",
+                     "6.0dB");
   }
 }
 

@@ -281,8 +281,13 @@ void MachineSettingsTest::screenshots() {
     W w(f, nullptr);
     w.show();
     save(w, "machine_settings_" + t);
+    const bool zh = l == Language::Chinese;
+    AX7_VERIFY_SHOWN(w, zh ? "话筒开机音量" : "Mic start vol", zh ? "音乐最大音量" : "Music max vol",
+                     "50", "99");
     QTest::mouseClick(control<QCheckBox>(&w, W::kMusicEnable), Qt::LeftButton);
     save(w, "machine_settings_invalid_" + t);
+    // A cleared enable box shows its value as not in use.
+    AX7_VERIFY_SHOWN(w, zh ? "无效" : "Invalid");
   }
 }
 

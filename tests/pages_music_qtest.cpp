@@ -578,13 +578,20 @@ void MusicPageTest::screenshots() {
     page.updateStatus();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     save(page, "music_page_mic_a_" + tag(language));
+    const bool zh = language == Language::Chinese;
+    AX7_VERIFY_SHOWN(page, "Mic CH A", "Music", "DOLBY", "Reverb EQ", "Echo EQ",
+                     zh ? "有线话筒(2)" : "Wire Mic(2)", zh ? "无线话筒(4)" : "Wireless Mic(4)",
+                     zh ? "导入..." : "Import...", zh ? "混响电平" : "Reverb Level");
     page.SelectArgument(2);
     save(page, "music_page_music_" + tag(language));
+    QCOMPARE(page.group(), 2);
+    QVERIFY(!page.reverbPreview()->isEnabled());
 
     EffectsPage effects(c, 1);
     effects.resize(1024, 520);
     effects.show();
     save(effects, "effects_page_" + tag(language));
+    AX7_VERIFY_SHOWN(effects, zh ? "返回" : "Back", zh ? "导出..." : "Export...");
   }
 }
 

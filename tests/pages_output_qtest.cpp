@@ -539,6 +539,15 @@ void OutputPageTest::screenshots() {
     Out::move(p.page->compressorRow(Field::Release), 200);
     Out::move(p.page->mixRow(3), 80);
     save(*p.page, QString("output_page_") + (language == Language::Chinese ? "zh" : "en"));
+    // What was set above: the high-pass at 80 Hz with its crossover, the channel delay, the
+    // compressor, and the captions of every area in the language.
+    AX7_VERIFY_SHOWN(*p.page, "80Hz", "LinkwitzRiely 24dB", "12.5ms", "-20dB", "4.0:1", "10ms",
+                     "200ms", "80%");
+    if (language == Language::Chinese)
+      AX7_VERIFY_SHOWN(*p.page, "前置左", "齐调", "混音", "高通", "延时开关", "通道延时", "压限启用");
+    else
+      AX7_VERIFY_SHOWN(*p.page, "CH-L", "Linked", "Mix", "HP", "Delay Switch", "Channel delay",
+                       "Compressor Switch");
   }
 }
 

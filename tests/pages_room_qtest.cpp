@@ -420,9 +420,15 @@ void RoomPageTest::screenshots() {
     }
     f.locate.button = 2;
     auto page = openPage(f);
-    QDir().mkpath(AX7_SCREENSHOT_DIR);
-    const QString name = language == Language::English ? "room_page_en.png" : "room_page_zh.png";
-    QVERIFY(page->grab().save(QString(AX7_SCREENSHOT_DIR) + "/" + name));
+    ax7::test::save(*page, "room_page_" + ax7::test::tag(language));
+    // The levels set above, the room, the default positions and the captions.
+    AX7_VERIFY_SHOWN(*page, "50%", "74%", "92%", "4m", "+0.0m", "-1.0m", "+0.5m");
+    if (language == Language::Chinese)
+      AX7_VERIFY_SHOWN(*page, "定位", "(前置左)", "房间大小", "听众位置", "声源的位置", "全部复位",
+                       "长度单位:米(m)");
+    else
+      AX7_VERIFY_SHOWN(*page, "Locate", "(CH-L)", "Room size", "Audience source", "Sound source",
+                       "Reset", "Unit:m");
   }
 }
 
