@@ -121,6 +121,7 @@ class CEqPanel : public QWidget {
   // Painting (eq_panel_paint.cpp).
   void paintGridLayer();
   void paintBands(QPainter& p);
+  int dragStride() const;  // grid points per drawn curve point
   void paintSelectedFill(QPainter& p);
   void paintTotalCurve(QPainter& p);
   void paintMarkers(QPainter& p);
@@ -153,6 +154,7 @@ class CEqPanel : public QWidget {
   QPainterPath totalPath_;
   bool totalDirty_ = true;
   uint64_t totalRevision_ = 0;
+  int totalStride_ = 1;
 };
 
 }  // namespace ax7::ui

@@ -122,6 +122,7 @@ void CEqPanel::leftDrag(const QPointF& pos) {
 
 void CEqPanel::leftRelease() {
   leftDrag_ = false;
+  update();  // the curves at full resolution again
   if (selected_ >= 0) {
     notify(selected_);
   } else {
@@ -161,6 +162,7 @@ void CEqPanel::rightRelease(const QPointF& globalPos) {
     if (!rightMoved_) runMenu(true, at);
   }
   rightPress_ = false;
+  update();  // the curves at full resolution again
 }
 
 void CEqPanel::runMenu(bool typeMenu, const QPoint& globalPos) {

@@ -150,6 +150,12 @@ void CEqPanel::paintBands(QPainter& p) {
   if (hovered_ >= 0 && model_->band(hovered_).type != 0) paintReadout(p, hovered_);
 }
 
+// While a band is held by the pointer every move repaints the curves; every second grid point is
+// enough for a picture in motion. The full grid returns with the release.
+int CEqPanel::dragStride() const {
+  return (leftDrag_ || rightPress_) && selected_ >= 0 ? 2 : 1;
+}
+
 void CEqPanel::paintSelectedFill(QPainter& p) {
   const dsp::EqBand& band = model_->band(selected_);
   std::array<float, dsp::kCurvePoints> curve = band.curve;
@@ -170,10 +176,11 @@ void CEqPanel::paintSelectedFill(QPainter& p) {
   const double yLow = r.top() - r.height(), yHigh = r.bottom() + r.height();
   std::vector<QPointF> pts;
   pts.reserve(dsp::kCurvePoints + 2);
+  const int stride = dragStride();
   const bool pass = dsp::isPassType(band.type);
   const double lastX = r.left() + (dsp::kCurvePoints - 1) * step;
   pts.emplace_back(r.left(), pass ? r.bottom() + 20 : yForGain(0));
-  for (int i = 0; i < dsp::kCurvePoints; ++i) {
+  for (int i = 0; i < dsp::kCurvePoints; i += stride) {
     pts.emplace_back(r.left() + i * step, std::clamp(yForGain(curve[i]), yLow, yHigh));
   }
   pts.emplace_back(pass ? lastX : r.right(), pass ? r.bottom() + 20 : yForGain(0));
@@ -188,17 +195,20 @@ void CEqPanel::paintSelectedFill(QPainter& p) {
 
 void CEqPanel::paintTotalCurve(QPainter& p) {
   const QRectF r = plotRect();
-  if (totalDirty_ || totalRevision_ != model_->revision()) {
+  const int stride = dragStride();
+  if (totalDirty_ || totalRevision_ != model_->revision() || totalStride_ != stride) {
     const auto total = dsp::totalCurve(model_->bands(), model_->bandCount());
     const double step = r.width() / dsp::kCurvePoints;
     const double yLow = r.top() - r.height(), yHigh = r.bottom() + r.height();
-    std::vector<QPointF> pts(dsp::kCurvePoints);
-    for (int i = 0; i < dsp::kCurvePoints; ++i) {
-      pts[i] = QPointF(r.left() + i * step, std::clamp(yForGain(total[i]), yLow, yHigh));
+    std::vector<QPointF> pts;
+    pts.reserve(dsp::kCurvePoints);
+    for (int i = 0; i < dsp::kCurvePoints; i += stride) {
+      pts.emplace_back(r.left() + i * step, std::clamp(yForGain(total[i]), yLow, yHigh));
     }
     totalPath_ = cardinalSpline(pts, kTotalTension, false);
     totalDirty_ = false;
     totalRevision_ = model_->revision();
+    totalStride_ = stride;
   }
   p.save();
   p.setClipRect(r);
