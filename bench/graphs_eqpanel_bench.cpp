@@ -24,21 +24,23 @@ void ensureApplication() {
 // A 13-band output EQ with gains on the nine bands and a Linkwitz-Riley 24dB low-pass crossover,
 // as a user would leave it.
 struct OutputGraph {
+  ax7::EqSetModel model;
   ax7::ui::CEqPanel panel;
   QImage image;
   int notifications = 0;
   float lastGain = 0;
 
   OutputGraph() {
-    panel.setEqSet(7);
-    panel.setBandCount(10);
-    panel.setBandCount(13);
+    model.setEqSet(7);
+    model.setBandCount(10);
+    model.setBandCount(13);
+    panel.setModel(&model);
     panel.resize(1000, 400);
     const float gains[9] = {4, 2, -3, 0, 1, -2, 3, 0, -5};
-    for (int i = 0; i < 9; ++i) panel.setBandGain(i, gains[i]);
-    panel.setBandFrequency(9, 2500);
-    panel.chooseBandType(9, 2);
-    panel.applyCrossover(9, 1);
+    for (int i = 0; i < 9; ++i) model.setBandGain(i, gains[i]);
+    model.setBandFrequency(9, 2500);
+    model.chooseBandType(9, 2);
+    model.applyCrossover(9, 1);
     QObject::connect(&panel, &ax7::ui::CEqPanel::EqBandNotify,
                      [this](const ax7::dsp::EqBand& b, int) {
                        ++notifications;

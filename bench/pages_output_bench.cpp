@@ -57,7 +57,7 @@ struct LinkedPage {
     for (int i = 1; i < channels; ++i) page->linkBox(i)->click();
     ui::EqEditor* eq = page->eqEditor();
     panel = eq->panel();
-    panel->setBandFrequency(9, 90);
+    eq->model().setBandFrequency(9, 90);
     eq->SelectBand(9);
     eq->bandEditor()->typeRadio(2)->click();
     QComboBox* list = eq->crossoverList();

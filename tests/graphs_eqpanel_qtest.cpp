@@ -33,6 +33,7 @@ struct Notified {
 
 // A shown panel that records what it tells the page and answers its menus from a script.
 struct Harness {
+  ax7::EqSetModel model;
   CEqPanel panel;
   std::vector<Notified> notified;
   int emptyReleases = 0;
@@ -41,10 +42,11 @@ struct Harness {
   QString menuChoice;  // text of the entry to pick; empty closes the menu
 
   explicit Harness(int eqSet = 0, int bandCount = 10, int language = 1) {
-    panel.setEqSet(eqSet);
+    model.setEqSet(eqSet);
+    panel.setModel(&model);
     panel.setLanguage(language);
-    panel.setBandCount(10);
-    if (bandCount != 10) panel.setBandCount(bandCount);
+    model.setBandCount(10);
+    if (bandCount != 10) model.setBandCount(bandCount);
     panel.resize(kWidth, kHeight);
     QObject::connect(&panel, &CEqPanel::EqBandNotify, [this](const EqBand& b, int n) {
       notified.push_back({n, b.type, b.freq, b.gainDb, b.q});
@@ -66,7 +68,7 @@ struct Harness {
   }
 
   QPoint marker(int band) const { return panel.markerCentre(band).toPoint(); }
-  const EqBand& band(int i) const { return panel.band(i); }
+  const EqBand& band(int i) const { return model.band(i); }
   const Notified& last() const { return notified.back(); }
 
   void wheel(int delta) {
@@ -134,16 +136,16 @@ void EqPanelTest::bandCountLoadsDefaults() {
   QFETCH(int, count);
   QFETCH(float, lastFrequency);
   QFETCH(float, firstUnshownFrequency);
-  CEqPanel panel;
-  panel.setBandGain(2, 5.0);
-  panel.setBandCount(count);
-  QCOMPARE(panel.bandCount(), count);
-  QCOMPARE(panel.band(0).freq, 31.0f);
-  QCOMPARE(panel.band(count - 1).freq, lastFrequency);
-  QCOMPARE(panel.band(count - 1).number, count - 1);
-  QCOMPARE(panel.band(2).gainDb, 0.0f);
-  QCOMPARE(panel.band(2).q, 1.41f);
-  if (count < CEqPanel::kMaxBands) QCOMPARE(panel.band(count).freq, firstUnshownFrequency);
+  ax7::EqSetModel model;
+  model.setBandGain(2, 5.0);
+  model.setBandCount(count);
+  QCOMPARE(model.bandCount(), count);
+  QCOMPARE(model.band(0).freq, 31.0f);
+  QCOMPARE(model.band(count - 1).freq, lastFrequency);
+  QCOMPARE(model.band(count - 1).number, count - 1);
+  QCOMPARE(model.band(2).gainDb, 0.0f);
+  QCOMPARE(model.band(2).q, 1.41f);
+  if (count < ax7::EqSetModel::kMaxBands) QCOMPARE(model.band(count).freq, firstUnshownFrequency);
 }
 
 void EqPanelTest::leftDrag_data() {
@@ -171,7 +173,7 @@ void EqPanelTest::leftDrag() {
   QFETCH(float, freq);
   QFETCH(float, gain);
   Harness h;
-  h.panel.setBandType(4, type);
+  h.model.setBandType(4, type);
   QCOMPARE(h.marker(4).y(), 168);
 
   QTest::mousePress(&h.panel, Qt::LeftButton, {}, h.marker(4));
@@ -210,7 +212,7 @@ void EqPanelTest::leftPressHitTest() {
   QFETCH(bool, bandOff);
   QFETCH(int, picked);
   Harness h;
-  if (bandOff) h.panel.setBandType(5, 0);
+  if (bandOff) h.model.setBandType(5, 0);
   // Pixels right of the marker's exact centre (it may sit between pixels).
   const QPointF centre = h.panel.markerCentre(5);
   const QPoint at(int(std::ceil(centre.x())) + dx, int(centre.y()));
@@ -240,7 +242,7 @@ void EqPanelTest::rightDragChangesQ() {
   QFETCH(int, dx);
   QFETCH(float, q);
   Harness h;
-  h.panel.setBandType(6, type);
+  h.model.setBandType(6, type);
   const QPoint start = h.marker(6);
   QTest::mousePress(&h.panel, Qt::RightButton, {}, start);
   // Two steps: the stored x moves with each step, so the steps add up.
@@ -275,7 +277,7 @@ void EqPanelTest::rightClickMenus() {
   QFETCH(QString, choice);
   QFETCH(QStringList, entries);
   Harness h(6, 10, language);
-  h.panel.setBandGain(2, 4.0);
+  h.model.setBandGain(2, 4.0);
   h.menuChoice = choice;
   const QPoint at = onBand ? h.marker(2) : QPoint(300, 300);
   QTest::mouseClick(&h.panel, Qt::RightButton, {}, at);
@@ -303,7 +305,7 @@ void EqPanelTest::rightClickMenus() {
 
 void EqPanelTest::typeMenuOnCrossoverBand() {
   Harness h(7, 13);
-  h.panel.setBandFrequency(9, 2500);  // clear of band 6 at 2 kHz
+  h.model.setBandFrequency(9, 2500);  // clear of band 6 at 2 kHz
   h.menuChoice = "LP";
   QTest::mouseClick(&h.panel, Qt::RightButton, {}, h.marker(9));
   const std::vector<int> types = {h.band(9).type, h.band(10).type, h.band(11).type,
@@ -335,12 +337,12 @@ void EqPanelTest::wheelChangesGain() {
   QCOMPARE(h.band(3).gainDb, -0.1f);
   QCOMPARE(h.last().gain, -0.1f);
 
-  h.panel.setBandGain(3, 14.95);
+  h.model.setBandGain(3, 14.95);
   h.wheel(120);
   QCOMPARE(h.band(3).gainDb, 15.0f);
 
   // A pass band leaves the wheel to the page.
-  h.panel.setBandType(3, 2);
+  h.model.setBandType(3, 2);
   h.notified.clear();
   h.wheel(120);
   QVERIFY(!h.lastWheelAccepted);
@@ -390,8 +392,8 @@ void EqPanelTest::keys() {
   QFETCH(float, q);
   QFETCH(bool, reported);
   Harness h;
-  h.panel.setBandType(1, type);
-  h.panel.setBandFrequency(1, startFreq);
+  h.model.setBandType(1, type);
+  h.model.setBandFrequency(1, startFreq);
   QTest::keyClick(&h.panel, Qt::Key_Left);  // nothing selected: consumed and ignored
   QCOMPARE(h.band(1).freq, startFreq);
 
@@ -437,17 +439,16 @@ void EqPanelTest::outputSetsShowTenMarkers() {
   // The last marker can be picked; whatever lies beyond it cannot, even where a band sits.
   QTest::mouseClick(&h.panel, Qt::LeftButton, {}, h.marker(markers - 1));
   QCOMPARE(h.panel.selectedBand(), markers - 1);
-  h.panel.band(markers).freq = 200.0f;
-  h.panel.recomputeBand(markers);
+  h.model.setBandFrequency(markers, 200);
   QTest::mouseClick(&h.panel, Qt::LeftButton, {}, h.marker(markers));
   QCOMPARE(h.panel.selectedBand(), -1);
 }
 
 void EqPanelTest::statusLineAndReadout() {
   Harness h(0, 10, 1);
-  h.panel.setBandFrequency(3, 1000);
-  h.panel.setBandQ(3, 1.41);
-  h.panel.setBandGain(3, -7.5);
+  h.model.setBandFrequency(3, 1000);
+  h.model.setBandQ(3, 1.41);
+  h.model.setBandGain(3, -7.5);
   QTest::mouseClick(&h.panel, Qt::LeftButton, {}, h.marker(3));
   QCOMPARE(h.panel.selectedBand(), 3);
 
@@ -484,11 +485,11 @@ void EqPanelTest::screenshots() {
   {
     Harness h(0, 10, 1);
     const float gains[10] = {3, 6, 2, -4, -7.5, 0, 1.5, 4, -2, 5};
-    for (int i = 0; i < 10; ++i) h.panel.setBandGain(i, gains[i]);
-    h.panel.setBandType(0, 3);
-    h.panel.setBandFrequency(0, 60);
-    h.panel.setBandType(8, 5);
-    h.panel.setBandQ(4, 2.5);
+    for (int i = 0; i < 10; ++i) h.model.setBandGain(i, gains[i]);
+    h.model.setBandType(0, 3);
+    h.model.setBandFrequency(0, 60);
+    h.model.setBandType(8, 5);
+    h.model.setBandQ(4, 2.5);
     QTest::mouseClick(&h.panel, Qt::LeftButton, {}, h.marker(4));
     QVERIFY(h.panel.grab().save(screenshotPath("eqpanel_mic_a_band5.png")));
     h.panel.setLanguage(0);
@@ -500,12 +501,12 @@ void EqPanelTest::screenshots() {
     Harness h(9, 13, 1);
     h.panel.resize(1000, 400);
     const float gains[9] = {4, 2, -3, 0, 1, -2, 3, 0, 0};
-    for (int i = 0; i < 9; ++i) h.panel.setBandGain(i, gains[i]);
-    h.panel.setBandType(0, 3);
-    h.panel.setBandFrequency(0, 40);
-    h.panel.setBandFrequency(9, 2500);
-    h.panel.chooseBandType(9, 2);
-    QVERIFY(h.panel.applyCrossover(9, 1));  // LinkwitzRiely 24dB, low-pass
+    for (int i = 0; i < 9; ++i) h.model.setBandGain(i, gains[i]);
+    h.model.setBandType(0, 3);
+    h.model.setBandFrequency(0, 40);
+    h.model.setBandFrequency(9, 2500);
+    h.model.chooseBandType(9, 2);
+    QVERIFY(h.model.applyCrossover(9, 1));  // LinkwitzRiely 24dB, low-pass
     QTest::mouseClick(&h.panel, Qt::LeftButton, {}, h.marker(9));
     QCOMPARE(h.panel.selectedBand(), 9);
     QCOMPARE(h.band(10).type, 12);

@@ -118,7 +118,7 @@ struct Harness {
   CEqPanel* panel() const { return editor->panel(); }
   EqTable* table() const { return editor->table(); }
   BandEditor* bandEditor() const { return editor->bandEditor(); }
-  const ax7::dsp::EqBand& band(int i) const { return panel()->band(i); }
+  const ax7::dsp::EqBand& band(int i) const { return editor->model().band(i); }
   QPoint marker(int i) const { return panel()->markerCentre(i).toPoint(); }
   QString cell(int row, int column) const { return table()->text(row, column); }
 
@@ -280,8 +280,8 @@ void EqEditorTest::graphPickShowsEditorAndSends() {
 
   // The Q slider takes the next band's range before its value: a PEQ at Q 5 picked after an LP
   // band reads 500, not the LP range's 200.
-  h.panel()->setBandType(0, 2);
-  h.panel()->setBandQ(5, 5.0);
+  h.editor->model().setBandType(0, 2);
+  h.editor->model().setBandQ(5, 5.0);
   h.clickBand(0);
   QTest::mousePress(h.panel(), Qt::LeftButton, {}, h.marker(5));
   QCOMPARE(h.bandEditor()->qSlider()->maximum(), 3000);
@@ -353,9 +353,9 @@ void EqEditorTest::typeFromTableOrRadio() {
   QFETCH(int, qMax);
   QFETCH(bool, crossoverShown);
   Harness h{Host(host)};
-  h.panel()->setBandType(band, startType);
-  h.panel()->setBandQ(band, 0.5);
-  h.panel()->setBandGain(band, 3.0);
+  h.editor->model().setBandType(band, startType);
+  h.editor->model().setBandQ(band, 0.5);
+  h.editor->model().setBandGain(band, 3.0);
   const QStringList names = {"OFF", "PEQ", "LP", "HP", "LS", "HS"};
   if (viaTable) {
     h.chooseTableType(band, names[newType]);
@@ -492,7 +492,7 @@ void EqEditorTest::crossoverList() {
   Harness h(Host::kOutput1);
   QComboBox* list = h.editor->crossoverList();
   QVERIFY(!list->isVisible());
-  h.panel()->chooseBandType(9, 3);  // Butterworth 24dB high-pass
+  h.editor->model().chooseBandType(9, 3);  // Butterworth 24dB high-pass
   h.clickBand(9);
   QVERIFY(list->isVisible());
   QCOMPARE(list->currentText(), QString("Butterworth 24dB"));
@@ -546,9 +546,9 @@ void EqEditorTest::copyPasteBetweenEditors() {
 
   // Copy CH1 with a Bessel 12dB high-pass crossover, paste on mic A: ten records, and the
   // crossover section becomes a plain high-pass.
-  output.panel()->setBandGain(8, -6.0);
-  output.panel()->chooseBandType(9, 3);
-  output.panel()->applyCrossover(9, 4);
+  output.editor->model().setBandGain(8, -6.0);
+  output.editor->model().chooseBandType(9, 3);
+  output.editor->model().applyCrossover(9, 4);
   for (int r = 0; r < 13; ++r) {
     const auto& b = output.band(r);
     core.eq.SendOutputEqBand(0, r, b.type, b.gainDb, int(b.freq), b.q);
@@ -601,9 +601,9 @@ void EqEditorTest::screenshots() {
   }
   {
     Harness h(Host::kOutput1);
-    h.panel()->setBandFrequency(9, 2500);
-    h.panel()->chooseBandType(9, 2);
-    h.panel()->applyCrossover(9, 1);
+    h.editor->model().setBandFrequency(9, 2500);
+    h.editor->model().chooseBandType(9, 2);
+    h.editor->model().applyCrossover(9, 1);
     h.clickBand(9);
     QVERIFY(h.editor->crossoverList()->isVisible());
     QVERIFY(h.editor->grab().save(screenshotPath("eqeditor_ch1_crossover.png")));

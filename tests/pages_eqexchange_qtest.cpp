@@ -61,7 +61,7 @@ struct Harness {
     editor->show();
     editor->LoadEq();
   }
-  const ax7::dsp::EqBand& band(int b) const { return editor->panel()->band(b); }
+  const ax7::dsp::EqBand& band(int b) const { return editor->model().band(b); }
   void clickImport(const QString& path) {
     prompts.openFile = path;
     QTest::mouseClick(editor->exchange()->importButton(), Qt::LeftButton);

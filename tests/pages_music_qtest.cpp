@@ -355,9 +355,10 @@ void MusicPageTest::previewsFollowTheStoredBands() {
     float shownQ;
   };
   const Case cases[] = {
-      {2, 0, 1, 6.0f, 500, 0.5f, 1, 1.0f},    // PEQ Q raised to 1
+      // The previews show a set as its EQ editor does, Q limits included.
+      {2, 0, 1, 6.0f, 500, 0.5f, 1, 0.5f},    // a PEQ Q below 1 stays
       {2, 1, 2, 6.0f, 800, 0.0f, 2, 0.7f},    // LP with no Q keeps 0.7
-      {2, 2, 4, -3.0f, 200, 50.0f, 4, 30.0f}, // lowered to 30
+      {2, 2, 4, -3.0f, 200, 50.0f, 4, 2.0f},  // a shelf's Q lowered to 2
       {4, 3, 9, 3.0f, 300, 1.0f, 0, 1.0f},    // a type without a name is OFF
       {4, 4, 5, 2.0f, 4000, 0.05f, 5, 0.1f},  // raised to 0.1
   };
@@ -422,7 +423,7 @@ void MusicPageTest::eqControlsActOnTheGroupsSet() {
     QVERIFY(page.eqEditor()->panel()->bypass());
 
     // A band edit goes out through the queued band send of the group's set.
-    emit page.eqEditor()->panel()->EqBandNotify(page.eqEditor()->panel()->band(2), 2);
+    emit page.eqEditor()->panel()->EqBandNotify(page.eqEditor()->model().band(2), 2);
     const auto sent = drain(c);
     QVERIFY(!sent.empty());
     QVERIFY(sent[0].rfind("02 85", 0) == 0);  // the record to the box image first
@@ -482,8 +483,8 @@ void MusicPageTest::effectsPageEditsItsModesSet() {
 
   // Mode 3 edits records 27..33 and sends its bands to block 2, indexes 13..19.
   CEqPanel* panel = page.eqEditor()->panel();
-  QCOMPARE(panel->bandCount(), 7);
-  emit panel->EqBandNotify(panel->band(6), 6);
+  QCOMPARE(page.eqEditor()->model().bandCount(), 7);
+  emit panel->EqBandNotify(page.eqEditor()->model().band(6), 6);
   const auto sent = drain(c);
   QVERIFY(sent.size() >= 2);
   QVERIFY(sent[0].rfind("02 85", 0) == 0);

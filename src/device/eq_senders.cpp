@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 
+#include "dsp/crossover.h"
 #include "dsp/section_type.h"
 #include "params/band_record.h"
 #include "params/eq_sets.h"
@@ -13,7 +14,7 @@ namespace ax7 {
 namespace {
 
 constexpr int kSampleRateHz = 48000;
-constexpr int kChannels = 8;
+constexpr int kChannels = kOutputEqSets;
 constexpr int kSplitHighPassBand = kSplitHighPassSlot;
 constexpr int kSplitLowPassBand = kSplitLowPassSlot;
 constexpr float kResetQ = 1.41f;
@@ -23,12 +24,6 @@ constexpr int kLowPass = 2;
 constexpr int kHighPass = 3;
 
 static_assert(kSampleRateHz == int(dsp::kSampleRate), "bands are designed for the box's rate");
-
-constexpr std::array<int, 10> kTenBandFrequencies = {31,   62,   125,  250,  500,
-                                                     1000, 2000, 4000, 8000, 16000};
-constexpr std::array<int, 7> kEffectFrequencies = {63, 125, 250, 500, 1000, 2300, 5000};
-constexpr std::array<int, 13> kOutputFrequencies = {31,   62,   125,   250,   500,   1000, 2000,
-                                                    4000, 8000, 16000, 16000, 16000, 16000};
 
 bool validChannel(int channel) {
   return channel >= 0 && channel < kChannels;
@@ -74,11 +69,11 @@ EditKey bandKeyAt(int offset) {
   return {EditKey::Kind::Band, -1, offset};
 }
 
-template <size_t N>
-void resetSet(EqSenders& eq, Commands& cmd, int set, const std::array<int, N>& frequencies) {
+void resetSet(EqSenders& eq, Commands& cmd, int set) {
+  if (!validSet(set)) return;
   cmd.noteEdit({EditKey::Kind::EqSet, set, 0});
-  for (int b = 0; b < int(N); ++b) {
-    sendBand(eq, cmd, set, b, kPeq, 0.0f, frequencies[size_t(b)], kResetQ);
+  for (int b = 0; b < EqSetBandCount(set); ++b) {
+    sendBand(eq, cmd, set, b, kPeq, 0.0f, EqSetResetFrequency(set, b), kResetQ);
   }
 }
 
@@ -106,30 +101,30 @@ void EqSenders::SendEqBand(int set, int band, int type, float gainDb, int freque
   sendBand(*this, cmd_, set, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendMicAEqBand(int band, int type, float gainDb, int frequency, float q) {
-  sendBand(*this, cmd_, 0, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kMicAEqSet, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendMicBEqBand(int band, int type, float gainDb, int frequency, float q) {
-  sendBand(*this, cmd_, 1, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kMicBEqSet, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendReverbAEqBand(int band, int type, float gainDb, int frequency, float q) {
-  sendBand(*this, cmd_, 2, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kReverbAEqSet, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendReverbBEqBand(int band, int type, float gainDb, int frequency, float q) {
-  sendBand(*this, cmd_, 3, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kReverbBEqSet, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendEchoAEqBand(int band, int type, float gainDb, int frequency, float q) {
-  sendBand(*this, cmd_, 4, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kEchoAEqSet, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendEchoBEqBand(int band, int type, float gainDb, int frequency, float q) {
-  sendBand(*this, cmd_, 5, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kEchoBEqSet, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendMusicEqBand(int band, int type, float gainDb, int frequency, float q) {
-  sendBand(*this, cmd_, 6, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, kMusicEqSet, band, type, gainDb, frequency, q);
 }
 void EqSenders::SendOutputEqBand(int channel, int band, int type, float gainDb, int frequency,
                                  float q) {
   if (!validChannel(channel)) return;
-  sendBand(*this, cmd_, kFirstOutputEqSet + channel, band, type, gainDb, frequency, q);
+  sendBand(*this, cmd_, OutputEqSet(channel), band, type, gainDb, frequency, q);
 }
 
 void EqSenders::ResendEqSet(int set) {
@@ -147,29 +142,32 @@ void EqSenders::ResendEqSet(int set) {
   }
 }
 
+void EqSenders::ResetEqSet(int set) {
+  resetSet(*this, cmd_, set);
+}
 void EqSenders::ResetMicAEq() {
-  resetSet(*this, cmd_, 0, kTenBandFrequencies);
+  resetSet(*this, cmd_, kMicAEqSet);
 }
 void EqSenders::ResetMicBEq() {
-  resetSet(*this, cmd_, 1, kTenBandFrequencies);
+  resetSet(*this, cmd_, kMicBEqSet);
 }
 void EqSenders::ResetReverbAEq() {
-  resetSet(*this, cmd_, 2, kEffectFrequencies);
+  resetSet(*this, cmd_, kReverbAEqSet);
 }
 void EqSenders::ResetReverbBEq() {
-  resetSet(*this, cmd_, 3, kEffectFrequencies);
+  resetSet(*this, cmd_, kReverbBEqSet);
 }
 void EqSenders::ResetEchoAEq() {
-  resetSet(*this, cmd_, 4, kEffectFrequencies);
+  resetSet(*this, cmd_, kEchoAEqSet);
 }
 void EqSenders::ResetEchoBEq() {
-  resetSet(*this, cmd_, 5, kEffectFrequencies);
+  resetSet(*this, cmd_, kEchoBEqSet);
 }
 void EqSenders::ResetMusicEq() {
-  resetSet(*this, cmd_, 6, kTenBandFrequencies);
+  resetSet(*this, cmd_, kMusicEqSet);
 }
 void EqSenders::ResetOutputEq(int channel) {
-  if (validChannel(channel)) resetSet(*this, cmd_, kFirstOutputEqSet + channel, kOutputFrequencies);
+  if (validChannel(channel)) resetSet(*this, cmd_, OutputEqSet(channel));
 }
 
 bool EqSenders::CopyEqSet(int source, int target) {
@@ -178,11 +176,12 @@ bool EqSenders::CopyEqSet(int source, int target) {
   ParameterMemory& mem = cmd_.memory();
   const int n = std::min(EqSetBandCount(source), EqSetBandCount(target));
   const size_t bytes = size_t(n * kBandRecordSize);
-  std::array<uint8_t, 13 * kBandRecordSize> buffer{};
+  std::array<uint8_t, kOutputRecordSlots * kBandRecordSize> buffer{};
   mem.boxImage.copyOut(size_t(EqSetOffset(source)), buffer.data(), bytes);
   mem.boxImage.copyIn(size_t(EqSetOffset(target)), buffer.data(), bytes);
 
-  const int last = EqSetOffset(target) + 9 * kBandRecordSize;  // band 9 of the target
+  // The crossover band of an output set, band 9 of a ten-band set.
+  const int last = EqSetOffset(target) + dsp::kCrossoverBand * kBandRecordSize;
   if (isTenBandSet(source) && isOutputSet(target)) {
     // The three extra output bands become flat at band 9's frequency and Q. Their bytes are
     // taken as stored, so the copy is exact.
@@ -192,7 +191,7 @@ bool EqSenders::CopyEqSet(int source, int target) {
     flat[0] = zeroGain[0];
     flat[1] = zeroGain[1];
     flat[6] = uint8_t(kPeq);
-    for (int b = 10; b <= 12; ++b) {
+    for (int b = dsp::kCrossoverBand + 1; b < dsp::kCrossoverBand + dsp::kCrossoverSections; ++b) {
       mem.boxImage.copyIn(size_t(EqSetOffset(target) + b * kBandRecordSize), flat.data(),
                           flat.size());
     }
@@ -216,7 +215,7 @@ void EqSenders::SetHighFreqSplit(int channel, int entry) {
 
 int EqSenders::FindHighFreqSplit(int channel) const {
   if (!validChannel(channel)) return 0;
-  const BandRecord r = LoadBandRecord(cmd_.memory(), 5 + channel, kSplitHighPassBand);
+  const BandRecord r = LoadEqSetRecord(cmd_.memory(), OutputEqSet(channel), kSplitHighPassBand);
   const int hz = int(r.frequency);
   for (int i = 0; i < kSplitEntries; ++i) {
     if (splitHighPassHz(i) == hz) return i;

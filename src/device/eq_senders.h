@@ -28,6 +28,8 @@ class EqSenders {
   // Re-sends every band of EQ set 0..14 from the box image, leaving the stored bytes as they are.
   void ResendEqSet(int set);
 
+  // Every band of EQ set 0..14 to PEQ, 0 dB, Q 1.41 at the set's reset frequencies.
+  void ResetEqSet(int set);
   void ResetMicAEq();
   void ResetMicBEq();
   void ResetMusicEq();

@@ -4,39 +4,34 @@
 #include <cmath>
 
 #include "dsp/crossover.h"
+#include "params/eq_sets.h"
 
 namespace ax7::eqx {
 
 namespace {
 
-constexpr std::array<const char*, 7> kNames = {"mic-a",  "mic-b",  "reverb-a", "reverb-b",
-                                               "echo-a", "echo-b", "music"};
+constexpr int kFallbackHz = 1000;  // a band the set lacks
 
 }  // namespace
 
 std::optional<int> parseSetName(const std::string& name) {
-  for (size_t i = 0; i < kNames.size(); ++i) {
-    if (name == kNames[i]) return int(i);
-  }
-  if (name.size() == 4 && name.rfind("out", 0) == 0 && name[3] >= '1' && name[3] <= '8') {
-    return 7 + (name[3] - '1');
+  for (int set = 0; set < kEqSetCount; ++set) {
+    if (name == DescribeEqSet(set).name) return set;
   }
   if (!name.empty() && name.size() <= 2 &&
       name.find_first_not_of("0123456789") == std::string::npos) {
     const int n = std::stoi(name);
-    if (n >= 0 && n <= 14) return n;
+    if (ValidEqSet(n)) return n;
   }
   return std::nullopt;
 }
 
 std::string setName(int set) {
-  if (set >= 0 && set < int(kNames.size())) return kNames[size_t(set)];
-  if (set >= 7 && set <= 14) return "out" + std::to_string(set - 6);
-  return {};
+  return ValidEqSet(set) ? DescribeEqSet(set).name : std::string();
 }
 
 bool isOutputSet(int set) {
-  return set >= 7 && set <= 14;
+  return IsOutputEqSet(set);
 }
 
 int editableBands(int set) {
@@ -66,17 +61,8 @@ void storeSet(ParameterMemory& mem, int set, const std::vector<BandRecord>& band
 }
 
 BandRecord flatBand(int set, int band) {
-  static constexpr std::array<int, 10> kTen = {31,   62,   125,  250,  500,
-                                               1000, 2000, 4000, 8000, 16000};
-  static constexpr std::array<int, 7> kSeven = {63, 125, 250, 500, 1000, 2300, 5000};
-  int f = 1000;
-  if (EqSetBandCount(set) == 7 && band >= 0 && band < 7)
-    f = kSeven[size_t(band)];
-  else if (band >= 0 && band < 10)
-    f = kTen[size_t(band)];
-  else if (band >= 10)
-    f = 16000;
-  return asStored(1, 0.0, f, 1.41);
+  const int f = EqSetResetFrequency(set, band);
+  return asStored(1, 0.0, f != 0 ? f : kFallbackHz, 1.41);
 }
 
 BandRecord asStored(int type, double gainDb, double frequency, double q) {

@@ -1,4 +1,4 @@
-// The band model of the EQ graph: counts, the band rules, coordinate mapping.
+// The EQ graph's link to its model, its view state and the coordinate mapping.
 #include "graphs/eq_panel.h"
 
 #include <QMenu>
@@ -7,11 +7,6 @@
 
 namespace ax7::ui {
 namespace {
-
-// Graph defaults for 7- and 10-band EQs; the page replaces them when it loads the box image.
-constexpr std::array<float, 10> kDefaultFrequencies = {31,   62,   125,  250,  500,
-                                                       1000, 2000, 4000, 8000, 16000};
-constexpr float kDefaultQ = 1.41f;
 
 const double kGraphDecades = std::log10(dsp::kGraphMaxHz / dsp::kGraphMinHz);
 
@@ -23,81 +18,43 @@ CEqPanel::CEqPanel(QWidget* parent) : QWidget(parent) {
   // Painting covers every pixel.
   setAttribute(Qt::WA_OpaquePaintEvent);
   menuRunner_ = [](QMenu& menu, const QPoint& globalPos) { return menu.exec(globalPos); };
-  grid_.setPlotWidth(plotRect().width());
-  setBandCount(10);
 }
 
-CEqPanel::~CEqPanel() = default;
+CEqPanel::~CEqPanel() {
+  if (model_) model_->setChangeListener({});
+}
 
-dsp::EqBandEditor CEqPanel::rules() {
-  return dsp::EqBandEditor(bands_, isOutputSet(), grid_);
+void CEqPanel::setModel(EqSetModel* model) {
+  if (model == model_) return;
+  if (model_) model_->setChangeListener({});
+  model_ = model;
+  selected_ = -1;
+  hovered_ = -1;
+  leftDrag_ = false;
+  rightPress_ = false;
+  if (model_) {
+    model_->setChangeListener([this] { modelChanged(); });
+    // A peaking band's pinned point depends on the plot width.
+    model_->setPlotWidth(plotRect().width());
+  }
+  modelChanged();
 }
 
 int CEqPanel::markerCount() const {
-  return isOutputSet() ? kOutputMarkers : bandCount_;
+  return model_ ? model_->markerCount() : 0;
 }
 
-void CEqPanel::setBandCount(int n) {
-  bandCount_ = std::clamp(n, 0, kMaxBands);
-  if (bandCount_ == 7 || bandCount_ == 10) {
-    for (int i = 0; i < bandCount_; ++i) {
-      bands_[i].freq = kDefaultFrequencies[i];
-      bands_[i].type = 1;
-      bands_[i].q = kDefaultQ;
-    }
-  }
-  for (int i = 0; i < bandCount_; ++i) {
-    bands_[i].number = i;
-    bands_[i].gainDb = 0.0f;
-  }
-  recomputeShownBands();
+int CEqPanel::eqSet() const {
+  return model_ ? model_->eqSet() : 0;
+}
+
+bool CEqPanel::isOutputSet() const {
+  return model_ && model_->isOutputSet();
+}
+
+void CEqPanel::modelChanged() {
   clearStaleSelection();
-  bandChanged();
-}
-
-void CEqPanel::setBandType(int band, int type) {
-  rules().setType(band, type);
-  bandChanged();
-}
-
-void CEqPanel::setBandGain(int band, double gainDb) {
-  rules().setGain(band, gainDb);
-  bandChanged();
-}
-
-void CEqPanel::setBandQ(int band, double q) {
-  rules().setQ(band, q);
-  bandChanged();
-}
-
-void CEqPanel::setBandFrequency(int band, double hz) {
-  rules().setFrequency(band, hz);
-  bandChanged();
-}
-
-bool CEqPanel::chooseBandType(int band, int type) {
-  const bool done = rules().chooseType(band, type);
-  if (done) bandChanged();
-  return done;
-}
-
-bool CEqPanel::applyCrossover(int band, int listIndex) {
-  const bool done = rules().applyCrossover(band, listIndex);
-  if (done) bandChanged();
-  return done;
-}
-
-void CEqPanel::recomputeBand(int band) {
-  rules().recompute(band);
-  bandChanged();
-}
-
-void CEqPanel::recomputeShownBands() {
-  auto r = rules();
-  for (int i = 0; i < bandCount_; ++i) r.recompute(i);
-}
-
-void CEqPanel::bandChanged() {
+  if (eqSet() != titleSet_) gridDirty_ = true;
   totalDirty_ = true;
   update();
 }
@@ -113,14 +70,6 @@ void CEqPanel::clearSelection() {
 void CEqPanel::clearStaleSelection() {
   if (selected_ >= markerCount()) selected_ = -1;
   if (hovered_ >= markerCount()) hovered_ = -1;
-}
-
-void CEqPanel::setEqSet(int set) {
-  if (set == eqSet_) return;
-  eqSet_ = set;
-  clearStaleSelection();
-  gridDirty_ = true;  // the title
-  update();
 }
 
 void CEqPanel::setLanguage(int language) {
@@ -141,7 +90,7 @@ void CEqPanel::setMenuRunner(MenuRunner runner) {
 }
 
 void CEqPanel::notify(int i) {
-  emit EqBandNotify(bands_[i], i);
+  emit EqBandNotify(model_->band(i), i);
 }
 
 QRectF CEqPanel::plotRect() const {
@@ -160,17 +109,17 @@ double CEqPanel::yForGain(double gainDb) const {
 }
 
 QPointF CEqPanel::markerCentre(int i) const {
-  const dsp::EqBand& b = bands_.at(i);
+  if (!model_) return {};
+  const dsp::EqBand& b = model_->band(i);
   return {xForFrequency(b.freq), yForGain(b.gainDb)};
 }
 
 void CEqPanel::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  // A peaking band's pinned point depends on the plot width.
-  grid_.setPlotWidth(plotRect().width());
-  recomputeShownBands();
   gridDirty_ = true;
-  bandChanged();
+  totalDirty_ = true;
+  // A peaking band's pinned point depends on the plot width.
+  if (model_) model_->setPlotWidth(plotRect().width());
 }
 
 }  // namespace ax7::ui

@@ -1,8 +1,8 @@
-// The interactive EQ graph every EQ-bearing page embeds: the response of one EQ set on a log
-// frequency axis (18 Hz .. 23 kHz) and a +-15 dB axis, one marker per band, dragging, Q by
-// right-drag or keys, gain by wheel or keys, a type menu and a copy/paste menu. It never talks to
-// the box: every change is reported by a signal and the page stores and sends it. The page also
-// writes bands directly and then calls recomputeBand.
+// The interactive EQ graph every EQ-bearing page embeds: draws the EQ set model it is given on a
+// log frequency axis (18 Hz .. 23 kHz) and a +-15 dB axis, one marker per band, and turns
+// gestures into calls on that model: dragging, Q by right-drag or keys, gain by wheel or keys, a
+// type menu and a copy/paste menu. It holds no band of its own and never talks to the box: every
+// change is reported by a signal and the page stores and sends it.
 #pragma once
 
 #include <QPainterPath>
@@ -13,8 +13,8 @@
 #include <array>
 #include <functional>
 
-#include "dsp/band_rules.h"
 #include "dsp/response.h"
+#include "params/eq_set_model.h"
 
 class QAction;
 class QMenu;
@@ -24,9 +24,6 @@ namespace ax7::ui {
 class CEqPanel : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kMaxBands = 40;
-  static constexpr int kOutputMarkers = 10;  // bands 0..8 and the crossover band 9
-
   // Plot rectangle: left and top fixed, right and bottom margins from the client edges.
   static constexpr int kPlotLeft = 36;
   static constexpr int kPlotTop = 18;
@@ -47,36 +44,14 @@ class CEqPanel : public QWidget {
   explicit CEqPanel(QWidget* parent = nullptr);
   ~CEqPanel() override;
 
-  // Stores the band count (bounded to 0..40). 7 and 10 load the graph defaults (31 Hz upwards,
-  // PEQ, Q 1.41); any count then renumbers bands 0..n-1, zeroes their gains and recomputes them.
-  void setBandCount(int n);
-  int bandCount() const { return bandCount_; }
+  // The model drawn; it must outlive the panel or be replaced first (nullptr draws no bands).
+  void setModel(EqSetModel* model);
+  EqSetModel* model() const { return model_; }
   // Markers shown and hit-tested: 10 for output sets, the band count otherwise.
   int markerCount() const;
+  int eqSet() const;
+  bool isOutputSet() const;
 
-  // Band i, 0..39 (std::out_of_range otherwise). After writing a band call recomputeBand.
-  const dsp::EqBand& band(int i) const { return bands_.at(i); }
-  dsp::EqBand& band(int i) { return bands_.at(i); }
-
-  // The band rules; each recomputes the band (and the crossover cascade) and repaints. Bands
-  // outside 0..39 are ignored.
-  void setBandType(int band, int type);
-  void setBandGain(int band, double gainDb);
-  void setBandQ(int band, double q);
-  void setBandFrequency(int band, double hz);
-  // A type 1..5 picked by the user: on output sets the gain goes to 0 first and the crossover
-  // band takes a whole cascade (LP/HP being Butterworth 24dB). False when nothing was done.
-  bool chooseBandType(int band, int type);
-  // A crossover list entry for the crossover band; false (nothing done) for any other band.
-  bool applyCrossover(int band, int listIndex);
-  // Recomputes the band's curve (and for the crossover band records 10..12 first). A type-0 band
-  // is left as it is.
-  void recomputeBand(int band);
-
-  // The EQ set 0..14 selects the title and, for 7..14, the output behaviour.
-  void setEqSet(int set);
-  int eqSet() const { return eqSet_; }
-  bool isOutputSet() const { return eqSet_ >= 7 && eqSet_ <= 14; }
   // 0 Chinese, 1 English.
   void setLanguage(int language);
   int language() const { return language_; }
@@ -103,8 +78,8 @@ class CEqPanel : public QWidget {
   QSize minimumSizeHint() const override { return {200, 120}; }
 
  signals:
-  // A band was picked, dragged, or changed by Q-drag, key, wheel or menu. The band stays valid
-  // until the next change of the panel; receivers read type, frequency, gain and Q from it.
+  // A band was picked, dragged, or changed by Q-drag, key, wheel or menu. The band is the
+  // model's; receivers read type, frequency, gain and Q from it.
   void EqBandNotify(const ax7::dsp::EqBand& band, int number);
   // A left press and release that picked no band.
   void EqEmptyRelease();
@@ -124,9 +99,7 @@ class CEqPanel : public QWidget {
  private:
   enum class Hit { kLeftPress, kHover, kRightPress };
 
-  dsp::EqBandEditor rules();
-  void bandChanged();  // the total curve and the picture are stale
-  void recomputeShownBands();
+  void modelChanged();  // the total curve and the picture are stale
   void clearStaleSelection();
   void notify(int i);
 
@@ -142,11 +115,13 @@ class CEqPanel : public QWidget {
   void rightRelease(const QPointF& globalPos);
   void runMenu(bool typeMenu, const QPoint& globalPos);
   void menuCommand(int command);
-  // Clamps the band's gain, Q and frequency as keys and drags do, then recomputes and notifies.
-  void finishEdit(int i);
+  // A wheel or key step on band i, then the notification.
+  void nudge(int i, float hzStep, float gainStep, float qStep);
 
   // Painting (eq_panel_paint.cpp).
   void paintGridLayer();
+  void paintBands(QPainter& p);
+  int dragStride() const;  // grid points per drawn curve point
   void paintSelectedFill(QPainter& p);
   void paintTotalCurve(QPainter& p);
   void paintMarkers(QPainter& p);
@@ -154,10 +129,7 @@ class CEqPanel : public QWidget {
   void paintStatusLine(QPainter& p);
   void paintBypass(QPainter& p);
 
-  std::array<dsp::EqBand, kMaxBands> bands_{};
-  dsp::ResponseGrid grid_;
-  int bandCount_ = 0;
-  int eqSet_ = 0;
+  EqSetModel* model_ = nullptr;
   int language_ = 0;
   bool bypass_ = false;
   bool inputDisabled_ = false;
@@ -175,11 +147,14 @@ class CEqPanel : public QWidget {
   MenuRunner menuRunner_;
 
   // Cached layers: background, title and grid per size and title; the total curve's path per
-  // band change or size.
+  // model revision and size.
   QPixmap gridLayer_;
   bool gridDirty_ = true;
+  int titleSet_ = -1;  // the EQ set whose title the grid layer shows
   QPainterPath totalPath_;
   bool totalDirty_ = true;
+  uint64_t totalRevision_ = 0;
+  int totalStride_ = 1;
 };
 
 }  // namespace ax7::ui

@@ -18,15 +18,6 @@ constexpr double kRightPressReach = 16;
 constexpr double kGainStep = 0.1;  // dB per wheel notch or arrow key
 constexpr double kQKeyStep = 0.01;
 
-bool gainFollowsPointer(int type) {
-  return type == 1 || type == 4 || type == 5;
-}
-
-// Q ranges while dragging or keying: the cookbook pass and shelf types are only useful up to 2.
-double maxDragQ(int type) {
-  return type >= 2 && type <= 5 ? 2.0 : 30.0;
-}
-
 // Q per pixel of right drag: shelves and second-order passes are finer.
 double qDragPixels(int type) {
   return type >= 2 && type <= 5 ? 80.0 : 12.0;
@@ -52,7 +43,7 @@ int CEqPanel::hitTest(const QPointF& pos, Hit kind) const {
     const QPointF d = markerRelative(i) - p;
     if (std::fabs(d.x()) >= reach || std::fabs(d.y()) >= reach) continue;
     // A right press may pick a band of type 0 (its menu can turn it on again).
-    if (kind != Hit::kRightPress && bands_[i].type == 0) continue;
+    if (kind != Hit::kRightPress && model_->band(i).type == 0) continue;
     found = i;
     // Presses take the first band in reach, hover the last (the one drawn on top).
     if (kind != Hit::kHover) break;
@@ -114,27 +105,24 @@ void CEqPanel::leftPress(const QPointF& pos) {
 }
 
 void CEqPanel::leftDrag(const QPointF& pos) {
-  dsp::EqBand& b = bands_[selected_];
+  const dsp::EqBand& b = model_->band(selected_);
   const QRectF r = plotRect();
   if (r.width() <= 0 || r.height() <= 0) return;
   const QPointF p = hitPoint(pos);
   double hz = dsp::kGraphMinHz *
               std::pow(10.0, std::log10(dsp::kGraphMaxHz / dsp::kGraphMinHz) * p.x() / r.width());
   double gain = 0;
-  if (gainFollowsPointer(b.type)) {
+  if (HasAdjustableGain(b.type)) {
     gain = 15.0 - ((p.y() - yOffset_) / r.height()) * 30.0;
     gain = std::round(gain * 10.0) / 10.0;  // half away from zero
   }
-  // Whole hertz, as the band is stored and sent, so the readout shows what the box gets.
-  b.freq = float(std::trunc(std::clamp(hz, double(b.freqMin), double(b.freqMax))));
-  b.gainDb = float(std::clamp(gain, double(b.gainMin), double(b.gainMax)));
-  rules().recompute(selected_);
-  bandChanged();
+  model_->dragBand(selected_, hz, gain);
   notify(selected_);
 }
 
 void CEqPanel::leftRelease() {
   leftDrag_ = false;
+  update();  // the curves at full resolution again
   if (selected_ >= 0) {
     notify(selected_);
   } else {
@@ -155,15 +143,13 @@ void CEqPanel::rightPress(const QPointF& pos) {
 }
 
 void CEqPanel::rightDrag(const QPointF& pos) {
-  dsp::EqBand& b = bands_[selected_];
+  const dsp::EqBand& b = model_->band(selected_);
   const QPointF p = hitPoint(pos);
   const QPointF d = p - markerRelative(selected_);
   if (std::fabs(d.x()) > 1 && std::fabs(d.y()) > 1) rightMoved_ = true;
   const double q = b.q + (p.x() - storedPx_) / qDragPixels(b.type);
-  b.q = float(std::clamp(q, dsp::kMinQ, maxDragQ(b.type)));
   storedPx_ = p.x();
-  rules().recompute(selected_);
-  bandChanged();
+  model_->dragQ(selected_, q);
   notify(selected_);
 }
 
@@ -176,6 +162,7 @@ void CEqPanel::rightRelease(const QPointF& globalPos) {
     if (!rightMoved_) runMenu(true, at);
   }
   rightPress_ = false;
+  update();  // the curves at full resolution again
 }
 
 void CEqPanel::runMenu(bool typeMenu, const QPoint& globalPos) {
@@ -197,10 +184,10 @@ void CEqPanel::menuCommand(int command) {
   if (command >= kCmdFirstType && command < kCmdFirstType + 5) {
     // The band may have been deselected while the menu was open (the page reloaded).
     if (selected_ < 0) return;
-    chooseBandType(selected_, command - (kCmdFirstType - 1));
+    model_->chooseBandType(selected_, command - (kCmdFirstType - 1));
     notify(selected_);
   } else if (command >= kCmdCopy && command <= kCmdCopy + 2) {
-    emit EqCopyPaste(command - kCmdCopy, eqSet_);
+    emit EqCopyPaste(command - kCmdCopy, eqSet());
   }
 }
 
@@ -209,16 +196,14 @@ void CEqPanel::wheelEvent(QWheelEvent* event) {
     event->accept();  // consumed: the page must not scroll under an idle graph
     return;
   }
-  dsp::EqBand& b = bands_[selected_];
-  if (!gainFollowsPointer(b.type)) {
+  if (!HasAdjustableGain(model_->band(selected_).type)) {
     event->ignore();
     return;
   }
   event->accept();
   const int delta = event->angleDelta().y();
   if (delta == 0) return;
-  b.gainDb += float(delta > 0 ? kGainStep : -kGainStep);
-  finishEdit(selected_);
+  nudge(selected_, 0, float(delta > 0 ? kGainStep : -kGainStep), 0);
 }
 
 void CEqPanel::keyPressEvent(QKeyEvent* event) {
@@ -229,42 +214,36 @@ void CEqPanel::keyPressEvent(QKeyEvent* event) {
   }
   event->accept();  // every other key-down is the graph's
   if (selected_ < 0) return;
-  dsp::EqBand& b = bands_[selected_];
+  const bool gain = HasAdjustableGain(model_->band(selected_).type);
   const bool keypad = event->modifiers() & Qt::KeypadModifier;
+  const float gainStep = float(kGainStep);
+  const float qStep = float(kQKeyStep);
   switch (event->key()) {
     case Qt::Key_Left:
-      b.freq -= 1.0f;
+      nudge(selected_, -1.0f, 0, 0);
       break;
     case Qt::Key_Right:
-      b.freq += 1.0f;
+      nudge(selected_, 1.0f, 0, 0);
       break;
     case Qt::Key_Up:
-      if (gainFollowsPointer(b.type)) b.gainDb += float(kGainStep);
+      nudge(selected_, 0, gain ? gainStep : 0, 0);
       break;
     case Qt::Key_Down:
-      if (gainFollowsPointer(b.type)) b.gainDb -= float(kGainStep);
+      nudge(selected_, 0, gain ? -gainStep : 0, 0);
       break;
     case Qt::Key_Plus:
-      if (!keypad) return;
-      b.q += float(kQKeyStep);
+      if (keypad) nudge(selected_, 0, 0, qStep);
       break;
     case Qt::Key_Minus:
-      if (!keypad) return;
-      b.q -= float(kQKeyStep);
+      if (keypad) nudge(selected_, 0, 0, -qStep);
       break;
     default:
-      return;
+      break;
   }
-  finishEdit(selected_);
 }
 
-void CEqPanel::finishEdit(int i) {
-  dsp::EqBand& b = bands_[i];
-  b.gainDb = std::clamp(b.gainDb, b.gainMin, b.gainMax);
-  b.q = float(std::clamp(double(b.q), dsp::kMinQ, maxDragQ(b.type)));
-  b.freq = std::clamp(b.freq, b.freqMin, b.freqMax);
-  rules().recompute(i);
-  bandChanged();
+void CEqPanel::nudge(int i, float hzStep, float gainStep, float qStep) {
+  model_->nudgeBand(i, hzStep, gainStep, qStep);
   notify(i);
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "params/eq_sets.h"
+
 namespace ax7::ui::eqpanel {
 namespace {
 
@@ -27,18 +29,17 @@ QColor bandColour(int number) {
 }
 
 QString eqTitle(int eqSet, int language) {
-  static constexpr TextPair kTitles[] = {
+  // The input and effect sets by number; the output sets are numbered by channel.
+  static constexpr TextPair kTitles[kFirstOutputEqSet] = {
       {"话筒A均衡", "Mic A EQ"},    {"话筒B均衡", "Mic B EQ"},  {"混响A均衡", "Reverb A EQ"},
       {"混响B均衡", "Reverb B EQ"}, {"回声A均衡", "Echo A EQ"}, {"回声B均衡", "Echo B EQ"},
       {"音乐均衡", "Music EQ"},
   };
-  if (eqSet >= 0 && eqSet <= 6) return pick(kTitles[eqSet], language);
-  if (eqSet >= 7 && eqSet <= 14) {
-    const int channel = eqSet - 6;
-    return language == 0 ? QString::fromUtf8("通道%1均衡").arg(channel)
-                         : QStringLiteral("CH%1 EQ").arg(channel);
-  }
-  return {};
+  if (!ValidEqSet(eqSet)) return {};
+  if (!IsOutputEqSet(eqSet)) return pick(kTitles[eqSet], language);
+  const int channel = OutputChannelOf(eqSet) + 1;
+  return language == 0 ? QString::fromUtf8("通道%1均衡").arg(channel)
+                       : QStringLiteral("CH%1 EQ").arg(channel);
 }
 
 QString gainText(double gainDb) {

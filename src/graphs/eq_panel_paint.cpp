@@ -103,7 +103,7 @@ void CEqPanel::paintGridLayer() {
   p.setFont(title);
   p.setPen(kTitleColour);
   p.drawText(QRectF(0, 0, r.right() - 2, r.top() - 1), Qt::AlignRight | Qt::AlignBottom,
-             eqpanel::eqTitle(eqSet_, language_));
+             eqpanel::eqTitle(eqSet(), language_));
 
   p.setFont(sansFont(8.4));
   const QPen gridPen(kGridColour, 1);
@@ -128,6 +128,7 @@ void CEqPanel::paintGridLayer() {
                QString::fromLatin1(label.text));
   }
   gridDirty_ = false;
+  titleSet_ = eqSet();
 }
 
 void CEqPanel::paintEvent(QPaintEvent*) {
@@ -136,24 +137,34 @@ void CEqPanel::paintEvent(QPaintEvent*) {
   p.drawPixmap(0, 0, gridLayer_);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
+  if (model_) paintBands(p);
+  if (bypass_) paintBypass(p);
+}
+
+void CEqPanel::paintBands(QPainter& p) {
   if (selected_ >= 0) paintSelectedFill(p);
   paintTotalCurve(p);
   paintMarkers(p);
   if (selected_ >= 0 && hovered_ < 0) paintReadout(p, selected_);
   if (selected_ >= 0) paintStatusLine(p);
-  if (hovered_ >= 0 && bands_[hovered_].type != 0) paintReadout(p, hovered_);
-  if (bypass_) paintBypass(p);
+  if (hovered_ >= 0 && model_->band(hovered_).type != 0) paintReadout(p, hovered_);
+}
+
+// While a band is held by the pointer every move repaints the curves; every second grid point is
+// enough for a picture in motion. The full grid returns with the release.
+int CEqPanel::dragStride() const {
+  return (leftDrag_ || rightPress_) && selected_ >= 0 ? 2 : 1;
 }
 
 void CEqPanel::paintSelectedFill(QPainter& p) {
-  const dsp::EqBand& band = bands_[selected_];
+  const dsp::EqBand& band = model_->band(selected_);
   std::array<float, dsp::kCurvePoints> curve = band.curve;
   if (isOutputSet()) {
     // The selected record alone, or the crossover band's whole cascade.
     std::fill(curve.begin(), curve.end(), 0.0f);
     const int sections = selected_ == dsp::kCrossoverBand ? dsp::kCrossoverSections : 1;
     for (int s = 0; s < sections; ++s) {
-      const dsp::EqBand& rec = bands_[selected_ + s];
+      const dsp::EqBand& rec = model_->band(selected_ + s);
       if (rec.type == 0) continue;
       for (int i = 0; i < dsp::kCurvePoints; ++i) curve[i] += rec.curve[i];
     }
@@ -165,10 +176,11 @@ void CEqPanel::paintSelectedFill(QPainter& p) {
   const double yLow = r.top() - r.height(), yHigh = r.bottom() + r.height();
   std::vector<QPointF> pts;
   pts.reserve(dsp::kCurvePoints + 2);
+  const int stride = dragStride();
   const bool pass = dsp::isPassType(band.type);
   const double lastX = r.left() + (dsp::kCurvePoints - 1) * step;
   pts.emplace_back(r.left(), pass ? r.bottom() + 20 : yForGain(0));
-  for (int i = 0; i < dsp::kCurvePoints; ++i) {
+  for (int i = 0; i < dsp::kCurvePoints; i += stride) {
     pts.emplace_back(r.left() + i * step, std::clamp(yForGain(curve[i]), yLow, yHigh));
   }
   pts.emplace_back(pass ? lastX : r.right(), pass ? r.bottom() + 20 : yForGain(0));
@@ -183,16 +195,20 @@ void CEqPanel::paintSelectedFill(QPainter& p) {
 
 void CEqPanel::paintTotalCurve(QPainter& p) {
   const QRectF r = plotRect();
-  if (totalDirty_) {
-    const auto total = dsp::totalCurve(bands_, bandCount_);
+  const int stride = dragStride();
+  if (totalDirty_ || totalRevision_ != model_->revision() || totalStride_ != stride) {
+    const auto total = dsp::totalCurve(model_->bands(), model_->bandCount());
     const double step = r.width() / dsp::kCurvePoints;
     const double yLow = r.top() - r.height(), yHigh = r.bottom() + r.height();
-    std::vector<QPointF> pts(dsp::kCurvePoints);
-    for (int i = 0; i < dsp::kCurvePoints; ++i) {
-      pts[i] = QPointF(r.left() + i * step, std::clamp(yForGain(total[i]), yLow, yHigh));
+    std::vector<QPointF> pts;
+    pts.reserve(dsp::kCurvePoints);
+    for (int i = 0; i < dsp::kCurvePoints; i += stride) {
+      pts.emplace_back(r.left() + i * step, std::clamp(yForGain(total[i]), yLow, yHigh));
     }
     totalPath_ = cardinalSpline(pts, kTotalTension, false);
     totalDirty_ = false;
+    totalRevision_ = model_->revision();
+    totalStride_ = stride;
   }
   p.save();
   p.setClipRect(r);
@@ -206,7 +222,7 @@ void CEqPanel::paintMarkers(QPainter& p) {
   const QRectF r = plotRect();
   p.setFont(sansFont(8));
   for (int i = 0; i < markerCount(); ++i) {
-    const dsp::EqBand& band = bands_[i];
+    const dsp::EqBand& band = model_->band(i);
     if (band.type == 0) continue;
     const QColor colour = eqpanel::bandColour(band.number);
     const QPointF c = markerCentre(i);
@@ -240,7 +256,7 @@ void CEqPanel::paintMarkers(QPainter& p) {
 void CEqPanel::paintReadout(QPainter& p, int i) {
   p.setFont(sansFont(8.4));
   const QFontMetricsF fm(p.font());
-  for (const eqpanel::ReadoutLine& line : eqpanel::readoutLines(markerCentre(i), bands_[i])) {
+  for (const eqpanel::ReadoutLine& line : eqpanel::readoutLines(markerCentre(i), model_->band(i))) {
     p.setPen(kReadoutLabelColour);
     p.drawText(QRectF(line.labelPos, QSizeF(fm.horizontalAdvance(line.label) + 2, fm.height())),
                Qt::AlignLeft | Qt::AlignTop, line.label);
@@ -251,7 +267,7 @@ void CEqPanel::paintReadout(QPainter& p, int i) {
 }
 
 void CEqPanel::paintStatusLine(QPainter& p) {
-  const dsp::EqBand& band = bands_[selected_];
+  const dsp::EqBand& band = model_->band(selected_);
   QFont font = songFont();
   font.setPointSizeF(9);
   p.setFont(font);

@@ -28,11 +28,6 @@ namespace ax7::ui {
 namespace {
 
 constexpr int kLeftColumnWidth = 262;
-constexpr float kPeqLoadQ = 1.41f;
-constexpr float kPassLoadQ = 0.7f;
-// Output sets keep crossover section codes when loading; other sets know only 0..5.
-constexpr int kMaxOutputLoadType = 31;
-constexpr int kMaxPlainType = 5;
 
 }  // namespace
 
@@ -67,6 +62,7 @@ EqEditor::EqEditor(const ParameterMemory& memory, EqCopySource& copySource, QWid
   row->addLayout(left);
 
   panel_ = new CEqPanel(this);
+  panel_->setModel(&model_);
   row->addWidget(panel_, 1);
   setTabOrder(panel_, stack_);
 
@@ -88,19 +84,21 @@ EqEditor::EqEditor(const ParameterMemory& memory, EqCopySource& copySource, QWid
   configure(config_);
 }
 
-EqEditor::~EqEditor() = default;
+EqEditor::~EqEditor() {
+  panel_->setModel(nullptr);  // the model goes before the child widgets
+}
 
 void EqEditor::configure(EqEditorConfig config) {
   config_ = std::move(config);
-  panel_->setEqSet(config_.eqSet);
-  panel_->setBandCount(10);
-  if (config_.bandCount != 10) panel_->setBandCount(config_.bandCount);
+  model_.setEqSet(config_.eqSet);
+  model_.setBandCount(10);
+  if (config_.bandCount != 10) model_.setBandCount(config_.bandCount);
   table_->setBandRows(config_.tableRows);
   DeselectBand();
 }
 
 bool EqEditor::isOutput() const {
-  return panel_->isOutputSet();
+  return model_.isOutputSet();
 }
 
 bool EqEditor::isCrossoverBand(int band) const {
@@ -113,28 +111,11 @@ bool EqEditor::isTableShown() const {
 
 void EqEditor::LoadEq() {
   const int set = config_.eqSet;
-  panel_->setEqSet(set);
+  model_.setEqSet(set);
+  model_.load(memory_, config_.records);
   const int records =
-      std::clamp(config_.records, 0, std::min(EqSetBandCount(set), int(CEqPanel::kMaxBands)));
-  const int maxType = isOutput() ? kMaxOutputLoadType : kMaxPlainType;
-  for (int b = 0; b < records; ++b) {
-    PackedBand bytes{};
-    memory_.boxImage.copyOut(size_t(EqSetOffset(set) + b * kBandRecordSize), bytes.data(),
-                             bytes.size());
-    const BandRecord r = UnpackBandRecord(bytes.data());
-    dsp::EqBand& band = panel_->band(b);
-    band.type = r.type > maxType ? 0 : r.type;
-    if (band.type == 1) band.q = kPeqLoadQ;
-    if (band.type >= 2 && band.type <= 5) band.q = kPassLoadQ;
-    band.gainDb = dsp::hasFixedZeroGain(band.type) ? 0.0f : std::clamp(r.gainDb, -15.0f, 15.0f);
-    // A stored 0 is no value: the graph keeps what it has.
-    if (r.frequency != 0) band.freq = std::clamp(r.frequency, 20.0f, 20000.0f);
-    if (r.q != 0) band.q = std::clamp(r.q, 0.1f, band.type == 1 ? 30.0f : 2.0f);
-    // Bands in order: the crossover band pulls records 10..12 along, which then take their own
-    // stored values.
-    panel_->recomputeBand(b);
-    if (b < config_.tableRows) showRow(b);
-  }
+      std::clamp(config_.records, 0, std::min(EqSetBandCount(set), int(EqSetModel::kMaxBands)));
+  for (int b = 0; b < std::min(records, config_.tableRows); ++b) showRow(b);
   refreshBypass();
 }
 
@@ -144,24 +125,24 @@ void EqEditor::refreshBypass() {
 }
 
 int EqEditor::shownType(int band) const {
-  const int type = panel_->band(band).type;
+  const int type = model_.band(band).type;
   int name = type >= 0 && type <= 5 ? type : dsp::isCrossoverType(type) ? 2 + type % 2 : -1;
   if (isCrossoverBand(band) && (type < 0 || type > 5)) {
-    const auto t = [this](int r) { return panel_->band(r).type; };
+    const auto t = [this](int r) { return model_.band(r).type; };
     name = dsp::findCrossover(t(9), t(10), t(11), t(12), name).nameIndex;
   }
   return name;
 }
 
 void EqEditor::showRow(int band) {
-  const dsp::EqBand& b = panel_->band(band);
+  const dsp::EqBand& b = model_.band(band);
   // A code without a name shows an empty cell rather than another band's or channel's word.
   table_->showRow(band, eqtext::typeName(shownType(band), language_), eqpanel::gainText(b.gainDb),
                   eqpanel::frequencyText(b.freq), eqpanel::qText(b.q));
 }
 
 void EqEditor::showInEditor(int band) {
-  const dsp::EqBand& b = panel_->band(band);
+  const dsp::EqBand& b = model_.band(band);
   const int type = shownType(band);
   showRow(band);
   table_->selectRowQuietly(band);
@@ -177,7 +158,7 @@ void EqEditor::showInEditor(int band) {
 void EqEditor::showCrossoverList(bool show) {
   show = show && isOutput();
   if (show) {
-    const auto t = [this](int r) { return panel_->band(r).type; };
+    const auto t = [this](int r) { return model_.band(r).type; };
     const int entry = dsp::findCrossover(t(9), t(10), t(11), t(12), 0).listIndex;
     const QSignalBlocker block(crossoverList_);
     if (entry < crossoverList_->count()) crossoverList_->setCurrentIndex(entry);
@@ -187,7 +168,7 @@ void EqEditor::showCrossoverList(bool show) {
 }
 
 void EqEditor::SelectBand(int band) {
-  if (band < 0 || band >= panel_->markerCount()) return;
+  if (band < 0 || band >= model_.markerCount()) return;
   selected_ = band;
   showInEditor(band);
   stack_->setCurrentWidget(editor_);
@@ -207,7 +188,7 @@ void EqEditor::setLanguage(Language language) {
   editor_->setLanguage(language);
   crossoverTitle_->setText(Pick(language, "类型", "Type"));
   exchange_->setLanguage(language);
-  for (int b = 0; b < std::min(config_.tableRows, panel_->markerCount()); ++b) {
+  for (int b = 0; b < std::min(config_.tableRows, model_.markerCount()); ++b) {
     table_->showType(b, eqtext::typeName(shownType(b), language_));
   }
 }

@@ -1,7 +1,7 @@
 // The EQ editor shared by the microphone and music page, the output page and the effects page:
 // the EQ graph beside either the EQ table or, while one band is selected, the band editor. It
-// loads the EQ from the box image, keeps graph, table and editor in step and hands every band
-// change to the host's send; it never builds a report itself. Output sets add the crossover list
+// owns the EQ set model that the graph draws and the table and band editor show, loads it from
+// the box image and hands every band change to the host's send; it never builds a report itself. Output sets add the crossover list
 // of the crossover band.
 #pragma once
 
@@ -12,6 +12,7 @@
 
 #include "pages/eq_copy_source.h"
 #include "pages/language.h"
+#include "params/eq_set_model.h"
 
 class QComboBox;
 class QLabel;
@@ -79,6 +80,10 @@ class EqEditor : public QWidget {
   Language language() const { return language_; }
   void setRowNumberColour(const QColor& colour);
 
+  // The bands shown; changing them directly is what a gesture on the graph does, without the
+  // notification (tests stand in for the graph this way).
+  const EqSetModel& model() const { return model_; }
+  EqSetModel& model() { return model_; }
   CEqPanel* panel() const { return panel_; }
   EqTable* table() const { return table_; }
   BandEditor* bandEditor() const { return editor_; }
@@ -122,6 +127,7 @@ class EqEditor : public QWidget {
   const ParameterMemory& memory_;
   EqCopySource& copySource_;
   EqEditorConfig config_;
+  EqSetModel model_;
   Language language_ = Language::English;
   int selected_ = -1;
 

@@ -19,7 +19,7 @@ void EqEditor::send(int band) {
   if (!config_.sendBand) return;
   const int last = isCrossoverBand(band) ? band + dsp::kCrossoverSections - 1 : band;
   for (int r = band; r <= last; ++r) {
-    const dsp::EqBand& b = panel_->band(r);
+    const dsp::EqBand& b = model_.band(r);
     config_.sendBand(r, b.type, b.gainDb, int(b.freq), b.q);
   }
 }
@@ -36,7 +36,7 @@ void EqEditor::onEmptyRelease() {
 }
 
 void EqEditor::onCopyPaste(int action) {
-  const int set = panel_->eqSet();
+  const int set = model_.eqSet();
   if (action == 0) {
     copySource_.set = set;
   } else if (action == 1 && copySource_.set != -1 && config_.copyEqSet) {
@@ -49,9 +49,9 @@ void EqEditor::onCopyPaste(int action) {
 
 void EqEditor::setBandType(int band, int type) {
   if (config_.typeOperation == EqEditorConfig::TypeOperation::kChooseBandType) {
-    panel_->chooseBandType(band, type);
+    model_.chooseBandType(band, type);
   } else {
-    panel_->setBandType(band, type);
+    model_.setBandType(band, type);
   }
   send(band);
   showRow(band);
@@ -75,9 +75,9 @@ void EqEditor::onTableValues(int row) {
   const double q = eqtext::leadingNumber(table_->text(row, EqTable::kQColumn));
   // The gain rule takes 0 as 0 dB; a frequency of 0 (or text that is no number) leaves the band's
   // frequency, and the Q rule ignores 0.
-  panel_->setBandGain(row, gain);
-  if (hz != 0) panel_->setBandFrequency(row, hz);
-  panel_->setBandQ(row, q);
+  model_.setBandGain(row, gain);
+  if (hz != 0) model_.setBandFrequency(row, hz);
+  model_.setBandQ(row, q);
   send(row);
   showRow(row);
 }
@@ -85,7 +85,7 @@ void EqEditor::onTableValues(int row) {
 void EqEditor::onTableRowActivated(int row) {
   bool show = false;
   if (isCrossoverBand(row)) {
-    const int type = panel_->band(row).type;
+    const int type = model_.band(row).type;
     show = type == 2 || type == 3 || type > 5;
   }
   showCrossoverList(show);
@@ -93,7 +93,7 @@ void EqEditor::onTableRowActivated(int row) {
 
 void EqEditor::onCrossoverChosen(int listIndex) {
   const int band = dsp::kCrossoverBand;
-  if (!panel_->applyCrossover(band, listIndex)) return;
+  if (!model_.applyCrossover(band, listIndex)) return;
   showRow(band);
   if (selected_ == band) showInEditor(band);
   send(band);
@@ -102,11 +102,11 @@ void EqEditor::onCrossoverChosen(int listIndex) {
 void EqEditor::applyEdits() {
   const int band = selected_;
   if (band < 0) return;
-  panel_->setBandGain(band, eqtext::leadingNumber(editor_->gainText()));
+  model_.setBandGain(band, eqtext::leadingNumber(editor_->gainText()));
   // The editor has no "no value": 0 or no number becomes the lowest frequency.
-  panel_->setBandFrequency(band, std::max(eqtext::leadingNumber(editor_->frequencyText()), 20.0));
-  panel_->setBandQ(band, eqtext::leadingNumber(editor_->qText()));
-  const dsp::EqBand& b = panel_->band(band);
+  model_.setBandFrequency(band, std::max(eqtext::leadingNumber(editor_->frequencyText()), 20.0));
+  model_.setBandQ(band, eqtext::leadingNumber(editor_->qText()));
+  const dsp::EqBand& b = model_.band(band);
   editor_->showValues(b.gainDb, b.freq, b.q);
   send(band);
   showRow(band);

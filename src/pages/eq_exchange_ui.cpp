@@ -193,7 +193,7 @@ bool EqExchange::importFile(const QString& path) {
   const int set = editor_->config().eqSet;
   std::vector<BandRecord> current;
   for (int b = 0; b < EqSetBandCount(set); ++b) {
-    const dsp::EqBand& band = editor_->panel()->band(b);
+    const dsp::EqBand& band = editor_->model().band(b);
     current.push_back(eqx::asStored(band.type, band.gainDb, band.freq, band.q));
   }
   const eqx::ImportResult result = eqx::mapToSet(read.eq, set, current);
@@ -214,7 +214,7 @@ bool EqExchange::exportFile(const QString& path) {
   const int set = editor_->config().eqSet;
   std::vector<BandRecord> bands;
   for (int b = 0; b < EqSetBandCount(set); ++b) {
-    const dsp::EqBand& band = editor_->panel()->band(b);
+    const dsp::EqBand& band = editor_->model().band(b);
     bands.push_back(eqx::asStored(band.type, band.gainDb, band.freq, band.q));
   }
   const std::string text = eqx::writeEqFile(formatForPath(path), set, bands);
@@ -233,19 +233,12 @@ bool EqExchange::exportFile(const QString& path) {
 // as edits do. Only the bands a file may fill; an output's crossover band stays.
 void EqEditor::applyImportedBands(const std::vector<BandRecord>& bands, int count) {
   DeselectBand();
-  count = std::min<int>(count, std::min<int>(int(bands.size()), panel_->markerCount()));
+  count = std::min<int>(count, std::min<int>(int(bands.size()), model_.markerCount()));
   for (int b = 0; b < count; ++b) {
-    const BandRecord& r = bands[size_t(b)];
-    dsp::EqBand& band = panel_->band(b);
-    band.type = r.type;
-    band.gainDb = r.gainDb;
-    band.freq = r.frequency;
-    band.q = r.q;
-    panel_->recomputeBand(b);
+    model_.putBand(b, bands[size_t(b)]);
     if (b < config_.tableRows) showRow(b);
     send(b);
   }
-  panel_->update();
 }
 
 }  // namespace ax7::ui

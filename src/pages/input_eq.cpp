@@ -10,22 +10,19 @@
 #include "pages/band_editor.h"
 #include "pages/dialog_texts.h"
 #include "pages/eq_table.h"
+#include "params/band_record.h"
+#include "params/eq_sets.h"
 
 namespace ax7::ui {
 
 namespace {
 
-constexpr InputEqSet kGroups[] = {
-    {0, 10, Param::MicAEqBypass},
-    {1, 10, Param::MicBEqBypass},
-    {6, 10, Param::MusicEqBypass},
-};
-constexpr InputEqSet kModes[] = {
-    {2, 7, Param::ReverbAEqBypass},
-    {3, 7, Param::ReverbBEqBypass},
-    {4, 7, Param::EchoAEqBypass},
-    {5, 7, Param::EchoBEqBypass},
-};
+constexpr InputEqSet kGroups[] = {{kMicAEqSet}, {kMicBEqSet}, {kMusicEqSet}};
+constexpr InputEqSet kModes[] = {{kReverbAEqSet}, {kReverbBEqSet}, {kEchoAEqSet}, {kEchoBEqSet}};
+
+Param BypassOf(const InputEqSet& set) {
+  return DescribeEqSet(set.eqSet).bypass;
+}
 
 }  // namespace
 
@@ -40,49 +37,30 @@ const InputEqSet& EffectModeEq(int mode) {
 EqEditorConfig InputEqConfig(Core& core, const InputEqSet& set) {
   EqEditorConfig c;
   c.eqSet = set.eqSet;
-  c.records = set.bands;
-  c.bandCount = set.bands;
-  c.tableRows = set.bands;
+  c.records = EqSetBandCount(set.eqSet);
+  c.bandCount = c.records;
+  c.tableRows = c.records;
   c.typeOperation = EqEditorConfig::TypeOperation::kSetBandType;
-  c.bypassWord = Describe(set.bypass).word;
+  c.bypassWord = Describe(BypassOf(set)).word;
   EqSenders& eq = core.uiEq;
   const int eqSet = set.eqSet;
   c.sendBand = [&eq, eqSet](int band, int type, float gain, int frequency, float q) {
-    switch (eqSet) {
-      case 0: eq.SendMicAEqBand(band, type, gain, frequency, q); break;
-      case 1: eq.SendMicBEqBand(band, type, gain, frequency, q); break;
-      case 2: eq.SendReverbAEqBand(band, type, gain, frequency, q); break;
-      case 3: eq.SendReverbBEqBand(band, type, gain, frequency, q); break;
-      case 4: eq.SendEchoAEqBand(band, type, gain, frequency, q); break;
-      case 5: eq.SendEchoBEqBand(band, type, gain, frequency, q); break;
-      case 6: eq.SendMusicEqBand(band, type, gain, frequency, q); break;
-      default: break;
-    }
+    eq.SendEqBand(eqSet, band, type, gain, frequency, q);
   };
   c.copyEqSet = [&eq](int source, int target) { return eq.CopyEqSet(source, target); };
   return c;
 }
 
 void ResetInputEq(Core& core, const InputEqSet& set) {
-  EqSenders& eq = core.uiEq;
-  switch (set.eqSet) {
-    case 0: eq.ResetMicAEq(); break;
-    case 1: eq.ResetMicBEq(); break;
-    case 2: eq.ResetReverbAEq(); break;
-    case 3: eq.ResetReverbBEq(); break;
-    case 4: eq.ResetEchoAEq(); break;
-    case 5: eq.ResetEchoBEq(); break;
-    case 6: eq.ResetMusicEq(); break;
-    default: break;
-  }
+  core.uiEq.ResetEqSet(set.eqSet);
 }
 
 bool InputEqBypassed(Core& core, const InputEqSet& set) {
-  return core.mem.pc.getInt(size_t(Describe(set.bypass).word)) != 0;
+  return core.mem.pc.getInt(size_t(Describe(BypassOf(set)).word)) != 0;
 }
 
 void ToggleInputEqBypass(Core& core, const InputEqSet& set) {
-  core.ui.SetParam(set.bypass, InputEqBypassed(core, set) ? 0 : 1);
+  core.ui.SetParam(BypassOf(set), InputEqBypassed(core, set) ? 0 : 1);
 }
 
 void TagEqEditorControls(EqEditor& editor) {

@@ -15,12 +15,10 @@ class LanguageTable;
 
 namespace ax7::ui {
 
-// The EQ sets these pages edit: 0 mic A, 1 mic B, 6 music (10 bands); 2 reverb A, 3 reverb B,
-// 4 echo A, 5 echo B (7 bands).
+// The EQ sets these pages edit: microphone A and B and music on the music page, the reverb and
+// echo EQs of both microphone groups on the effects page. Bands and bypass come with the set.
 struct InputEqSet {
   int eqSet;
-  int bands;
-  Param bypass;
 };
 const InputEqSet& MusicGroupEq(int group);     // group 0..2
 const InputEqSet& EffectModeEq(int mode);      // mode 0..3

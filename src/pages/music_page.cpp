@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
+#include <memory>
 
 #include "device/core.h"
 #include "graphs/peak_meter.h"
@@ -25,6 +26,8 @@
 #include "pages/radio_group.h"
 #include "pages/value_row.h"
 #include "params/band_record.h"
+#include "params/eq_set_model.h"
+#include "params/eq_sets.h"
 #include "params/saturate.h"
 
 namespace ax7::ui {
@@ -55,12 +58,8 @@ bool IsFloatWord(Encoding e) {
 }
 
 // Where the two previews of a microphone group read their bands and bypass.
-struct PreviewSource {
-  int eqSet;
-  Param bypass;
-};
-constexpr PreviewSource kReverbPreview[] = {{2, Param::ReverbAEqBypass}, {3, Param::ReverbBEqBypass}};
-constexpr PreviewSource kEchoPreview[] = {{4, Param::EchoAEqBypass}, {5, Param::EchoBEqBypass}};
+constexpr int kReverbPreview[] = {kReverbAEqSet, kReverbBEqSet};
+constexpr int kEchoPreview[] = {kEchoAEqSet, kEchoBEqSet};
 
 // Writes a band into the preview, each value only when it differs from what the panel shows:
 // every setter recomputes the curves, and a refresh that changes nothing should cost nothing.
@@ -77,19 +76,16 @@ void ShowBand(CSmallEqPanel& panel, int b, int type, float gain, float frequency
   if (now.q != q) panel.setQ(b, q);
 }
 
-void ShowStoredBands(CSmallEqPanel& panel, const ParameterMemory& mem, const PreviewSource& src) {
-  panel.setBypass(mem.pc.getInt(size_t(Describe(src.bypass).word)) != 0);
+// The preview shows the bands as the EQ editor of the set would: loaded by the same rule.
+void ShowStoredBands(CSmallEqPanel& panel, const ParameterMemory& mem, int set) {
+  panel.setBypass(mem.pc.getInt(size_t(Describe(DescribeEqSet(set).bypass).word)) != 0);
+  auto model = std::make_unique<EqSetModel>();
+  model->setEqSet(set);
+  model->setBandCount(EqSetBandCount(set));
+  model->load(mem, CSmallEqPanel::kBands);
   for (int b = 0; b < CSmallEqPanel::kBands; ++b) {
-    uint8_t bytes[kBandRecordSize];
-    mem.boxImage.copyOut(size_t(EqSetOffset(src.eqSet) + b * kBandRecordSize), bytes,
-                         kBandRecordSize);
-    const BandRecord r = UnpackBandRecord(bytes);
-    // A type byte without a name is an OFF band here, as in the EQ editor that edits the set.
-    const int type = r.type >= 0 && r.type <= 5 ? r.type : 0;
-    // Without a stored Q: PEQ bands take 1.41, low- and high-pass 0.7, others keep theirs.
-    float q = type == 1 ? 1.41f : (type == 2 || type == 3) ? 0.7f : panel.band(b).q;
-    if (r.q != 0) q = std::clamp(r.q, type == 1 ? 1.0f : 0.1f, 30.0f);
-    ShowBand(panel, b, type, r.gainDb, r.frequency, q);
+    const dsp::EqBand& shown = model->band(b);
+    ShowBand(panel, b, shown.type, shown.gainDb, shown.freq, shown.q);
   }
 }
 

@@ -29,6 +29,8 @@
 #include "pages/pictures.h"
 #include "pages/radio_group.h"
 #include "pages/value_row.h"
+#include "params/band_record.h"
+#include "params/eq_sets.h"
 #include "params/param_table.h"
 
 namespace ax7::ui {
@@ -36,10 +38,7 @@ namespace {
 
 using compressor::Field;
 
-constexpr int kChannels = 8;
-constexpr int kFirstOutputSet = 7;
-constexpr int kOutputRecords = 13;
-constexpr int kOutputTableRows = 10;
+constexpr int kChannels = kOutputEqSets;
 constexpr int kInfoMs = 1100;
 
 constexpr Param kMixParams[] = {Param::MixDirect, Param::MixReverb, Param::MixEcho,
@@ -272,10 +271,10 @@ void OutputPage::SelectChannel(int channel) {
 
 void OutputPage::configureEq() {
   EqEditorConfig config;
-  config.eqSet = kFirstOutputSet + channel_;
-  config.records = kOutputRecords;
-  config.bandCount = kOutputRecords;
-  config.tableRows = kOutputTableRows;
+  config.eqSet = OutputEqSet(channel_);
+  config.records = EqSetBandCount(config.eqSet);
+  config.bandCount = config.records;
+  config.tableRows = EqSetModel::kOutputMarkers;
   config.typeOperation = EqEditorConfig::TypeOperation::kChooseBandType;
   config.bypassWord = word(Param::OutEqBypass, channel_);
   config.sendBand = [this](int record, int type, float gainDb, int frequency, float q) {

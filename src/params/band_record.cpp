@@ -23,6 +23,13 @@ bool recordFits(int offset) {
   return offset >= 0 && offset <= kBoxImageSize - kBandRecordSize;
 }
 
+BandRecord recordAt(const ParameterMemory& mem, int offset) {
+  if (!recordFits(offset)) return BandRecord{};
+  PackedBand bytes;
+  mem.boxImage.copyOut(size_t(offset), bytes.data(), bytes.size());
+  return UnpackBandRecord(bytes.data());
+}
+
 }  // namespace
 
 int BandRecordOffset(int group, int band) {
@@ -64,11 +71,12 @@ BandRecord UnpackBandRecord(const uint8_t* record) {
 }
 
 BandRecord LoadBandRecord(const ParameterMemory& mem, int group, int band) {
-  int offset = BandRecordOffset(group, band);
-  if (!recordFits(offset)) return BandRecord{};
-  PackedBand bytes;
-  mem.boxImage.copyOut(size_t(offset), bytes.data(), bytes.size());
-  return UnpackBandRecord(bytes.data());
+  return recordAt(mem, BandRecordOffset(group, band));
+}
+
+BandRecord LoadEqSetRecord(const ParameterMemory& mem, int set, int band) {
+  if (!ValidEqSet(set) || band < 0) return BandRecord{};
+  return recordAt(mem, EqSetOffset(set) + kBandRecordSize * band);
 }
 
 void PutBandRecord(ParameterMemory& mem, int group, int band, const PackedBand& record) {

@@ -28,6 +28,8 @@ int EqSetBandCount(int set);
 PackedBand PackBandRecord(int type, float gainDb, float frequency, float q);
 BandRecord UnpackBandRecord(const uint8_t* record);
 BandRecord LoadBandRecord(const ParameterMemory& mem, int group, int band);
+// Record `band` of EQ set 0..14 (an empty record for a set or band outside the image).
+BandRecord LoadEqSetRecord(const ParameterMemory& mem, int set, int band);
 // Writes the packed record into the box image only (the device layer also sends it).
 void PutBandRecord(ParameterMemory& mem, int group, int band, const PackedBand& record);
 

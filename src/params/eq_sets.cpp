@@ -8,20 +8,29 @@ namespace {
 
 using P = Param;
 
+constexpr const char* kOutputNames[kOutputEqSets] = {"out1", "out2", "out3", "out4",
+                                                     "out5", "out6", "out7", "out8"};
+
 constexpr EqSetDesc output(int channel) {
-  return {kFirstOutputEqSet + channel, 5 + channel, 0, 13, 0, P::OutEqBypass};
+  return {OutputEqSet(channel), 5 + channel, 0, 13, 0, P::OutEqBypass, kOutputNames[channel]};
 }
 
 constexpr EqSetDesc kSets[kEqSetCount] = {
-    {0, 1, 0, 10, 16, P::MicAEqBypass},     // microphone group A
-    {1, 1, 10, 10, 35, P::MicBEqBypass},    // microphone group B
-    {2, 3, 0, 7, 0, P::ReverbAEqBypass},    // reverb A
-    {3, 3, 7, 7, 12, P::ReverbBEqBypass},   // reverb B
-    {4, 2, 0, 7, 0, P::EchoAEqBypass},      // echo A
-    {5, 2, 7, 7, 13, P::EchoBEqBypass},     // echo B
-    {6, 4, 0, 10, 0, P::MusicEqBypass},     // music
+    {kMicAEqSet, 1, 0, 10, 16, P::MicAEqBypass, "mic-a"},
+    {kMicBEqSet, 1, 10, 10, 35, P::MicBEqBypass, "mic-b"},
+    {kReverbAEqSet, 3, 0, 7, 0, P::ReverbAEqBypass, "reverb-a"},
+    {kReverbBEqSet, 3, 7, 7, 12, P::ReverbBEqBypass, "reverb-b"},
+    {kEchoAEqSet, 2, 0, 7, 0, P::EchoAEqBypass, "echo-a"},
+    {kEchoBEqSet, 2, 7, 7, 13, P::EchoBEqBypass, "echo-b"},
+    {kMusicEqSet, 4, 0, 10, 0, P::MusicEqBypass, "music"},
     output(0), output(1), output(2), output(3), output(4), output(5), output(6), output(7),
 };
+
+// What a reset leaves: ten bands from 31 Hz (the output's extra three at 16 kHz), or the seven
+// effect bands from 63 Hz.
+constexpr int kTenBandResetHz[] = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000, 16000};
+constexpr int kSevenBandResetHz[] = {63, 125, 250, 500, 1000, 2300, 5000};
+constexpr int kLastResetHz = 16000;
 
 constexpr bool inOrder() {
   for (int i = 0; i < kEqSetCount; ++i)
@@ -44,6 +53,12 @@ const EqSetDesc& DescribeEqSet(int set) {
 int EqSetRecordSlots(int set) {
   if (!ValidEqSet(set)) return 0;
   return IsOutputEqSet(set) ? kOutputRecordSlots : kSets[set].bands;
+}
+
+int EqSetResetFrequency(int set, int band) {
+  if (!ValidEqSet(set) || band < 0 || band >= kSets[set].bands) return 0;
+  if (kSets[set].bands == 7) return kSevenBandResetHz[band];
+  return band < 10 ? kTenBandResetHz[band] : kLastResetHz;
 }
 
 int BlockRecordOffset(int block) {
