@@ -371,13 +371,13 @@ bool CheckValue(const ParamName& name, const InputValue& input, double* value,
   double v = 0;
   if (const auto* b = std::get_if<bool>(&input)) {
     if (name.kind != K::Switch) {
-      *reason = std::string("takes a ") + KindName(name.kind) + ", not true or false";
+      *reason = "takes a number, not true or false";
       return false;
     }
     v = *b ? 1 : 0;
   } else if (const auto* text = std::get_if<std::string>(&input)) {
     if (text->empty()) {
-      *reason = "no value";
+      *reason = "has no value";
       return false;
     }
     bool named = false;
@@ -401,7 +401,8 @@ bool CheckValue(const ParamName& name, const InputValue& input, double* value,
           for (const std::string& c : name.choices) list += (list.empty() ? "" : ", ") + c;
           *reason = "takes one of " + list;
         } else {
-          *reason = std::string("takes a ") + KindName(name.kind) + ", not text";
+          *reason = name.kind == K::Switch ? "takes 0 or 1 (off or on), not '" + *text + "'"
+                                           : "takes a number, not '" + *text + "'";
         }
         return false;
       }
@@ -488,12 +489,12 @@ bool CheckAgainstMemory(const ParameterMemory& mem, const std::vector<NamedValue
     const std::string pair = n.name + "=" + FormatNamedValue(n, v.value);
     const std::string typeName(dsp::sectionTypeName(type).english);
     if (n.target == T::BandGain && dsp::hasFixedZeroGain(type) && v.value != 0) {
-      *error = pair + ": " + n.name + " is 0 dB on a " + typeName + " band";
+      *error = pair + ": " + n.name + " can only be 0 on a band of type " + typeName;
       return false;
     }
     if (n.target == T::BandQ && type != 1 && v.value > kMaxPassQ) {
-      *error = pair + ": " + n.name + " is outside 0.1..2 on a " +
-               (typeName.empty() ? std::string("non-PEQ") : typeName) + " band";
+      *error = pair + ": " + n.name + " is outside 0.1..2 on a band of type " +
+               (typeName.empty() ? std::to_string(type) : typeName);
       return false;
     }
   }
