@@ -207,3 +207,26 @@ TEST_F(ParamsCli, ModeRecallAndSave) {
 
 }  // namespace
 }  // namespace ax7
+
+namespace ax7 {
+namespace {
+
+TEST(DeviceSelection, ListGivesSerialAndPathAndHidTakesEither) {
+  const test::CliRun list = test::ax7ctl({"--device", "sim", "--virtual-time", "list", "--json"});
+  ASSERT_EQ(list.code, 0) << list.err;
+  const auto box = nlohmann::json::parse(list.out)["boxes"][0];
+  EXPECT_EQ(box["serial"], "SIM0001");
+  EXPECT_EQ(box["path"], "sim:ax7-0");
+
+  EXPECT_EQ(test::ax7ctl({"--device", "hid:", "list"}).code, 2);
+  EXPECT_EQ(test::ax7ctl({"--device", "hid:ABC", "--sim-fault", "silent", "status"}).code, 2);
+#ifdef AX7_WITH_HIDAPI
+  // No box on this machine has that serial: the first one found is not taken instead.
+  const test::CliRun none = test::ax7ctl({"--device", "hid:no-such-serial-0", "status"});
+  EXPECT_EQ(none.code, 1);
+  EXPECT_THAT(none.err, HasSubstr("'no-such-serial-0'"));
+#endif
+}
+
+}  // namespace
+}  // namespace ax7
