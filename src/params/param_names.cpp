@@ -142,9 +142,10 @@ std::vector<ParamName> buildNames() {
   b.toggle("auto_sub.on", P::AutoSubSwitch);
   b.percent("auto_sub.amount", P::AutoSubAmount);
   b.toggle("mic_a.eq.bypass", P::MicAEqBypass);
-  b.whole("mic_a.shift", P::ShiftFreqA, 0, "Hz");
+  // The window's shift slider runs 1..5, 1 showing "off"; 0 is never sent.
+  b.add("mic_a.shift", P::ShiftFreqA, 0, "Hz", K::Whole, 1, 5);
   b.toggle("mic_b.eq.bypass", P::MicBEqBypass);
-  b.whole("mic_b.shift", P::ShiftFreqB, 0, "Hz");
+  b.add("mic_b.shift", P::ShiftFreqB, 0, "Hz", K::Whole, 1, 5);
   // Echo and reverb.
   struct Group {
     const char* name;
