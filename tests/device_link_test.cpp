@@ -30,8 +30,8 @@ Report frame(std::initializer_list<uint8_t> bytes) {
   return r;
 }
 
-HidInterfaceInfo box(std::string path, bool active = true) {
-  return {std::move(path), kBoxVendorId, kBoxProductId, active};
+HidInterfaceInfo box(std::string path, bool active = true, std::string serial = "") {
+  return {std::move(path), kBoxVendorId, kBoxProductId, active, std::move(serial)};
 }
 
 HidInterfaceInfo otherDevice(std::string path, uint16_t vendor, uint16_t product) {
@@ -224,6 +224,7 @@ TEST(UsbLinkFind, ExaminesOnlyTheFirst32ActiveInterfacesWithTheBoxIds) {
     std::string openedPath;  // empty: the open fails
     std::vector<std::string> triedToOpen;
     OpenError error;
+    std::string selector = {};  // --device hid:SELECTOR
   } cases[] = {
       {"the box alone", {box("box")}, {}, "box", {"box"}, OpenError::None},
       {"inactive box is skipped",
@@ -269,6 +270,35 @@ TEST(UsbLinkFind, ExaminesOnlyTheFirst32ActiveInterfacesWithTheBoxIds) {
        "b",
        {"a", "b"},
        OpenError::None},
+      // Several boxes on one computer: only the one asked for is tried.
+      {"the box with the serial asked for",
+       {box("a", true, "S1"), box("b", true, "S2")},
+       {},
+       "b",
+       {"b"},
+       OpenError::None,
+       "S2"},
+      {"the box on the path asked for",
+       {box("a", true, "S1"), box("b", true, "S2")},
+       {},
+       "a",
+       {"a"},
+       OpenError::None,
+       "a"},
+      {"the box asked for is absent: no other one instead",
+       {box("a", true, "S1"), box("b", true, "S2")},
+       {},
+       "",
+       {},
+       OpenError::NotFound,
+       "S3"},
+      {"the box asked for may not be opened",
+       {box("a", true, "S1"), box("b", true, "S2")},
+       {"b"},
+       "",
+       {"b"},
+       OpenError::PermissionDenied,
+       "S2"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -278,6 +308,7 @@ TEST(UsbLinkFind, ExaminesOnlyTheFirst32ActiveInterfacesWithTheBoxIds) {
     backend.denied = c.denied;
     DeviceState state;
     UsbLink link(backend, clock, state);
+    link.setDeviceSelector(c.selector);
 
     const bool opens = !c.openedPath.empty();
     EXPECT_EQ(link.OpenUsbDevice(nullptr), opens);

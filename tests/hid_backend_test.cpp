@@ -105,10 +105,13 @@ TEST_F(HidapiBackendTest, ListsEachNodeOnceWithItsIdsAndSkipsEntriesWithoutAPath
       boxInterface(kBoxA, 0),
       boxInterface(kBoxA, 0),  // the same node again for its second top-level usage
       {"", kBoxVendorId, kBoxProductId, 2},
-      boxInterface(kBoxB, 1),  // the box's second interface
+      {kBoxB, kBoxVendorId, kBoxProductId, 1, L"AX7-\u00e9\U0001F600"},  // its second interface
   });
   const std::vector<HidInterfaceInfo> list = backend().enumerate();
   ASSERT_EQ(list.size(), 3u);
+  // The serial number as UTF-8 (any character the descriptor may hold), empty when none.
+  EXPECT_EQ(list[1].serial, "");
+  EXPECT_EQ(list[2].serial, "AX7-\u00e9\U0001F600");
   EXPECT_EQ(list[0].path, kKeyboard);
   EXPECT_EQ(list[0].vendorId, 0x046d);
   EXPECT_EQ(list[0].productId, 0xc31c);

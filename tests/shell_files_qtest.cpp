@@ -254,24 +254,31 @@ void FileCommandsTest::commandLine_data() {
   QTest::addColumn<int>("latency");
   QTest::addColumn<QString>("trace");
   QTest::addColumn<QString>("file");
+  QTest::addColumn<QString>("selector");  // hid:SELECTOR
   QTest::newRow("defaults") << QStringList{} << true << false << 0 << ""
-                            << "";
+                            << "" << "";
   QTest::newRow("sim with latency and trace")
       << QStringList{"--device", "sim", "--sim-latency", "20", "--trace", "t.txt", "a.px44t"}
       << true << true << 20 << "t.txt"
-      << "a.px44t";
+      << "a.px44t" << "";
   QTest::newRow("hid") << QStringList{"--device=hid"} << true << false << 0 << ""
-                       << "";
+                       << "" << "";
   QTest::newRow("unknown device") << QStringList{"--device", "usb"} << false << false << 0 << ""
-                                  << "";
+                                  << "" << "";
   QTest::newRow("latency without sim")
       << QStringList{"--sim-latency", "5"} << false << false << 0 << ""
-      << "";
+      << "" << "";
   QTest::newRow("negative latency")
       << QStringList{"--device", "sim", "--sim-latency", "-1"} << false << false << 0 << ""
-      << "";
+      << "" << "";
+  QTest::newRow("hid serial") << QStringList{"--device", "hid:AB12cd"} << true << false << 0
+                              << "" << "" << "AB12cd";
+  QTest::newRow("hid path") << QStringList{"--device=hid:/dev/hidraw3"} << true << false << 0
+                            << "" << "" << "/dev/hidraw3";
+  QTest::newRow("hid without a serial") << QStringList{"--device", "hid:"} << false << false << 0
+                                        << "" << "" << "";
   QTest::newRow("two files") << QStringList{"a.px44t", "b.px44t"} << false << false << 0 << ""
-                             << "";
+                             << "" << "";
 }
 
 void FileCommandsTest::commandLine() {
@@ -281,6 +288,7 @@ void FileCommandsTest::commandLine() {
   QFETCH(int, latency);
   QFETCH(QString, trace);
   QFETCH(QString, file);
+  QFETCH(QString, selector);
   CommandLine cl;
   QString error;
   bool exitNow = false;
@@ -291,6 +299,7 @@ void FileCommandsTest::commandLine() {
   QCOMPARE(cl.simLatencyMs, latency);
   QCOMPARE(cl.tracePath, trace);
   QCOMPARE(cl.modeFile, file);
+  QCOMPARE(QString::fromStdString(cl.deviceSelector), selector);
 }
 
 void FileCommandsTest::traceLines() {

@@ -73,6 +73,7 @@ const std::vector<const CommandSpec*>& commandTable() {
       &kSettingsCommand, &kPlugsCommand,
       &kRemoteCommand,
       &kDiffCommand,
+      &kParamsCommand, &kGetCommand, &kSetCommand, &kModeCommand,
   };
   return table;
 }

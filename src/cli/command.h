@@ -43,6 +43,10 @@ extern const CommandSpec kSettingsCommand;
 extern const CommandSpec kPlugsCommand;
 extern const CommandSpec kRemoteCommand;
 extern const CommandSpec kDiffCommand;
+extern const CommandSpec kParamsCommand;
+extern const CommandSpec kGetCommand;
+extern const CommandSpec kSetCommand;
+extern const CommandSpec kModeCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 

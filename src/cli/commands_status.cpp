@@ -105,10 +105,12 @@ int runList(Context& ctx, const std::vector<std::string>& words) {
         Json b = Json::object();
         b["path"] = info.path;
         b["usb_id"] = id;
+        b["serial"] = info.serial.empty() ? Json(nullptr) : Json(info.serial);
         b["active"] = info.active;
         boxes.push_back(b);
       } else {
-        ctx.out << info.path << " " << id << (info.active ? "" : " (inactive)") << "\n";
+        ctx.out << info.path << " " << id << (info.serial.empty() ? "" : " " + info.serial)
+                << (info.active ? "" : " (inactive)") << "\n";
         boxes.push_back(info.path);
       }
     }
@@ -142,8 +144,10 @@ const CommandSpec kListCommand = {
     "list the boxes present",
     "usage: ax7ctl list [--json]\n"
     "\n"
-    "Prints one line 'PATH VID:PID' per box found (ids as 4 lowercase hex digits).\n"
-    "--json: {\"api_version\": 1, \"boxes\": [{\"path\", \"usb_id\", \"active\"}]}.\n"
+    "Prints one line 'PATH VID:PID [SERIAL]' per box found (ids as 4 lowercase hex digits).\n"
+    "--device hid:SERIAL or hid:PATH picks one of them for the other commands.\n"
+    "--json: {\"api_version\": 1, \"boxes\": [{\"path\", \"usb_id\", \"serial\" (null when the\n"
+    "box has none), \"active\"}]}.\n"
     "Exit code 1 when there is none.\n",
     runList,
 };

@@ -50,7 +50,10 @@ const std::string& simFaultHelp() {
 
 const std::vector<OptionDoc>& globalOptionDocs() {
   static const std::vector<OptionDoc> docs = {
-      {"--device", "sim|hid", "the box to talk to (default hid: a real box over USB)"},
+      {"--device", "sim|hid|hid:SERIAL|hid:PATH",
+       "the box to talk to (default hid: the first real box found over USB;\n"
+       "hid:SERIAL or hid:PATH: the box with that serial number or HID path,\n"
+       "as ax7ctl list shows them)"},
       {"--trace", "FILE", "write every report and the start of each long operation to FILE"},
       {"--timeout", "SECONDS", "limit for each synchronisation with the box (default 30)"},
       {"--sim-state", "FILE", "(sim) the simulated box starts with the settings of mode file FILE"},
@@ -87,8 +90,11 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
         o.device = DeviceKind::Sim;
       } else if (value == "hid") {
         o.device = DeviceKind::Hid;
+      } else if (value.rfind("hid:", 0) == 0 && value.size() > 4) {
+        o.device = DeviceKind::Hid;
+        o.deviceSelector = value.substr(4);
       } else {
-        *error = "--device must be sim or hid, not '" + value + "'";
+        *error = "--device must be sim, hid, hid:SERIAL or hid:PATH, not '" + value + "'";
         return false;
       }
     } else if (matches(word, "--sim-state")) {

@@ -14,6 +14,7 @@ enum class DeviceKind { Hid, Sim };
 
 struct GlobalOptions {
   DeviceKind device = DeviceKind::Hid;
+  std::string deviceSelector;          // --device hid:SERIAL or hid:PATH; empty: the first box
   std::string simStatePath;            // --sim-state
   int64_t simLatencyMs = 0;            // --sim-latency
   std::vector<std::string> simFaults;  // --sim-fault, in order

@@ -82,6 +82,7 @@ int Session::start() {
   notifier_ = std::make_unique<CliNotifier>(*clock_, ctx_.err);
   core_ = std::make_unique<Core>(*backend_, *clock_);
   core_->setNotifier(notifier_.get());
+  if (o.device == DeviceKind::Hid) core_->link.setDeviceSelector(o.deviceSelector);
   if (tracing_) core_->link.setTrace(&trace_);
   core_->link.setReportHandler([this](const Report& r) {
     core_->dispatcher.DispatchReport(r);
@@ -129,6 +130,10 @@ int Session::connect() {
     return fail(ctx_, kExitFailure, permissionAdvice(1));
   }
 #endif
+  const std::string& selector = ctx_.options.deviceSelector;
+  if (!selector.empty() && ctx_.options.device == DeviceKind::Hid) {
+    return fail(ctx_, kExitFailure, "no box with serial number or path '" + selector + "' found");
+  }
   return fail(ctx_, kExitFailure, "no box found");
 }
 

@@ -15,6 +15,7 @@ struct HidInterfaceInfo {
   uint16_t vendorId = 0;
   uint16_t productId = 0;
   bool active = true;  // the interface is present and usable (and nothing else is flagged)
+  std::string serial;  // the USB serial number, UTF-8; empty when the device has none
 };
 
 enum class OpenError { None, NotFound, PermissionDenied, Other };

@@ -101,9 +101,19 @@ bool UsbLink::OpenUsbDevice(ViewNotifier* window) {
   return true;
 }
 
+void UsbLink::setDeviceSelector(std::string selector) {
+  std::lock_guard lock(stateMutex_);
+  selector_ = std::move(selector);
+}
+
 bool UsbLink::FindUsbDevice() {
   // Looking for a second box while one is open would take the device from under the reader.
   if (g_bDeviceOpen.load()) return false;
+  std::string selector;
+  {
+    std::lock_guard lock(stateMutex_);
+    selector = selector_;
+  }
 
   bool sawBox = false;
   bool permissionDenied = false;
@@ -122,6 +132,8 @@ bool UsbLink::FindUsbDevice() {
     // hidapi reports the ids before anything is opened, so only the box itself is opened,
     // rather than every HID device of the system being opened and closed again.
     if (info.vendorId != kBoxVendorId || info.productId != kBoxProductId) continue;
+    // With several boxes on one computer, another one is never taken instead.
+    if (!selector.empty() && info.path != selector && info.serial != selector) continue;
 
     sawBox = true;
     DebugLog("尝试打开通信端口....");

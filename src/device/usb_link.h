@@ -37,6 +37,9 @@ class UsbLink {
   void setReportHandler(ReportHandler handler);
   void setTrace(ReportTrace* trace);
 
+  // Only the box whose serial number or HID path equals `selector` is opened (also after a
+  // re-plug); empty: the first box found. Set before opening.
+  void setDeviceSelector(std::string selector);
   bool OpenUsbDevice(ViewNotifier* window);
   bool FindUsbDevice();
   void CloseUsbDevice(bool notify);
@@ -111,6 +114,7 @@ class UsbLink {
   mutable std::mutex stateMutex_;
   std::shared_ptr<HidDevice> device_;  // g_hUsbDevice; the reader holds its own reference
   std::string devicePath_;
+  std::string selector_;
   std::atomic<OpenError> lastOpenError_{OpenError::None};
 
   // g_hReplyEvent, an auto-reset event kept under the clock's lock, with one addition: a

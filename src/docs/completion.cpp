@@ -8,6 +8,7 @@
 #include "cli/options.h"
 #include "eqx/eq_set.h"
 #include "eqx/filters.h"
+#include "params/param_names.h"
 #include "remote/remote_keys.h"
 #include "sim/sim_faults.h"
 
@@ -55,6 +56,19 @@ std::vector<std::string> split(const std::string& text, char at) {
   return parts;
 }
 
+// A choice that holds a placeholder ("hid:SERIAL") is no word to offer as it stands.
+bool isLiteralChoice(const std::string& choice) {
+  const size_t colon = choice.find(':');
+  return colon == std::string::npos || !isUpperWord(choice.substr(colon + 1));
+}
+
+std::vector<std::string> literalChoices(const std::string& value) {
+  std::vector<std::string> out;
+  for (const std::string& c : split(value, '|'))
+    if (isLiteralChoice(c)) out.push_back(c);
+  return out;
+}
+
 // The global option's names ("-h, --help" gives "-h" and "--help").
 std::vector<std::string> optionNames(const cli::OptionDoc& doc) {
   std::vector<std::string> names;
@@ -98,12 +112,14 @@ Completion completionOf(const std::string& command, const std::string& placehold
     for (const std::string& choice : split(placeholder, '|')) {
       if (isUpperWord(choice)) {
         for (const std::string& w : completionOf(command, choice).words) c.words.push_back(w);
-      } else {
+      } else if (isLiteralChoice(choice)) {
         c.words.push_back(choice);
       }
     }
   } else if (placeholder == "SET") {
     c.words = setNames();
+  } else if ((placeholder == "NAME" || placeholder == "NAME...") && command == "get") {
+    for (const ParamName& n : ParamNames()) c.words.push_back(n.name);
   } else if (placeholder == "FORMAT") {
     c.words = formatNames();
   } else if (placeholder == "KEY") {
@@ -199,7 +215,7 @@ std::string bashCompletion() {
     const std::string value = doc.value;
     valueCases << "    " << name << ") ";
     if (value.find('|') != std::string::npos) {
-      valueCases << "COMPREPLY=($(compgen -W \"" << join(split(value, '|'))
+      valueCases << "COMPREPLY=($(compgen -W \"" << join(literalChoices(value))
                  << "\" -- \"$cur\")) ;;\n";
     } else if (name == "--sim-fault") {
       std::vector<std::string> forms;

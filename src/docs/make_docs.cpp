@@ -8,6 +8,7 @@
 
 #include "docs/completion.h"
 #include "docs/manual.h"
+#include "docs/params_page.h"
 #include "docs/script_page.h"
 
 namespace {
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
                 ax7::docs::desktopManual(paths, ManualLanguage::Chinese)) &&
       writeFile(dir + "/zh_CN/ax7-control-script.7",
                 ax7::docs::scriptManual(readme, paths.version, ManualLanguage::Chinese, &error)) &&
-      writeFile(dir + "/ax7ctl.bash", ax7::docs::bashCompletion());
+      writeFile(dir + "/ax7ctl.bash", ax7::docs::bashCompletion()) &&
+      writeFile(dir + "/params.md", ax7::docs::paramsPage());
   return ok ? 0 : 1;
 }

@@ -156,6 +156,12 @@ std::string ax7ctlManual(const InstallPaths& paths, ManualLanguage language) {
     << w("文件与设备有何不同", "what differs between the file and the box") << "\n"
     << "ax7ctl write m1\\-party.px44t \\-\\-changed         # "
     << w("只写入不同之处", "only what differs") << "\n"
+    << "ax7ctl set mic1.volume=60 music.pitch=\\-2       # "
+    << w("按名称修改设置（名称见 ax7ctl params）", "change settings by name (see ax7ctl params)")
+    << "\n"
+    << "ax7ctl get \\-\\-json out3                        # "
+    << w("读出第 3 输出通道的全部设置", "every setting of output channel 3") << "\n"
+    << "ax7ctl mode recall 2\n"
     << "ax7ctl modefile convert old.px44t new.json\n"
     << "ax7ctl design PEQ 6 1000 1.41\n"
     << ".fi\n"

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "hid/udev_monitor.h"
+#include "params/memory.h"
 
 namespace ax7 {
 
@@ -91,6 +92,28 @@ HidapiBackend::HidapiBackend(HidNodeProbe probe) : probe_(std::move(probe)) {
 
 HidapiBackend::~HidapiBackend() = default;
 
+namespace {
+
+// hidapi hands the USB string descriptor over as wide characters (UTF-32 here); the project
+// keeps UTF-16 and has one encoder from it to UTF-8.
+std::string serialText(const wchar_t* serial) {
+  if (!serial) return {};
+  std::u16string units;
+  for (const wchar_t* c = serial; *c; ++c) {
+    const uint32_t code = uint32_t(*c);
+    if (code > 0x10FFFF) continue;
+    if (code > 0xFFFF) {
+      units.push_back(char16_t(0xD800 + ((code - 0x10000) >> 10)));
+      units.push_back(char16_t(0xDC00 + ((code - 0x10000) & 0x3FF)));
+    } else {
+      units.push_back(char16_t(code));
+    }
+  }
+  return toUtf8(units);
+}
+
+}  // namespace
+
 std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
   std::vector<HidInterfaceInfo> out;
   hid_device_info* list = hid_enumerate(0, 0);
@@ -98,7 +121,7 @@ std::vector<HidInterfaceInfo> HidapiBackend::enumerate() {
   std::set<std::string> seen;
   for (const hid_device_info* d = list; d; d = d->next) {
     if (!d->path || !seen.insert(d->path).second) continue;
-    out.push_back({d->path, d->vendor_id, d->product_id, true});
+    out.push_back({d->path, d->vendor_id, d->product_id, true, serialText(d->serial_number)});
   }
   hid_free_enumeration(list);
   return out;

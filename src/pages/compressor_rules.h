@@ -1,57 +1,30 @@
 #pragma once
-// The output compressor as both the output page and the compressor page edit it: the slider
-// ranges, how the four stored values become slider positions and texts, and which values go to
-// the box when one slider moves. Both pages use these, so they show and send alike.
-//
-// A stored value can be anything a box or a file left there: 0 before the first
-// synchronisation, NaN, a ratio of 0 (whose encoding is minus infinity). The page never sends
-// a value it does not show: a stored value outside its slider's range, or not a number, is
-// replaced by the value its slider shows, and that value is stored with the edit.
+// The output compressor as both the output page and the compressor page edit it: the value
+// rules of the core (params/compressor_values.h), the texts of values and slider positions, and
+// the send of one channel's values.
 #include <QString>
 
+#include "params/compressor_values.h"
+
 namespace ax7 {
-struct ParameterMemory;
 class Commands;
 }  // namespace ax7
 
 namespace ax7::ui::compressor {
 
-struct Range {
-  int minimum, maximum;
-};
-// Slider positions: threshold in dB, ratio x 10, attack and release in ms.
-inline constexpr Range kThreshold{-60, 0};
-inline constexpr Range kRatio{10, 300};
-inline constexpr Range kAttack{1, 100};
-inline constexpr Range kRelease{1, 1000};
-
-enum class Field { Threshold, Ratio, Attack, Release };
-
-// The four values in the units the box takes (dB, n of n:1, ms, ms).
-struct Values {
-  float threshold = 0.0f;
-  float ratio = 1.0f;
-  float attack = 1.0f;
-  float release = 1.0f;
-};
-
-struct Positions {
-  int threshold = 0, ratio = 10, attack = 1, release = 1;
-};
-
-// Slider positions for the stored words of the channel: threshold, ratio x 10, attack, release,
-// each rounded to the nearest and clamped to its slider; a word that is not a number gives the
-// minimum.
-Positions StoredPositions(const ParameterMemory& mem, int channel);
-// The values the page shows: each stored value when it is a number inside its slider's range,
-// otherwise the value of its slider position. Attack and release go as whole milliseconds
-// (the nearest).
-Values ShownValues(const ParameterMemory& mem, int channel);
-// The shown values with the moved slider's position in place of its field.
-Values Moved(const ParameterMemory& mem, int channel, Field field, int position);
-
-// "Comp ON": the off word is 0.
-bool IsOn(const ParameterMemory& mem, int channel);
+using ax7::compressor::Field;
+using ax7::compressor::IsOn;
+using ax7::compressor::kAttack;
+using ax7::compressor::kRatio;
+using ax7::compressor::kRelease;
+using ax7::compressor::kThreshold;
+using ax7::compressor::Moved;
+using ax7::compressor::Positions;
+using ax7::compressor::Range;
+using ax7::compressor::RangeOf;
+using ax7::compressor::ShownValues;
+using ax7::compressor::StoredPositions;
+using ax7::compressor::Values;
 
 // Texts of a value: "%.0fdB", "%.1f:1", "%.0fms". Shown values are always numbers.
 QString ThresholdText(double db);
@@ -59,7 +32,6 @@ QString RatioText(double ratio);
 QString TimeText(double ms);
 // The text of a slider position of the field.
 QString PositionText(Field field, int position);
-Range RangeOf(Field field);
 
 // Sends the values for one channel (stores the four words, one report).
 void Send(Commands& commands, int channel, const Values& values);

@@ -35,6 +35,7 @@ bool parseSimOptions(const QCommandLineParser& parser, const QString& device, Co
   }
   cl->device = parsed.options.device == cli::DeviceKind::Sim ? CommandLine::Device::Sim
                                                              : CommandLine::Device::Hid;
+  cl->deviceSelector = parsed.options.deviceSelector;
   cl->simLatencyMs = int(parsed.options.simLatencyMs);
   cl->virtualTime = parsed.options.virtualTime;
   return true;
@@ -96,9 +97,13 @@ bool ParseCommandLine(const QStringList& arguments, CommandLine* out, QString* e
     return true;
   }
   CommandLine cl;
-  const QString kind = parser.value("device").toLower();
-  if (kind != "sim" && kind != "hid") {
-    *error = QString("--device: expected hid or sim, not '%1'").arg(parser.value("device"));
+  // A serial number or path keeps its case; only the kind is read without it.
+  const QString given = parser.value("device");
+  const QString kind = given.startsWith("hid:", Qt::CaseInsensitive) && given.size() > 4
+                           ? "hid:" + given.mid(4)
+                           : given.toLower();
+  if (kind != "sim" && kind != "hid" && !kind.startsWith("hid:")) {
+    *error = QString("--device: expected hid, hid:SERIAL, hid:PATH or sim, not '%1'").arg(given);
     return false;
   }
   if (!parseSimOptions(parser, kind, &cl, error)) return false;

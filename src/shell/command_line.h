@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "cli/sim_setup.h"
@@ -16,6 +17,7 @@ namespace ax7::ui {
 struct CommandLine {
   enum class Device { Hid, Sim };
   Device device = Device::Hid;
+  std::string deviceSelector;  // hid:SERIAL or hid:PATH; empty: the first box found
   int simLatencyMs = 0;
   cli::SimSetup sim;         // faults (latency included) and --sim-state
   bool virtualTime = false;  // --virtual-time (tests; not in --help)

@@ -4,7 +4,10 @@ namespace ax7::ui {
 
 const std::vector<DesktopOption>& desktopOptions() {
   static const std::vector<DesktopOption> options = {
-      {"device", "hid|sim", "Box to use: hid (a real box, default) or sim.", "hid"},
+      {"device", "hid|hid:SERIAL|hid:PATH|sim",
+       "Box to use: hid (the first real box found, default), hid:SERIAL or hid:PATH (the box "
+       "with that serial number or HID path, as ax7ctl list shows them) or sim.",
+       "hid"},
       {"sim-latency", "MS", "Answer time of the simulated box (0..60000).", nullptr},
       {"sim-fault", "SPEC",
        "A fault of the simulated box, as ax7ctl --sim-fault takes it (repeatable; ax7ctl --help "

@@ -54,6 +54,9 @@ std::unique_ptr<DeviceSession> DeviceSession::create(const CommandLine& options,
 #endif
   }
   std::unique_ptr<DeviceSession> session(new DeviceSession(std::move(clock), std::move(backend)));
+  if (options.device == CommandLine::Device::Hid) {
+    session->core_->link.setDeviceSelector(options.deviceSelector);
+  }
   if (!options.tracePath.isEmpty() && !session->startTrace(options.tracePath, error)) {
     return nullptr;
   }

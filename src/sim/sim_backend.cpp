@@ -44,7 +44,7 @@ SimBackend::~SimBackend() {
 
 std::vector<HidInterfaceInfo> SimBackend::enumerate() {
   if (!present()) return {};
-  return {{kPath, kBoxVendorId, kBoxProductId, true}};
+  return {{kPath, kBoxVendorId, kBoxProductId, true, kSerial}};
 }
 
 std::unique_ptr<HidDevice> SimBackend::open(const std::string& path, OpenError* error) {

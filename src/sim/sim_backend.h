@@ -31,6 +31,7 @@ namespace ax7::sim {
 class SimBackend : public HidBackend {
  public:
   static constexpr const char* kPath = "sim:ax7-0";
+  static constexpr const char* kSerial = "SIM0001";
 
   explicit SimBackend(Clock& clock, SimFaults faults = {});
   ~SimBackend() override;

@@ -159,6 +159,7 @@ struct hid_device_info HID_API_EXPORT* HID_API_CALL hid_enumerate(unsigned short
     info->vendor_id = i.vendorId;
     info->product_id = i.productId;
     info->interface_number = i.interfaceNumber;
+    info->serial_number = i.serial.empty() ? nullptr : wcsdup(i.serial.c_str());
     *tail = info;
     tail = &info->next;
   }
@@ -173,6 +174,7 @@ void HID_API_EXPORT HID_API_CALL hid_free_enumeration(struct hid_device_info* de
   while (devs) {
     hid_device_info* next = devs->next;
     std::free(devs->path);
+    std::free(devs->serial_number);
     std::free(devs);
     devs = next;
   }

@@ -16,6 +16,7 @@ struct Interface {
   uint16_t vendorId = 0;
   uint16_t productId = 0;
   int interfaceNumber = 0;
+  std::wstring serial;  // empty: hidapi gives no serial number
 };
 
 struct ReadResult {
