@@ -7,7 +7,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "history/settings_diff.h"
 #include "params/band_record.h"
 #include "sim/sim_backend.h"

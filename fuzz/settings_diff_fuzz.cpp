@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "history/settings_diff.h"
 #include "params/defaults.h"
 #include "support/counting_sink.h"

@@ -106,7 +106,7 @@ void sendTarget(Commands& cmd, EqSenders& eq, const Target& t) {
 // Reports are only counted: memory is what the scratch runs are for.
 class CountingSink final : public FrameSink {
  public:
-  int send(const Report&) override {
+  int send(const Report&, MergeKey) override {
     ++count;
     return int(kReportSize);
   }

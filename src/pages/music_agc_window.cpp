@@ -1,6 +1,6 @@
 #include <bit>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/page_factory.h"
 #include "pages/switch_level_window.h"
 #include "params/saturate.h"

@@ -13,7 +13,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/peak_meter.h"
 #include "graphs/small_eq_panel.h"
 #include "pages/dialog_texts.h"

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/key_learning.h"
 #include "pages/page_factory.h"
 #include "pages/pictures.h"

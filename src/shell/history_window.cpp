@@ -10,7 +10,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "history/settings_diff.h"
 #include "pages/prompter.h"
 #include "shell/history_texts.h"
