@@ -10,7 +10,8 @@
 
 #include "core/core.h"
 #include "device/clock.h"
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
+#include "history/write_differences.h"
 #include "params/defaults.h"
 #include "support/counting_sink.h"
 #include "support/echo_backend.h"

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/core.h"
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
 #include "pages/prompter.h"
 #include "shell/history_texts.h"
 #include "shell/settings_history.h"
