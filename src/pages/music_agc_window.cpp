@@ -47,4 +47,9 @@ ToolWindow* CreateMusicAgcWindow(PageContext& context, QWidget* owner) {
   return new MusicAgcWindow(context, owner);
 }
 
+// Boxes before command version 9 have no music AGC.
+bool MusicAgcAvailable(PageContext& context) {
+  return context.core().mem.dev.g_nCmdVersion.load() > 8;
+}
+
 }  // namespace ax7::ui

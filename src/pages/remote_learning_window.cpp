@@ -237,4 +237,9 @@ ToolWindow* CreateRemoteLearningWindow(PageContext& context, QWidget* owner) {
   return new RemoteLearningWindow(context, owner);
 }
 
+// The keys are read from the box when the window opens.
+bool RemoteLearningAvailable(PageContext& context) {
+  return context.core().link.deviceOpen();
+}
+
 }  // namespace ax7::ui
