@@ -4,7 +4,7 @@
 // comparison without a box (the transport drops it at once).
 #include <benchmark/benchmark.h>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "sim/sim_backend.h"
 
 namespace {

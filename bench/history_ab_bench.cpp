@@ -7,8 +7,8 @@
 #include <atomic>
 #include <chrono>
 
-#include "device/core.h"
-#include "history/settings_diff.h"
+#include "core/core.h"
+#include "history/write_differences.h"
 #include "params/band_record.h"
 #include "sim/sim_backend.h"
 

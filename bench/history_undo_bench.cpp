@@ -3,7 +3,7 @@
 // The time is the window's: the call that restores memory and queues the reports.
 #include <benchmark/benchmark.h>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "history/edit_journal.h"
 #include "params/band_record.h"
 #include "sim/sim_backend.h"

@@ -3,8 +3,8 @@
 // with no main window. The box answers after latencyMs; `synchronize` reads it once first.
 #include <QApplication>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "pages/eq_copy_source.h"
 #include "pages/page_context.h"
 #include "pages/prompter.h"

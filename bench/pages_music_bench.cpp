@@ -13,8 +13,8 @@
 #include <QTableWidget>
 #include <memory>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "graphs/eq_panel.h"
 #include "pages/effects_page.h"
 #include "pages/eq_editor.h"

@@ -22,8 +22,8 @@
 #include <QTimer>
 #include <memory>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "graphs/eq_panel.h"
 #include "pages/band_editor.h"
 #include "pages/eq_editor.h"

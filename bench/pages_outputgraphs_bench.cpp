@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <memory>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/delay_panel.h"
 #include "graphs/ss_volume_panel.h"
 #include "pages/delay_page.h"

@@ -21,7 +21,7 @@
 #include <bit>
 #include <memory>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "dsp/biquad.h"
 #include "pages/prompter.h"
 #include "pages/step_slider.h"

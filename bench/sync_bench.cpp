@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "sim/sim_backend.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "cli/mode_file_io.h"
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "params/defaults.h"
 #include "support/counting_sink.h"
 #include "support/echo_backend.h"

@@ -13,9 +13,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
+#include "history/write_differences.h"
 #include "params/defaults.h"
 #include "support/counting_sink.h"
 #include "support/echo_backend.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "sim/sim_backend.h"
 
 namespace {

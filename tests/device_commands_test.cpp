@@ -524,34 +524,5 @@ TEST_F(CommandsTest, ResetRoomRestoresTrimsAndTheDefaultRoom) {
   }
 }
 
-// ---- Z-Wave ---------------------------------------------------------------------------------
-
-TEST_F(CommandsTest, ZWaveFramesCarryLengthAndChecksum) {
-  open();
-  struct Case {
-    std::vector<uint8_t> payload;
-    std::string frame;
-  };
-  const std::vector<Case> cases = {
-      {{0x02}, "02 12 05 01 03 00 02 FE"},
-      {{0x13, 0x05, 0x02, 0x20, 0x02, 0x25, 0x0A}, "02 12 0B 01 09 00 13 05 02 20 02 25 0A EF"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(cmd.SendZWaveFrame(c.payload.data(), int(c.payload.size())), 61);
-    EXPECT_EQ(sent().back(), frames({c.frame})[0]);
-  }
-  // 54 payload bytes end at the last byte of the report; one more cannot be framed.
-  const std::vector<uint8_t> big(55, 0x01);
-  EXPECT_EQ(cmd.SendZWaveFrame(big.data(), 54), 61);
-  const Report last = backend.written().back();
-  EXPECT_EQ(last[2], 58);
-  EXPECT_EQ(last[60], uint8_t(0xFF ^ 56 ^ 0x00 ^ 0x00));  // 54 ones cancel out
-  const size_t count = backend.written().size();
-  EXPECT_EQ(cmd.SendZWaveFrame(big.data(), 55), 0);
-  EXPECT_EQ(cmd.SendZWaveFrame(big.data(), 0), 0);
-  EXPECT_EQ(cmd.SendZWaveFrame(nullptr, 3), 0);
-  EXPECT_EQ(backend.written().size(), count);
-}
-
 }  // namespace
 }  // namespace ax7

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "params/param_table.h"
 #include "sim/sim_backend.h"
 #include "support/frame_capture.h"
@@ -194,6 +194,34 @@ TEST(SendQueue, NothingMergesAcrossAPause) {
   want.core.cmd.SetParam(Param::MusicMaster, 10);
   want.core.cmd.SetParam(Param::MusicMaster, 30);
   EXPECT_EQ(box.drained(), want.drained());
+}
+
+TEST(SendQueue, OnlyReportsForTheSameTargetMerge) {
+  Box box;
+  const uint8_t bytes[4] = {1, 2, 3, 4};
+  box.onClockThread([&] {
+    box.core.ui.pause(50);  // holds the sender: everything below waits together
+    box.core.ui.RequestStatus();
+    box.core.ui.RequestParam(Param::MicMaster);
+    box.core.ui.WriteDspParam(1, 14, 0.25f, 1);
+    box.core.ui.WriteDspParam(1, 14, 0.25f, 2);  // more words: another target
+    box.core.ui.WriteBoxMemory(1278, bytes, 4);
+    box.core.ui.WriteBoxMemory(1278, bytes, 3);      // shorter: another target
+    box.core.ui.RequestStatus();                     // merged
+    box.core.ui.RequestParam(Param::MicMaster);      // a request is never merged
+    box.core.ui.WriteDspParam(1, 14, 0.5f, 1);       // merged, in the first one's place
+    box.core.ui.WriteBoxMemory(1278, bytes + 1, 4);  // merged
+  });
+  Box want;
+  want.core.cmd.RequestStatus();
+  want.core.cmd.RequestParam(Param::MicMaster);
+  want.core.cmd.WriteDspParam(1, 14, 0.5f, 1);
+  want.core.cmd.WriteDspParam(1, 14, 0.25f, 2);
+  want.core.cmd.WriteBoxMemory(1278, bytes + 1, 4);
+  want.core.cmd.WriteBoxMemory(1278, bytes, 3);
+  want.core.cmd.RequestParam(Param::MicMaster);
+  EXPECT_EQ(box.drained(), want.drained());
+  EXPECT_EQ(box.core.queue.counts().merged, 3u);
 }
 
 TEST(SendQueue, ASilentBoxNeverHoldsUpTheCaller) {

@@ -9,10 +9,12 @@
 
 #include "device/send_queue.h"
 #include "device/sync.h"
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
+#include "history/write_differences.h"
 #include "params/band_record.h"
 #include "params/defaults.h"
 #include "params/mode_file.h"
+#include "params/write_plan.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_box.h"
 #include "support/box_sink.h"
@@ -354,6 +356,29 @@ TEST(NameOf, BothLanguages) {
   for (const Case& c : cases) {
     EXPECT_EQ(NameOf(c.d, DiffLanguage::English), c.en);
     EXPECT_EQ(NameOf(c.d, DiffLanguage::Chinese), c.zh);
+  }
+}
+
+TEST(NameOf, EveryParameterADiffListsIsNamedFromTheTableInBothLanguages) {
+  std::vector<Param> listed{Param::MicToB};  // travels with MicToA's routing step
+  for (const WriteStep& step : FullWritePlan()) listed.push_back(step.param);
+  for (Param p : listed) {
+    const ParamDesc& d = Describe(p);
+    ASSERT_TRUE(d.shown.en && d.shown.zh) << d.name;
+    // Only a per-input name takes the input number, and only once.
+    const bool perInput = d.instances > 1 && !d.perChannel;
+    for (const std::string name : {d.shown.en, d.shown.zh}) {
+      EXPECT_EQ(std::count(name.begin(), name.end(), '%'), perInput ? 1 : 0) << name;
+      if (perInput) EXPECT_NE(name.find("%d"), std::string::npos) << name;
+    }
+    Difference diff;
+    diff.param = p;
+    diff.instance = d.instances - 1;
+    for (DiffLanguage l : {DiffLanguage::English, DiffLanguage::Chinese}) {
+      const std::string name = NameOf(diff, l);
+      EXPECT_EQ(name.find('%'), std::string::npos) << name;
+      EXPECT_NE(name, d.name);
+    }
   }
 }
 

@@ -10,7 +10,7 @@
 #include <bit>
 #include <cmath>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/compress_panel.h"
 #include "pages/compressor_page.h"
 #include "pages/output_nav_row.h"

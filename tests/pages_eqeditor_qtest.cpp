@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "graphs/eq_panel.h"
 #include "pages/band_editor.h"
 #include "pages/eq_editor.h"

@@ -17,8 +17,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "pages/page_context.h"
 #include "pages/prompter.h"
 #include "pages/step_slider.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <limits>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/music_source_window.h"
 #include "pages/page_factory.h"
 #include "pages/radio_group.h"

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <limits>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/eq_panel.h"
 #include "graphs/peak_meter.h"
 #include "graphs/small_eq_panel.h"

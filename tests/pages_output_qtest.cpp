@@ -14,7 +14,7 @@
 #include <cmath>
 #include <limits>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/eq_panel.h"
 #include "pages/band_editor.h"
 #include "pages/eq_editor.h"

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <limits>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/dialog_texts.h"
 #include "pages/output_nav_row.h"
 #include "pages/page_factory.h"

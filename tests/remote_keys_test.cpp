@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "remote/remote_file.h"
 #include "sim/sim_backend.h"
 #include "support/frame_capture.h"

@@ -13,7 +13,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
 #include "history/snapshots.h"
 #include "params/band_record.h"
 #include "params/mode_file.h"

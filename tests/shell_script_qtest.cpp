@@ -15,6 +15,7 @@
 
 #include "pages/delay_page.h"
 #include "pages/eq_table.h"
+#include "pages/page_factory.h"
 #include "pages/step_slider.h"
 #include "params/band_record.h"
 #include "shell/page_host.h"
@@ -130,6 +131,7 @@ class ScriptTest : public QObject {
   void readsCommands();
   void refusesLines_data();
   void refusesLines();
+  void namesEveryPageAndToolWindowOfTheFactoryTables();
   void scriptedEditsSendWhatTheMouseSends();
   void badLinesExitTwoNamingTheLine_data();
   void badLinesExitTwoNamingTheLine();
@@ -248,6 +250,28 @@ void ScriptTest::refusesLines() {
                        &error));
   QCOMPARE(error.line, line);
   QVERIFY2(QString::fromStdString(error.message).contains(says), error.message.c_str());
+}
+
+void ScriptTest::namesEveryPageAndToolWindowOfTheFactoryTables() {
+  std::vector<ScriptCommand> commands;
+  ScriptError error;
+  for (const PageFactoryEntry& e : PageFactories()) {
+    const std::string line = std::string("page ") + e.scriptName + " 2";
+    QVERIFY2(ParseScript(line, &commands, &error), line.c_str());
+    QCOMPARE(commands.at(0).kind, ScriptCommand::Kind::Page);
+    QCOMPARE(commands.at(0).numbers, (std::vector<double>{double(int(e.kind)), 2}));
+  }
+  for (const ToolWindowFactoryEntry& e : ToolWindowFactories()) {
+    QVERIFY(ParseScript("tool " + std::to_string(e.dialogId), &commands, &error));
+    QCOMPARE(commands.at(0).id, e.dialogId);
+  }
+  // The refusals list the table's words.
+  QVERIFY(!ParseScript("page mixer", &commands, &error));
+  QCOMPARE(
+      error.message,
+      std::string("page must be music, effects, output, compressor, delay or room, not 'mixer'"));
+  QVERIFY(!ParseScript("tool 336", &commands, &error));
+  QCOMPARE(error.message, std::string("tool window id must be 335, 373, 410, 424 or 512, not 336"));
 }
 
 void ScriptTest::scriptedEditsSendWhatTheMouseSends() {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
 #include "pages/key_learning.h"
 #include "shell/ribbon.h"
@@ -39,6 +40,14 @@ class LearningDialog : public ToolWindow {
 
 constexpr int kKey = 3;
 
+// Counts how often it was filled from memory.
+class CountingWindow : public ToolWindow {
+ public:
+  CountingWindow(PageContext& context, int id, QWidget* parent) : ToolWindow(context, id, parent) {}
+  void RefreshAll() override { ++refreshes; }
+  int refreshes = 0;
+};
+
 }  // namespace
 
 class ToolWindowHostTest : public QObject {
@@ -49,6 +58,7 @@ class ToolWindowHostTest : public QObject {
   void closingDuringKeyLearningEndsTheDialogFirst();
   void closingDuringANestedSynchronisationKeepsTheWindowUntilItsHandlerReturns();
   void machineSettingsEndRefreshesTheRibbon();
+  void onlyWindowsThatFollowThePagesAreRefreshedWithThem();
 };
 
 void ToolWindowHostTest::learnedCodeReachesTheRunningDialog() {
@@ -162,6 +172,28 @@ void ToolWindowHostTest::machineSettingsEndRefreshesTheRibbon() {
     QCOMPARE(TextOf(ribbon.control(ID_LABEL_MICVOL)), before);
     QTRY_VERIFY(TextOf(ribbon.control(ID_LABEL_MICVOL)) != before);
   }
+}
+
+void ToolWindowHostTest::onlyWindowsThatFollowThePagesAreRefreshedWithThem() {
+  Shell s;
+  ToolWindows tools(s.window.get());
+  std::map<int, CountingWindow*> made;
+  for (int id : {901, 902, 903}) {
+    ToolWindows::Spec spec;
+    spec.create = [&s, &made, id](QWidget* owner) {
+      return made[id] = new CountingWindow(*s.window, id, owner);
+    };
+    spec.refreshOnOpen = false;
+    spec.refreshWithPages = id != 902;
+    tools.define(id, std::move(spec));
+  }
+  tools.open(901);
+  tools.open(902);  // 903 is never opened: nothing to refresh
+  tools.RefreshWithPages();
+  QCOMPARE(made[901]->refreshes, 1);
+  QCOMPARE(made[902]->refreshes, 0);
+  QVERIFY(!made.count(903));
+  tools.CloseToolWindows();
 }
 
 QTEST_MAIN(ToolWindowHostTest)

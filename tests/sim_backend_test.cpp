@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "params/byte_order.h"
 #include "sim/sim_param_map.h"
 #include "support/recorders.h"

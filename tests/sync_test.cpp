@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "params/band_record.h"
 #include "params/byte_order.h"
 #include "sim/sim_backend.h"

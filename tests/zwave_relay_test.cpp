@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "device/debug_log.h"
 #include "sim/sim_backend.h"
 #include "support/frame_capture.h"
@@ -155,6 +155,31 @@ std::vector<int> presentNodes(const zwave::ZWaveRelay& relay) {
   for (int n = 0; n < zwave::kNodeCount; ++n)
     if (table[size_t(n)].presence) out.push_back(table[size_t(n)].presence);
   return out;
+}
+
+TEST(ZWaveFrames, RequestsCarryLengthAndChecksum) {
+  struct Case {
+    std::vector<uint8_t> payload;
+    std::string frame;
+  };
+  const std::vector<Case> cases = {
+      {{0x02}, "02 12 05 01 03 00 02 FE"},
+      {{0x13, 0x05, 0x02, 0x20, 0x02, 0x25, 0x0A}, "02 12 0B 01 09 00 13 05 02 20 02 25 0A EF"},
+  };
+  for (const auto& c : cases) {
+    const auto r = zwave::RequestFrame(c.payload.data(), int(c.payload.size()));
+    ASSERT_TRUE(r.has_value()) << c.frame;
+    EXPECT_EQ(frameHex(*r), frameHex(test::parseFrame(c.frame)));
+  }
+  // 54 payload bytes end at the last byte of the report; one more cannot be framed.
+  const std::vector<uint8_t> big(55, 0x01);
+  const auto last = zwave::RequestFrame(big.data(), 54);
+  ASSERT_TRUE(last.has_value());
+  EXPECT_EQ((*last)[2], 58);
+  EXPECT_EQ((*last)[60], uint8_t(0xFF ^ 56 ^ 0x00 ^ 0x00));  // 54 ones cancel out
+  EXPECT_FALSE(zwave::RequestFrame(big.data(), 55).has_value());
+  EXPECT_FALSE(zwave::RequestFrame(big.data(), 0).has_value());
+  EXPECT_FALSE(zwave::RequestFrame(nullptr, 3).has_value());
 }
 
 TEST(ZWaveFrames, EachFrameButAnAckIsAcknowledgedOnceBeforeItIsHandled) {

@@ -12,8 +12,9 @@
 #include "cli/mode_file_io.h"
 #include "cli/session.h"
 #include "cli/write_changed.h"
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
 #include "history/snapshots.h"
+#include "history/write_differences.h"
 #include "params/defaults.h"
 #include "params/mode_file.h"
 

@@ -11,9 +11,9 @@
 
 #include "cli/command.h"
 #include "cli/notifier.h"
+#include "core/core.h"
 #include "device/trace_file.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "device/hid_backend.h"
 
 namespace ax7::cli {

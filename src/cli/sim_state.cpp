@@ -3,7 +3,7 @@
 #include <bit>
 
 #include "cli/mode_file_io.h"
-#include "device/core.h"
+#include "core/core.h"
 #include "sim/sim_backend.h"
 
 namespace ax7::cli {

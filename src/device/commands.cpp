@@ -28,7 +28,6 @@ constexpr uint8_t kCmdReset = 0x68;
 constexpr uint8_t kResetConfirm = 0xAA;
 constexpr uint8_t kCmdSaveMode = 0x03;
 constexpr uint8_t kCmdSelectMode = 0x04;
-constexpr uint8_t kCmdZWave = 0x12;
 constexpr uint8_t kCmdWriteMemory = 0x85;
 
 constexpr int kMaxMode = 3;
@@ -88,8 +87,8 @@ std::array<float, 6> PackRoomTrim(float gainDb) {
 Commands::Commands(ParameterMemory& mem, UsbLink& link, Clock& clock, FrameSink* sink)
     : mem_(mem), link_(link), clock_(clock), direct_(link, clock), sink_(sink ? *sink : direct_) {}
 
-int Commands::sendFrame(const Report& frame) {
-  return sink_.send(frame);
+int Commands::sendFrame(const Report& frame, MergeKey key) {
+  return sink_.send(frame, key);
 }
 
 void Commands::pause(int ms) {
@@ -109,7 +108,7 @@ int Commands::SendCommand(std::initializer_list<int> codeAndArgs) {
   for (int n = 0; it != codeAndArgs.end() && *it != -1 && n < kMaxPayload; ++it, ++n) {
     r[2 + n] = uint8_t(*it);
   }
-  return sendFrame(r);
+  return sendFrame(r, MergeKey::None());
 }
 
 int Commands::WriteDspWords(int block, int index, const uint32_t* words, int count) {
@@ -120,7 +119,7 @@ int Commands::WriteDspWords(int block, int index, const uint32_t* words, int cou
   r[4] = uint8_t(index);
   r[5] = uint8_t(count);
   for (int i = 0; i < count; ++i) putBe32(&r[kDspHeader + 4 * i], words[i]);
-  return sendFrame(r);
+  return sendFrame(r, MergeKey::DspWords(block, index, count));
 }
 
 int Commands::WriteDspParam(int block, int index, float value, int count) {
@@ -146,7 +145,7 @@ int Commands::WriteBoxMemory(int address, const uint8_t* data, int length) {
   r[3] = uint8_t(address);
   r[4] = uint8_t(length);
   std::copy(data, data + length, r.begin() + kMemHeader);
-  return sendFrame(r);
+  return sendFrame(r, MergeKey::BoxMemory(address, length));
 }
 
 // ---- the parameter path -------------------------------------------------------------------
@@ -172,7 +171,7 @@ int Commands::RequestParam(Param p, int instance) {
 }
 
 int Commands::RequestStatus() {
-  return SendCommand(kCmdStatus);
+  return sendFrame(newFrame(kCmdStatus), MergeKey::StatusRequest());
 }
 
 int Commands::ResetMachine() {
@@ -518,21 +517,6 @@ void Commands::SaveBoxMode(int mode) {
   pause(kSaveModePauseMs);
   // Both halves name the same mode, even if a mode report from the box arrived in the pause.
   SendCommand(kCmdSelectMode, mode);
-}
-
-int Commands::SendZWaveFrame(const uint8_t* payload, int n) {
-  // 02 12 len | 01 n+2 00 payload checksum: 7 bytes around the payload.
-  if (n < 1 || n > int(kReportSize) - 7 || payload == nullptr) return 0;
-  Report r = newFrame(kCmdZWave);
-  r[2] = uint8_t(n + 4);
-  r[3] = 0x01;  // start of frame
-  r[4] = uint8_t(n + 2);
-  r[5] = 0x00;  // request
-  std::copy(payload, payload + n, r.begin() + 6);
-  uint8_t checksum = 0xFF;
-  for (int i = 4; i < 6 + n; ++i) checksum ^= r[size_t(i)];
-  r[size_t(6 + n)] = checksum;
-  return sendFrame(r);
 }
 
 void Commands::StoreRoomBlock() {

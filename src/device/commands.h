@@ -140,8 +140,6 @@ class Commands {
 
   void SelectBoxMode(int mode);
   void SaveBoxMode(int mode);  // 0x03, 20 ms, 0x04
-  // payload[0] is the Z-Wave function id.
-  int SendZWaveFrame(const uint8_t* payload, int n);
 
   // Room block from the room values, stored and written to the box; and the room reset.
   void StoreRoomBlock();
@@ -155,7 +153,7 @@ class Commands {
   Clock& clock() { return clock_; }
 
  private:
-  int sendFrame(const Report& frame);
+  int sendFrame(const Report& frame, MergeKey key);
   int writeWord(const ParamDesc& d, int instance, uint32_t word);
   int writeValue(const ParamDesc& d, int instance, float value);
   // One address of the parameter, encoded from memory.

@@ -4,41 +4,14 @@
 
 namespace ax7 {
 
-namespace {
-
-constexpr uint8_t kCmdDspWrite = 0x09;
-constexpr uint8_t kCmdStatus = 0x0E;
-constexpr uint8_t kCmdWriteMemory = 0x85;
-
-}  // namespace
-
 SendQueue::SendQueue(UsbLink& link, Clock& clock) : link_(link), clock_(clock) {}
 
 SendQueue::~SendQueue() {
   stop();
 }
 
-uint64_t SendQueue::targetKey(const Report& f) {
-  // Bit 63 marks a key, so that no key is 0.
-  auto bytes = [&f](size_t from, size_t to) {
-    uint64_t k = uint64_t(1) << 63;
-    for (size_t i = from; i < to; ++i) k |= uint64_t(f[i]) << (8 * (i - from));
-    return k;
-  };
-  switch (f[1]) {
-    case kCmdDspWrite:
-      return bytes(1, 6);  // code, 00, block, index, count
-    case kCmdWriteMemory:
-      return bytes(1, 5);  // code, address, length
-    case kCmdStatus:
-      return bytes(1, 2);
-    default:
-      return 0;
-  }
-}
-
-int SendQueue::send(const Report& frame) {
-  Item item{Kind::Report, targetKey(frame), frame, 0, {}};
+int SendQueue::send(const Report& frame, MergeKey key) {
+  Item item{Kind::Report, key, frame, 0, {}};
   bool accepted = false;
   // Only a queue going from empty to non-empty can end a wait (the sender's); a merge or an
   // item behind others wakes nobody, which keeps a fast drag from waking every thread per step.
@@ -46,7 +19,7 @@ int SendQueue::send(const Report& frame) {
     if (stopping_) return false;
     accepted = true;
     ++counts_.queued;
-    if (item.key != 0) {
+    if (item.key.merges()) {
       // Back to the last barrier: a waiting report for the same target takes the new bytes.
       for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
         if (it->kind != Kind::Report) break;
@@ -67,11 +40,11 @@ int SendQueue::send(const Report& frame) {
 }
 
 void SendQueue::pause(int ms) {
-  if (ms > 0) push(Item{Kind::Pause, 0, {}, ms, {}});
+  if (ms > 0) push(Item{Kind::Pause, MergeKey::None(), {}, ms, {}});
 }
 
 void SendQueue::phase(const char* name) {
-  push(Item{Kind::Phase, 0, {}, 0, name ? name : ""});
+  push(Item{Kind::Phase, MergeKey::None(), {}, 0, name ? name : ""});
 }
 
 void SendQueue::push(Item item) {

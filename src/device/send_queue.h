@@ -9,10 +9,9 @@
 //   item the sender waits out on the clock, never a sleep of the caller.
 // - While a report waits, a newer report for the same target replaces it in place: the latest
 //   value wins and keeps the position, so a drag never builds a backlog and the box ends at the
-//   last value. The target is the command and its address bytes: DSP writes (09: block, index,
-//   count), box memory writes (85: address, length) and the status request (0E). Every other
-//   command is kept as it is. A pause or a phase is a barrier: nothing is merged across it, so
-//   a fade-in keeps all of its steps.
+//   last value. The target is the merge key the encoder hands in with the report (DSP words,
+//   box memory, the status request); a report without one is kept as it is. A pause or a
+//   phase is a barrier: nothing is merged across it, so a fade-in keeps all of its steps.
 // - Reports for different targets leave in the order of the edits; the trace of one edit is
 //   the same as if it had been written directly.
 // - The queue's state is guarded by the clock's lock (changed inside Clock::notify, tested in
@@ -41,7 +40,7 @@ class SendQueue final : public FrameSink {
   SendQueue& operator=(const SendQueue&) = delete;
 
   // Queues the report (or merges it, see above); returns 61 unless the queue has stopped.
-  int send(const Report& frame) override;
+  int send(const Report& frame, MergeKey key) override;
   void pause(int ms) override;
   void phase(const char* name) override;
 
@@ -63,13 +62,12 @@ class SendQueue final : public FrameSink {
   enum class Kind : uint8_t { Report, Pause, Phase };
   struct Item {
     Kind kind;
-    uint64_t key;  // 0: never merged
+    MergeKey key = MergeKey::None();
     Report frame;
     int ms;
     std::string phase;
   };
 
-  static uint64_t targetKey(const Report& frame);
   void push(Item item);
   void ensureSender();
   void run();

@@ -104,7 +104,7 @@ void Synchroniser::LoadBoxMode(int mode) {
   recall[0] = 0x02;
   recall[1] = kCmdLoadMode;
   recall[2] = uint8_t(mode);
-  queue_.send(recall);
+  queue_.send(recall, MergeKey::None());
   startSynchronizeFromBox();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "history/write_differences.h"
 #include "params/mode_file.h"
 
 namespace ax7::history {

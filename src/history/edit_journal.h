@@ -16,7 +16,8 @@
 #include "device/clock.h"
 #include "device/commands.h"
 #include "device/eq_senders.h"
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
+#include "history/settings_image.h"
 
 namespace ax7::history {
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "history/settings_diff.h"
+#include "history/setting_names.h"
+#include "history/settings_image.h"
 
 namespace ax7::history {
 

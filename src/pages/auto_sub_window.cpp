@@ -1,4 +1,4 @@
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/page_factory.h"
 #include "pages/switch_level_window.h"
 #include "pages/value_row.h"

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/compress_panel.h"
 #include "pages/dialog_texts.h"
 #include "pages/output_nav_row.h"

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/delay_panel.h"
 #include "pages/dialog_texts.h"
 #include "pages/output_nav_row.h"

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/eq_editor.h"
 #include "pages/eq_exchange_ui.h"
 #include "pages/input_eq.h"

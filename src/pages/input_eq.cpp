@@ -5,7 +5,7 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/eq_panel.h"
 #include "pages/band_editor.h"
 #include "pages/dialog_texts.h"

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "remote/remote_keys.h"
 
 namespace ax7::ui {

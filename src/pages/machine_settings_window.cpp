@@ -12,7 +12,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/dialog_texts.h"
 #include "pages/page_factory.h"
 #include "pages/pictures.h"
@@ -306,7 +306,7 @@ void MachineSettingsWindow::apply() {
     return;
   }
   const SettingsRecord r = edited();
-  if (context().core().queue.send(SettingsApplyFrame(r)) != int(kReportSize)) {
+  if (context().core().queue.send(SettingsApplyFrame(r), MergeKey::None()) != int(kReportSize)) {
     context().ShowInfoBox(context().text(kNotConnected), kNoticeMs);
     return;
   }

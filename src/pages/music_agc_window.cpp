@@ -1,6 +1,6 @@
 #include <bit>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/page_factory.h"
 #include "pages/switch_level_window.h"
 #include "params/saturate.h"
@@ -45,6 +45,11 @@ class MusicAgcWindow final : public SwitchLevelWindow {
 
 ToolWindow* CreateMusicAgcWindow(PageContext& context, QWidget* owner) {
   return new MusicAgcWindow(context, owner);
+}
+
+// Boxes before command version 9 have no music AGC.
+bool MusicAgcAvailable(PageContext& context) {
+  return context.core().mem.dev.g_nCmdVersion.load() > 8;
 }
 
 }  // namespace ax7::ui

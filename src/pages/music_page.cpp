@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/peak_meter.h"
 #include "graphs/small_eq_panel.h"
 #include "pages/dialog_texts.h"

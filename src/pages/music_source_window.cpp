@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <QWheelEvent>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/page_factory.h"
 #include "pages/radio_group.h"
 #include "pages/value_row.h"

@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "graphs/eq_panel.h"
 #include "pages/band_editor.h"
 #include "pages/dialog_texts.h"

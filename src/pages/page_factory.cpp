@@ -4,23 +4,33 @@ namespace ax7::ui {
 
 const std::vector<PageFactoryEntry>& PageFactories() {
   static const std::vector<PageFactoryEntry> table = {
-      {PageKind::Music, &CreateMusicPage},
-      {PageKind::Delay, &CreateDelayPage},
-      {PageKind::Room, &CreateRoomPage},
-      {PageKind::Compressor, &CreateCompressorPage},
-      {PageKind::Output, &CreateOutputPage},
-      {PageKind::Effects, &CreateEffectsPage},
+      {PageKind::Music, &CreateMusicPage, "music"},
+      {PageKind::Effects, &CreateEffectsPage, "effects"},
+      {PageKind::Output, &CreateOutputPage, "output"},
+      {PageKind::Compressor, &CreateCompressorPage, "compressor"},
+      {PageKind::Delay, &CreateDelayPage, "delay"},
+      {PageKind::Room, &CreateRoomPage, "room"},
   };
   return table;
 }
 
 const std::vector<ToolWindowFactoryEntry>& ToolWindowFactories() {
   static const std::vector<ToolWindowFactoryEntry> table = {
-      {kMachineSettingsWindow, &CreateMachineSettingsWindow},
-      {kRemoteLearningWindow, &CreateRemoteLearningWindow},
-      {kAutoSubWindow, &CreateAutoSubWindow},
-      {kMusicAgcWindow, &CreateMusicAgcWindow},
-      {kMusicSourceWindow, &CreateMusicSourceWindow},
+      // Machine settings are only shown again on each opening, where they were left.
+      {kMachineSettingsWindow,
+       &CreateMachineSettingsWindow,
+       {.centre = false,
+        .textsOnOpen = false,
+        .refreshWithPages = true,
+        .refreshRibbonWhenGone = true}},
+      {kRemoteLearningWindow, &CreateRemoteLearningWindow, {.available = &RemoteLearningAvailable}},
+      {kAutoSubWindow, &CreateAutoSubWindow, {.refreshOnOpen = true, .refreshWithPages = true}},
+      {kMusicAgcWindow,
+       &CreateMusicAgcWindow,
+       {.refreshOnOpen = true, .refreshWithPages = true, .available = &MusicAgcAvailable}},
+      {kMusicSourceWindow,
+       &CreateMusicSourceWindow,
+       {.refreshOnOpen = true, .refreshWithPages = true, .hideOnClose = true}},
   };
   return table;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// How pages and tool windows are made. Each kind has one creator, defined in that page's or
-// window's own source file, so work on one page touches that page's files only. A kind whose
-// real page has not landed yet creates a placeholder in its file.
+// How pages and tool windows are made, and everything the program around them needs to know of
+// each: a new page or tool window is one row here. Each kind has one creator, defined in that
+// page's or window's own source file, so work on one page touches that page's files only. A
+// kind whose real page has not landed yet creates a placeholder in its file.
 #include <vector>
 
 #include "pages/page.h"
@@ -15,13 +16,27 @@ using ToolWindowCreator = ToolWindow* (*)(PageContext& context, QWidget* owner);
 struct PageFactoryEntry {
   PageKind kind;
   PageCreator create;
-};
-struct ToolWindowFactoryEntry {
-  int dialogId;
-  ToolWindowCreator create;
+  const char* scriptName;  // `page NAME` in a --script file
 };
 
-// The tables, in the order of the kinds' dialog ids.
+// How the main window opens a tool window and keeps it up to date.
+struct ToolWindowOptions {
+  bool centre = true;                  // centred on the main window at each opening
+  bool textsOnOpen = true;             // texts taken again at each opening
+  bool refreshOnOpen = false;          // filled from memory at each opening
+  bool refreshWithPages = false;       // refreshed with the pages (synchronisation, file load)
+  bool hideOnClose = false;            // closing only hides it: it keeps its state
+  bool refreshRibbonWhenGone = false;  // it edits what the ribbon shows
+  bool (*available)(PageContext&) = nullptr;  // opens only when true; nullptr: always
+};
+
+struct ToolWindowFactoryEntry {
+  int dialogId;  // also the id `tool ID` takes in a --script file
+  ToolWindowCreator create;
+  ToolWindowOptions options;
+};
+
+// The tables: pages in the order scripts name them, tool windows by dialog id.
 const std::vector<PageFactoryEntry>& PageFactories();
 const std::vector<ToolWindowFactoryEntry>& ToolWindowFactories();
 
@@ -41,5 +56,8 @@ ToolWindow* CreateRemoteLearningWindow(PageContext& context, QWidget* owner);
 ToolWindow* CreateAutoSubWindow(PageContext& context, QWidget* owner);
 ToolWindow* CreateMusicAgcWindow(PageContext& context, QWidget* owner);
 ToolWindow* CreateMusicSourceWindow(PageContext& context, QWidget* owner);
+// When a tool window may open (in the window's file as well).
+bool RemoteLearningAvailable(PageContext& context);
+bool MusicAgcAvailable(PageContext& context);
 
 }  // namespace ax7::ui

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <memory>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/key_learning.h"
 #include "pages/page_factory.h"
 #include "pages/pictures.h"
@@ -235,6 +235,11 @@ int RemoteLearningWindow::SaveRemoteFile() {
 
 ToolWindow* CreateRemoteLearningWindow(PageContext& context, QWidget* owner) {
   return new RemoteLearningWindow(context, owner);
+}
+
+// The keys are read from the box when the window opens.
+bool RemoteLearningAvailable(PageContext& context) {
+  return context.core().link.deviceOpen();
 }
 
 }  // namespace ax7::ui

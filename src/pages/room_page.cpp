@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "device/debug_log.h"
 #include "graphs/ss_volume_panel.h"
 #include "pages/output_nav_row.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/dialog_texts.h"
 #include "pages/value_row.h"
 

@@ -120,9 +120,18 @@ enum class Param : uint8_t {
 
 constexpr int kParamCount = int(Param::Count_);
 
+// A parameter's name as a person reads it, in Chinese and English. Per input, %d stands for the
+// input 1..4 ("Mic %d volume"); per channel, the name follows the channel's ("delay" after
+// "CH-L"). Empty for the second addresses the program never shows on their own.
+struct ShownName {
+  const char* zh = nullptr;
+  const char* en = nullptr;
+};
+
 struct ParamDesc {
   Param id;
   const char* name;  // for scripts, logs and tests
+  ShownName shown;
   int word;          // PC block word of instance 0; -1: kept elsewhere
   int block;         // DSP block of instance 0
   int index;         // DSP index of instance 0

@@ -1,5 +1,9 @@
 #include "params/write_plan.h"
 
+#include "params/band_record.h"
+#include "params/eq_sets.h"
+#include "params/memory.h"
+
 namespace ax7 {
 
 namespace {
@@ -7,6 +11,7 @@ namespace {
 using P = Param;
 constexpr int kChannels = 8;
 constexpr int kInputs = 4;
+constexpr int kSplitBands[] = {kSplitHighPassSlot, kSplitLowPassSlot};
 
 }  // namespace
 
@@ -43,6 +48,43 @@ const std::vector<WriteStep>& FullWritePlan() {
     return t;
   }();
   return plan;
+}
+
+std::vector<int> StepWords(const WriteStep& t) {
+  const ParamDesc& d = Describe(t.param);
+  switch (t.kind) {
+    case WriteStep::Kind::Routing:
+      return {Describe(P::MicToA).wordOf(t.instance), Describe(P::MicToB).wordOf(t.instance)};
+    case WriteStep::Kind::Master:
+      return {d.word};
+    case WriteStep::Kind::Param:
+      break;
+  }
+  switch (d.encoding) {
+    case Encoding::RoomTrim:
+      return {};
+    case Encoding::Compressor: {
+      const int w = d.wordOf(t.instance);
+      return {w, w + 8, w + 16, w + 24};
+    }
+    case Encoding::ShiftFreq:
+      return {d.word, Describe(t.param == P::ShiftFreqA ? P::ShiftOffA : P::ShiftOffB).word};
+    default:
+      return {d.wordOf(t.instance)};
+  }
+}
+
+std::vector<std::pair<int, int>> StepBoxBytes(const WriteStep& t) {
+  if (t.kind != WriteStep::Kind::Param) return {};
+  if (t.param == P::DelayMode) {
+    std::vector<std::pair<int, int>> out;
+    for (int band : kSplitBands)
+      out.emplace_back(BandRecordOffset(DescribeEqSet(kFirstOutputEqSet + t.instance).block, band),
+                       kBandRecordSize);
+    return out;
+  }
+  if (t.param == P::RoomTrim) return {{kRoomTrimAddress + 4 * t.instance, 4}};
+  return {};
 }
 
 }  // namespace ax7

@@ -3,6 +3,7 @@
 // write walks it, and the write of differences walks it too, sending only the steps that
 // differ, so both send what they share in the same order with the same reports.
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "params/param_table.h"
@@ -21,5 +22,11 @@ struct WriteStep {
 };
 
 const std::vector<WriteStep>& FullWritePlan();
+
+// PC words a step's reports are made from (and that its send may fix up).
+std::vector<int> StepWords(const WriteStep& step);
+// Box memory (address, length) a step owns besides its words: a channel's split records travel
+// with its delay mode, the channel's entry of the room trim block with its trim.
+std::vector<std::pair<int, int>> StepBoxBytes(const WriteStep& step);
 
 }  // namespace ax7

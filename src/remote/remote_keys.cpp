@@ -83,7 +83,7 @@ Report WriteKeysFrame(const RemoteKeys& keys) {
 }
 
 int ApplyRemoteKeys(FrameSink& sink, const RemoteKeys& keys) {
-  return sink.send(WriteKeysFrame(keys));
+  return sink.send(WriteKeysFrame(keys), MergeKey::None());
 }
 
 }  // namespace ax7::remote

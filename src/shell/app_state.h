@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "pages/language.h"
 #include "pages/page_context.h"
 

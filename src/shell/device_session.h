@@ -4,8 +4,8 @@
 #include <QString>
 #include <memory>
 
+#include "core/core.h"
 #include "device/clock.h"
-#include "device/core.h"
 #include "device/hid_backend.h"
 #include "shell/qt_view_notifier.h"
 #include "device/trace_file.h"

@@ -13,7 +13,7 @@
 #include "shell/ribbon_ids.h"
 #include "shell/settings_history.h"
 #include "shell/history_texts.h"
-#include "history/settings_diff.h"
+#include "history/settings_image.h"
 #include "shell/sync_dialog.h"
 
 namespace ax7::ui {

@@ -10,8 +10,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "device/core.h"
-#include "history/settings_diff.h"
+#include "core/core.h"
+#include "history/setting_names.h"
 #include "pages/prompter.h"
 #include "shell/history_texts.h"
 #include "shell/settings_history.h"

@@ -174,13 +174,13 @@ void MainWindow::routeMessages(QtViewNotifier& notifier) {
 
 void MainWindow::defineToolWindows() {
   for (const ToolWindowFactoryEntry& entry : ToolWindowFactories()) {
-    const int id = entry.dialogId;
+    const ToolWindowOptions& o = entry.options;
     ToolWindows::Spec spec;
-    spec.create = [this, create = entry.create, id](QWidget* owner) -> ToolWindow* {
+    spec.create = [this, create = entry.create, o](QWidget* owner) -> ToolWindow* {
       ToolWindow* w = create(*this, owner);
-      if (w && id == kMachineSettingsWindow) {
-        // The window may have changed what the ribbon shows; queued, because it also goes
-        // while its own handlers or CloseToolWindows are still running.
+      if (w && o.refreshRibbonWhenGone) {
+        // Queued, because the window also goes while its own handlers or CloseToolWindows are
+        // still running.
         connect(
             w, &QObject::destroyed, this,
             [this] {
@@ -190,23 +190,20 @@ void MainWindow::defineToolWindows() {
       }
       return w;
     };
-    // Auto SUB, music AGC and music source are filled from memory on each opening.
-    spec.refreshOnOpen = id == kAutoSubWindow || id == kMusicAgcWindow || id == kMusicSourceWindow;
-    spec.hideOnClose = id == kMusicSourceWindow;
-    // Machine settings are only shown on each opening; the others are centred and get texts.
-    spec.centre = id != kMachineSettingsWindow;
-    spec.textsOnOpen = id != kMachineSettingsWindow;
-    if (id == kRemoteLearningWindow) spec.condition = [this] { return state_.boxOpen(); };
-    if (id == kMusicAgcWindow) {
-      spec.condition = [this] { return state_.core.mem.dev.g_nCmdVersion.load() > 8; };
-    }
-    tools_->define(id, std::move(spec));
+    spec.centre = o.centre;
+    spec.textsOnOpen = o.textsOnOpen;
+    spec.refreshOnOpen = o.refreshOnOpen;
+    spec.refreshWithPages = o.refreshWithPages;
+    spec.hideOnClose = o.hideOnClose;
+    if (o.available) spec.condition = [this, available = o.available] { return available(*this); };
+    tools_->define(entry.dialogId, std::move(spec));
   }
   ToolWindows::Spec history;
   history.create = [this](QWidget* owner) -> ToolWindow* {
     return new HistoryWindow(*this, *history_, owner);
   };
   history.refreshOnOpen = true;
+  history.refreshWithPages = true;
   tools_->define(kHistoryWindow, std::move(history));
 }
 
@@ -278,13 +275,7 @@ void MainWindow::ApplyUiLanguage() {
 void MainWindow::RefreshAllPages() {
   if (master_) master_->RefreshRibbonValues();
   if (Page* page = pages_->currentPage()) page->RefreshAll();
-  for (ToolWindow* w : tools_->openWindows()) {
-    const int id = w->dialogId();
-    if (id == kMachineSettingsWindow || id == kAutoSubWindow || id == kMusicAgcWindow ||
-        id == kMusicSourceWindow || id == kHistoryWindow) {
-      w->RefreshAll();
-    }
-  }
+  tools_->RefreshWithPages();
   updateUi();
 }
 

@@ -11,13 +11,16 @@ namespace {
 
 using Kind = ScriptCommand::Kind;
 
-struct PageName {
-  std::string_view name;
-  int dialogId;
-};
-// The page kinds by their dialog ids (see PageKind).
-constexpr PageName kPages[] = {{"music", 313},      {"effects", 421}, {"output", 385},
-                               {"compressor", 346}, {"delay", 333},   {"room", 334}};
+// "a, b or c".
+template <typename T, typename Text>
+std::string listOf(const std::vector<T>& items, Text text) {
+  std::string out;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) out += i + 1 == items.size() ? " or " : ", ";
+    out += text(items[i]);
+  }
+  return out;
+}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -128,18 +131,21 @@ class LineReader {
   ScriptError* error_;
 };
 
-bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
+bool parseLine(std::string_view text, const ScriptVocabulary& words, ScriptCommand* cmd,
+               ScriptError* error) {
   LineReader r(text, error);
   const std::string_view name = r.word();
   long long v = 0;
   if (name == "page") {
     cmd->kind = Kind::Page;
     const std::string_view kind = r.word();
-    const auto* page = std::find_if(std::begin(kPages), std::end(kPages),
-                                    [&](const PageName& p) { return p.name == kind; });
-    if (page == std::end(kPages)) {
-      return r.fail("page must be music, effects, output, compressor, delay or room, not '" +
-                    std::string(kind) + "'");
+    const auto page =
+        std::find_if(words.pages.begin(), words.pages.end(),
+                     [&](const ScriptVocabulary::PageName& p) { return p.name == kind; });
+    if (page == words.pages.end()) {
+      const auto name = [](const ScriptVocabulary::PageName& p) { return p.name; };
+      return r.fail("page must be " + listOf(words.pages, name) + ", not '" + std::string(kind) +
+                    "'");
     }
     long long argument = 0;
     if (!r.atEnd() && !r.integer("page argument", 0, 7, &argument)) return false;
@@ -149,9 +155,10 @@ bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
   if (name == "tool") {
     cmd->kind = Kind::Tool;
     if (!r.integer("tool window id", 0, 0x7fffffff, &v)) return false;
-    if (std::find(std::begin(kScriptToolIds), std::end(kScriptToolIds), v) ==
-        std::end(kScriptToolIds)) {
-      return r.fail("tool window id must be 335, 373, 410, 424 or 512, not " + std::to_string(v));
+    if (std::find(words.tools.begin(), words.tools.end(), v) == words.tools.end()) {
+      const auto id = [](int t) { return std::to_string(t); };
+      return r.fail("tool window id must be " + listOf(words.tools, id) + ", not " +
+                    std::to_string(v));
     }
     cmd->id = int(v);
     return r.end();
@@ -279,7 +286,8 @@ bool parseLine(std::string_view text, ScriptCommand* cmd, ScriptError* error) {
 
 }  // namespace
 
-bool ParseScript(std::string_view source, std::vector<ScriptCommand>* out, ScriptError* error) {
+bool ParseScript(std::string_view source, const ScriptVocabulary& words,
+                 std::vector<ScriptCommand>* out, ScriptError* error) {
   std::vector<ScriptCommand> commands;
   int lineNumber = 0;
   while (!source.empty() || lineNumber == 0) {
@@ -296,7 +304,7 @@ bool ParseScript(std::string_view source, std::vector<ScriptCommand>* out, Scrip
     ScriptCommand cmd;
     cmd.line = lineNumber;
     ScriptError lineError;
-    if (!parseLine(text, &cmd, &lineError)) {
+    if (!parseLine(text, words, &cmd, &lineError)) {
       *error = {lineNumber, lineError.message};
       return false;
     }

@@ -43,13 +43,27 @@ struct ScriptError {
   std::string message;
 };
 
-// The tool window ids `tool` accepts.
-inline constexpr int kScriptToolIds[] = {335, 373, 410, 424, 512};
+// The words that name the window's parts: the pages `page` accepts (name and the kind's dialog
+// id) and the tool window ids `tool` accepts, in the order errors list them.
+struct ScriptVocabulary {
+  struct PageName {
+    std::string name;
+    int dialogId;
+  };
+  std::vector<PageName> pages;
+  std::vector<int> tools;
+};
 
 // Reads the whole script. A word that begins with '#' starts a comment to the end of the line;
 // blank lines and comment lines are skipped. TEXT and file names may be put in double quotes to
 // keep a '#' or spaces at their ends. On the first bad line returns false with its number and
 // what is wrong.
+bool ParseScript(std::string_view source, const ScriptVocabulary& words,
+                 std::vector<ScriptCommand>* out, ScriptError* error);
+
+// The program's own words, from the factory tables of pages and tool windows (defined with the
+// window, in script_vocabulary.cpp), and the script read with them.
+const ScriptVocabulary& ProgramScriptVocabulary();
 bool ParseScript(std::string_view source, std::vector<ScriptCommand>* out, ScriptError* error);
 
 }  // namespace ax7::ui

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "history/settings_diff.h"
+#include "history/write_differences.h"
 #include "pages/prompter.h"
 #include "shell/app_state.h"
 #include "shell/history_texts.h"

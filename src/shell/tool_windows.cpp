@@ -71,4 +71,11 @@ void ToolWindows::deliverLearnedCode(int code) {
   if (keyLearning_) keyLearning_->ShowLearnedCode(code);
 }
 
+void ToolWindows::RefreshWithPages() {
+  for (ToolWindow* w : openWindows()) {
+    auto it = specs_.find(w->dialogId());
+    if (it != specs_.end() && it->second.refreshWithPages) w->RefreshAll();
+  }
+}
+
 }  // namespace ax7::ui

@@ -23,6 +23,7 @@ class ToolWindows : public QObject {
     bool refreshOnOpen = true;
     bool textsOnOpen = true;
     bool hideOnClose = false;  // music source: closing only hides it
+    bool refreshWithPages = false;
   };
 
   explicit ToolWindows(QWidget* owner) : QObject(owner), owner_(owner) {}
@@ -38,6 +39,8 @@ class ToolWindows : public QObject {
   void CloseToolWindows();
   // The windows that exist now, in dialog-id order.
   std::vector<ToolWindow*> openWindows() const;
+  // Fills the open windows that follow the pages from memory again.
+  void RefreshWithPages();
 
   // The key-learning dialog that message 1001 goes to; nullptr clears it.
   void publishKeyLearning(ToolWindow* dialog) { keyLearning_ = dialog; }

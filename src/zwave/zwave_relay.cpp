@@ -14,6 +14,9 @@ constexpr uint8_t kCmdZWave = 0x12;
 constexpr uint8_t kCmdPlugWrite = 0x13;
 constexpr uint8_t kCmdPlugRead = 0x14;
 constexpr uint8_t kAck = 0x06;
+constexpr uint8_t kStartOfFrame = 0x01;
+constexpr uint8_t kRequest = 0x00;
+constexpr int kRequestFraming = 7;  // 02 12 len 01 n+2 00 ... checksum
 constexpr int kMaxMemoryData = 56;  // data bytes one plug-memory report carries
 
 // Input report 0x12: the module's frame from byte 3.
@@ -73,6 +76,22 @@ Report PlugMemoryReadFrame(int address, int length) {
   return r;
 }
 
+std::optional<Report> RequestFrame(const uint8_t* payload, int n) {
+  if (n < 1 || n > int(kReportSize) - kRequestFraming || payload == nullptr) return std::nullopt;
+  Report r{};
+  r[0] = kReportId;
+  r[1] = kCmdZWave;
+  r[2] = uint8_t(n + 4);
+  r[3] = kStartOfFrame;
+  r[4] = uint8_t(n + 2);
+  r[5] = kRequest;
+  std::copy(payload, payload + n, r.begin() + 6);
+  uint8_t checksum = 0xFF;
+  for (int i = 4; i < 6 + n; ++i) checksum ^= r[size_t(i)];
+  r[size_t(6 + n)] = checksum;
+  return r;
+}
+
 Report AckFrame() {
   Report r{};
   r[0] = kReportId;
@@ -96,8 +115,7 @@ std::u16string PlugName(const PlugRecord& record) {
   return name;
 }
 
-ZWaveRelay::ZWaveRelay(UsbLink& link, Commands& cmd, Clock& clock)
-    : link_(link), cmd_(cmd), clock_(clock) {}
+ZWaveRelay::ZWaveRelay(UsbLink& link, Clock& clock) : link_(link), clock_(clock) {}
 
 ZWaveRelay::~ZWaveRelay() {
   stop();
@@ -258,7 +276,7 @@ bool ZWaveRelay::sendAndWait(std::atomic<int>& flag, const uint8_t* payload, int
                              int64_t timeoutMs) {
   if (stopping_.load()) return false;
   clock_.notify([&flag] { flag.store(0); });
-  cmd_.SendZWaveFrame(payload, n);
+  if (const auto r = RequestFrame(payload, n)) link_.WriteUsbData(r->data(), r->size());
   bool answered = false;
   clock_.waitFor(timeoutMs, [&] {
     answered = flag.load() != 0;

@@ -13,10 +13,10 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "device/clock.h"
-#include "device/commands.h"
 #include "device/report.h"
 #include "device/usb_link.h"
 #include "device/view_notifier.h"
@@ -70,6 +70,10 @@ using SceneRecord = std::array<uint8_t, kSceneRecordSize>;
 // Reports of plug memory: 02 13 hi lo length data (at most 56 bytes), 02 14 hi lo length.
 Report PlugMemoryWriteFrame(int address, const uint8_t* data, int length);
 Report PlugMemoryReadFrame(int address, int length);
+// A Serial API request to the module (payload[0] is the function id): 02 12 len, then the
+// module's frame 01 n+2 00 payload checksum. Empty when the payload is missing, empty or
+// longer than the 54 bytes a report can frame.
+std::optional<Report> RequestFrame(const uint8_t* payload, int n);
 // The one-byte acknowledgement frame 02 12 01 06.
 Report AckFrame();
 // Plug type byte and the name (UTF-16LE, up to its zero) of a plug record.
@@ -78,8 +82,8 @@ std::u16string PlugName(const PlugRecord& record);
 
 class ZWaveRelay {
  public:
-  // `cmd` must send straight through the reply gate (the worker blocks on it, not the UI).
-  ZWaveRelay(UsbLink& link, Commands& cmd, Clock& clock);
+  // Writes straight through the link's reply gate: the worker blocks on it, not the UI.
+  ZWaveRelay(UsbLink& link, Clock& clock);
   // Ends every wait and joins the reset worker.
   ~ZWaveRelay();
   ZWaveRelay(const ZWaveRelay&) = delete;
@@ -137,7 +141,6 @@ class ZWaveRelay {
   void handleNodeList(const Report& r);
 
   UsbLink& link_;
-  Commands& cmd_;
   Clock& clock_;
   std::atomic<ViewNotifier*> notifier_{nullptr};
 

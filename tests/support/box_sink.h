@@ -10,7 +10,7 @@ namespace ax7::test {
 class BoxSink final : public FrameSink {
  public:
   explicit BoxSink(sim::SimBox& box) : box_(box) {}
-  int send(const Report& r) override {
+  int send(const Report& r, MergeKey) override {
     sent.push_back(r);
     box_.handle(r);
     return int(kReportSize);

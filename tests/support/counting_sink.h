@@ -9,7 +9,7 @@ namespace ax7::test {
 
 class CountingSink final : public FrameSink {
  public:
-  int send(const Report& r) override {
+  int send(const Report& r, MergeKey) override {
     if (r[0] != 0x02) std::abort();
     ++count;
     return int(kReportSize);

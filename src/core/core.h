@@ -1,6 +1,7 @@
 #pragma once
-// The whole headless core for one program: memory, link, dispatcher, encoders and
-// synchronisation, wired together. The desktop program and ax7ctl each own one.
+// The whole headless core for one program: memory, link, dispatcher, encoders,
+// synchronisation and the Z-Wave relay, wired together. The desktop program and ax7ctl each
+// own one. It sits above every layer it wires, so no layer below has to know the others.
 //
 // Two sets of encoders share the memory: `cmd`/`eq` write straight through the reply gate and
 // block their thread (synchronisation workers, ax7ctl's sequential commands); `ui`/`uiEq` hand
@@ -28,7 +29,7 @@ struct Core {
         ui(mem, link, clock, &queue),
         uiEq(ui),
         sync(mem, link, cmd, eq, queue),
-        zwave(link, cmd, clock) {
+        zwave(link, clock) {
     InitParameterMemory(mem);
     dispatcher.setZWaveHandlers([this](const Report& r) { zwave.HandleZWaveFrame(r); },
                                 [this](const Report& r) { zwave.ZWaveReadMemFunc(r); });
@@ -59,7 +60,7 @@ struct Core {
   Commands ui;
   EqSenders uiEq;
   Synchroniser sync;
-  zwave::ZWaveRelay zwave;  // after the link and encoders it uses: its worker is joined first
+  zwave::ZWaveRelay zwave;  // after the link it uses: its worker is joined first
   ViewNotifier* notifier = nullptr;
 };
 
