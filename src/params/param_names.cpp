@@ -14,6 +14,7 @@
 #include "dsp/section_type.h"
 #include "params/band_record.h"
 #include "params/compressor_values.h"
+#include "params/eq_set_model.h"
 #include "params/eq_sets.h"
 #include "params/memory.h"
 #include "params/room.h"
@@ -504,31 +505,14 @@ bool CheckAgainstMemory(const ParameterMemory& mem, const std::vector<NamedValue
 
 std::vector<dsp::EqBand> LoadEditorBands(const ParameterMemory& mem, int eqSet) {
   if (!ValidEqSet(eqSet)) return {};
-  const bool output = IsOutputEqSet(eqSet);
-  // Output sets keep the crossover cascade's codes; the other editors know only the plain types.
-  const int maxType = output ? 31 : 5;
+  // As the set's editor loads it, so a value read by name is the value the window shows.
   const int records = EqSetBandCount(eqSet);
-  std::vector<dsp::EqBand> bands(static_cast<size_t>(records));
-  const dsp::ResponseGrid grid;
-  dsp::EqBandEditor editor(bands, output, grid);
-  for (int b = 0; b < records; ++b) {
-    PackedBand bytes{};
-    mem.boxImage.copyOut(size_t(EqSetOffset(eqSet) + b * kBandRecordSize), bytes.data(),
-                         bytes.size());
-    const BandRecord r = UnpackBandRecord(bytes.data());
-    dsp::EqBand& band = bands[size_t(b)];
-    band.number = b;
-    band.type = r.type > maxType ? 0 : r.type;
-    if (band.type == 1) band.q = 1.41f;
-    if (band.type >= 2 && band.type <= 5) band.q = 0.7f;
-    band.gainDb = dsp::hasFixedZeroGain(band.type) ? 0.0f : std::clamp(r.gainDb, -15.0f, 15.0f);
-    // A stored 0 is no value: the band keeps what it has.
-    if (r.frequency != 0) band.freq = std::clamp(r.frequency, 20.0f, 20000.0f);
-    if (r.q != 0) band.q = std::clamp(r.q, 0.1f, band.type == 1 ? 30.0f : 2.0f);
-    // In order: the crossover band pulls records 10..12 along, which then take their own values.
-    editor.recompute(b);
-  }
-  return bands;
+  EqSetModel model;
+  model.setEqSet(eqSet);
+  model.setBandCount(records);
+  model.load(mem, records);
+  const auto bands = model.bands();
+  return {bands.begin(), bands.begin() + records};
 }
 
 double ReadNamedValue(const ParameterMemory& mem, const ParamName& n) {
