@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <string_view>
 #include <vector>
 
 #include "dsp/section_type.h"
@@ -92,11 +94,40 @@ const std::vector<Pair>& valueWordsLongestFirst() {
   return words;
 }
 
+bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+// Whether any value word could match: each starts with a whole word of letters, and most values
+// ("-3.5 dB", "1000 Hz") hold no such word, so a list of a thousand differences skips the search.
+bool mayHoldValueWord(std::string_view text) {
+  static const std::set<std::string, std::less<>> firstWords = [] {
+    std::set<std::string, std::less<>> words;
+    for (const Pair& w : valueWordsLongestFirst()) {
+      const std::string_view en = w.en;
+      size_t n = 0;
+      while (n < en.size() && isLetter(en[n])) ++n;
+      words.emplace(en.substr(0, n));  // empty when a word starts otherwise: always search
+    }
+    return words;
+  }();
+  if (firstWords.count(std::string_view())) return true;
+  for (size_t i = 0; i < text.size();) {
+    if (!isLetter(text[i])) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < text.size() && isLetter(text[end])) ++end;
+    if (firstWords.count(text.substr(i, end - i))) return true;
+    i = end;
+  }
+  return false;
+}
+
 std::string translateValue(const std::string& text, DiffLanguage l) {
-  if (l == DiffLanguage::English) return text;
+  if (l == DiffLanguage::English || !mayHoldValueWord(text)) return text;
   std::string out = text;
   for (const Pair& w : valueWordsLongestFirst()) {
-    const std::string en = w.en;
+    const std::string_view en = w.en;
     for (size_t at = out.find(en); at != std::string::npos; at = out.find(en, at)) {
       // Whole words only ("on" inside "ratio" stays).
       const bool startOk = at == 0 || !std::isalpha(static_cast<unsigned char>(out[at - 1]));
