@@ -273,21 +273,23 @@ int Synchroniser::ExpectedWriteReports() const {
   const auto& pc = mem_.pc;
   const bool softStart = mem_.dev.g_settingsCurrent.get(0) == 1;
   // A shift value outside 0..5 (only a damaged file holds one) sends nothing.
-  auto shift = [&](int word) {
-    const int v = pc.getInt(word);
+  auto word = [&](P p) { return pc.getInt(size_t(Describe(p).word)); };
+  auto shift = [&](P p) {
+    const int v = word(p);
     return v == 1 ? 1 : (v >= 0 && v <= 5 ? 3 : 0);
   };
   int n = softStart ? 2 : 0;
-  n += 7;                                                    // EQ bypasses
-  n += 8 * 20;                                               // output channels
-  n += 5 + (pc.getInt(60) != 0 ? 1 : 10);                    // masters, mutes, music fade
-  n += 8 + 8 + 2 + 11;                                       // routing, inputs, effects, music
-  n += shift(7) + 2 + 3 + 4 + shift(15) + 2 + 3 + 4 + 6;     // groups A and B, the rest
-  n += 23 + 1;                                               // box image and room trims
-  n += 2 * 10 + 4 * 7 + 10 + 8 * 13;                         // every EQ section
+  n += 7;                                       // EQ bypasses
+  n += 8 * 20;                                  // output channels
+  n += 5 + (word(P::MusicMute) != 0 ? 1 : 10);  // masters, mutes, music fade
+  n += 8 + 8 + 2 + 11;                          // routing, inputs, effects, music
+  // Groups A and B, then the rest.
+  n += shift(P::ShiftFreqA) + 2 + 3 + 4 + shift(P::ShiftFreqB) + 2 + 3 + 4 + 6;
+  n += 23 + 1;                                  // box image and room trims
+  n += 2 * 10 + 4 * 7 + 10 + 8 * 13;            // every EQ section
   if (softStart) {
-    const int mic = std::min(pc.getInt(0), kMasterVolumeTop);
-    const int music = std::min(pc.getInt(53), kMasterVolumeTop);
+    const int mic = std::min(word(P::MicMaster), kMasterVolumeTop);
+    const int music = std::min(word(P::MusicMaster), kMasterVolumeTop);
     n += mic < 80 ? 1 : mic - 79;
     n += music < 70 ? 1 : music - 69;
   }
