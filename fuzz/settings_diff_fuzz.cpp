@@ -7,6 +7,7 @@
 // fuzzer then spends its time on what the settings hold (every word and record any bit pattern,
 // at most a few hundred edited bytes) instead of on mode file headers, which mode_file_fuzz
 // covers, and an execution stays cheap.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "core/core.h"
 #include "device/clock.h"
 #include "history/setting_names.h"
+#include "history/settings_diff.h"
 #include "history/write_differences.h"
 #include "params/defaults.h"
 #include "support/counting_sink.h"
@@ -48,14 +50,29 @@ void applyEdits(const uint8_t* data, size_t size, ax7::history::SettingsImage& a
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // The first byte: soft start on or off; then the edits, at most 256 of them.
+  // The first byte: bit 0 soft start on or off; bit 1 also checks that a second write of the
+  // same target sends nothing (it doubles the cost, so the fuzzer pays it for half its inputs).
+  // Then the edits, at most 256 of them.
   if (size < 1 || size > 1 + 4 * 256) return 0;
   const bool softStart = (data[0] & 1) != 0;
+  const bool writeTwice = (data[0] & 2) != 0;
   ax7::history::SettingsImage a = defaultImage();
   ax7::history::SettingsImage b = a;
   applyEdits(data + 1, size - 1, a, b);
 
-  for (const auto& d : ax7::history::DiffImages(a, b)) {
+  // Built once: the link only owns the encoders here and is never opened; a Core for each input
+  // would start and stop its threads every time.
+  static ax7::VirtualClock clock;
+  static ax7::test::EchoBackend backend(clock);
+  static ax7::Core core(backend, clock);
+  static auto memories = std::make_unique<std::array<ax7::ParameterMemory, 2>>();
+  ax7::ParameterMemory& mem = (*memories)[0];
+  ax7::ParameterMemory& target = (*memories)[1];
+  ax7::InitParameterMemory(mem);
+  ax7::InitParameterMemory(target);
+  if (!ax7::history::LoadImage(mem, a) || !ax7::history::LoadImage(target, b)) return 0;
+
+  for (const auto& d : ax7::history::DiffSettings(mem, target)) {
     for (auto language :
          {ax7::history::DiffLanguage::English, ax7::history::DiffLanguage::Chinese}) {
       if (ax7::history::NameOf(d, language).empty()) std::abort();
@@ -64,21 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-  // Built once: the link only owns the encoders here and is never opened; a Core for each input
-  // would start and stop its threads every time.
-  static ax7::VirtualClock clock;
-  static ax7::test::EchoBackend backend(clock);
-  static ax7::Core core(backend, clock);
-  static auto memory = std::make_unique<ax7::ParameterMemory>();
-  ax7::ParameterMemory& mem = *memory;
-  ax7::InitParameterMemory(mem);
-  if (!ax7::history::LoadImage(mem, a)) return 0;
   mem.dev.g_settingsCurrent.set(0, softStart ? 1 : 0);
   CountingSink sink;
   ax7::Commands cmd(mem, core.link, clock, &sink);
   ax7::EqSenders eq(cmd);
-  if (ax7::history::WriteDifferences(cmd, eq, b) != sink.count) std::abort();
+  if (ax7::history::WriteDifferences(cmd, eq, target) != sink.count) std::abort();
+  if (!writeTwice) return 0;
   sink.count = 0;
-  if (ax7::history::WriteDifferences(cmd, eq, b) != 0 || sink.count != 0) std::abort();
+  if (ax7::history::WriteDifferences(cmd, eq, target) != 0 || sink.count != 0) std::abort();
   return 0;
 }

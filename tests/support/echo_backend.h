@@ -16,7 +16,7 @@ class EchoBackend : public HidBackend {
   explicit EchoBackend(Clock& clock) : clock_(clock) {}
 
   bool silent = false;
-  std::vector<HidInterfaceInfo> interfaces{{"echo:0", kBoxVendorId, kBoxProductId, true}};
+  std::vector<HidInterfaceInfo> interfaces{{"echo:0", kBoxVendorId, kBoxProductId, true, ""}};
 
   std::vector<HidInterfaceInfo> enumerate() override { return interfaces; }
   std::unique_ptr<HidDevice> open(const std::string& path, OpenError* error) override {
