@@ -24,7 +24,6 @@ namespace {
 
 constexpr const char* kDefaultListen = "127.0.0.1:8744";
 constexpr int64_t kStatusPeriodMs = 300;  // as often as the window asks
-constexpr uint8_t kSettingsRead = 0x92;
 constexpr uint8_t kCmdLoadMode = 0x05;
 constexpr int64_t kQueueDrainMs = 5000;
 
@@ -76,15 +75,11 @@ struct Events {
   int recall = -1;
 };
 
-// Opens the box, reads it and its settings record (the master volumes' maximum); false when
-// there is none or it failed (said on stderr).
+// Opens the box and reads it (its settings record with the master volumes' maximum too); false
+// when there is none or it failed (said on stderr).
 bool openAndRead(Session& session, bool connect) {
   if (connect && session.connect() != kExitOk) return false;
-  if (session.synchronizeFromBox() != kExitOk) return false;
-  Report ask{};
-  ask[0] = 0x02;
-  ask[1] = kSettingsRead;
-  return session.exchange(ask, kSettingsRead, "with its settings") == kExitOk;
+  return session.synchronizeFromBox() == kExitOk;
 }
 
 int runServe(Context& ctx, const std::vector<std::string>& words) {
@@ -139,6 +134,7 @@ int runServe(Context& ctx, const std::vector<std::string>& words) {
       session.backend().setHotplugHandler(nullptr);
       return fail(ctx, kExitFailure, error);
     }
+    box.setReadyObserver([&](bool ready) { server.readyChanged(ready); });
     const std::string port = std::to_string(server.port());
     ctx.out << "listening on http://" << urlHost(options.address) << ":" << port << "/\n";
     if (tokenCreated) {
@@ -185,13 +181,16 @@ int runServe(Context& ctx, const std::vector<std::string>& words) {
       } else if (seen.recall >= 0) {
         box.setReady(false);
       }
-      if (!open && (seen.arrived || seen.removed)) {
+      if (!open && seen.arrived) {
         open = openAndRead(session, true);
         box.setReady(open);
       }
     }
 
+    box.setReadyObserver(nullptr);
     server.stop();
+    // Edits the API has answered still reach the box.
+    if (open) core.queue.waitIdle(kQueueDrainMs);
     session.backend().setHotplugHandler(nullptr);
     box.setReady(false);
     session.close(true);

@@ -16,7 +16,7 @@ constexpr int kModes = 4;
 HttpAnswer jsonAnswer(int status, const Json& doc) {
   HttpAnswer a;
   a.status = status;
-  a.body = doc.dump();
+  a.body = dumpJson(doc);
   return a;
 }
 

@@ -30,8 +30,18 @@ CoreBox::CoreBox(Core& core, std::string snapshotDir)
     : core_(core), snapshotDir_(std::move(snapshotDir)) {}
 
 void CoreBox::setReady(bool ready) {
+  std::function<void(bool)> observer;
+  {
+    std::lock_guard lock(mutex_);
+    ready_ = ready;
+    observer = observer_;
+  }
+  if (observer) observer(ready);
+}
+
+void CoreBox::setReadyObserver(std::function<void(bool)> observer) {
   std::lock_guard lock(mutex_);
-  ready_ = ready;
+  observer_ = std::move(observer);
 }
 
 void CoreBox::setRecall(std::function<void(int)> recall) {
@@ -93,6 +103,7 @@ Outcome CoreBox::setValues(const std::vector<std::pair<std::string, InputValue>>
 
 Outcome CoreBox::recallMode(int mode) {
   std::function<void(int)> recall;
+  std::function<void(bool)> observer;
   std::string kept;
   Outcome failed;
   {
@@ -103,7 +114,9 @@ Outcome CoreBox::recallMode(int mode) {
     // Edits wait until the box has been read again: the recall replaces every value.
     ready_ = false;
     recall = recall_;
+    observer = observer_;
   }
+  if (observer) observer(false);
   recall(mode - 1);
   Outcome o;
   o.body["recalled"] = mode;
@@ -187,8 +200,11 @@ Outcome CoreBox::importEq(int set, const std::string& text, eqx::Format format) 
 void CoreBox::tick() {
   std::lock_guard lock(mutex_);
   if (!ready_ || statusPeriodMs_ <= 0) return;
-  const int64_t now = core_.clock.nowMs();
-  if (lastStatusMs_ >= 0 && now - lastStatusMs_ < statusPeriodMs_ && now >= lastStatusMs_) return;
+  // Wall time, as the window's timer: the status is for people watching.
+  const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count();
+  if (lastStatusMs_ >= 0 && now - lastStatusMs_ < statusPeriodMs_) return;
   const UsbLink& link = core_.link;
   if (!link.statusPollAllowed() || !link.deviceOpen()) return;
   lastStatusMs_ = now;

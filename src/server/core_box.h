@@ -23,6 +23,9 @@ class CoreBox final : public BoxControl {
 
   // The owner: the box was read and checked (true), or went away or is being read (false).
   void setReady(bool ready);
+  // Told of every change of readiness, in order, from the thread that made it (the server's
+  // readyChanged, so no going away and coming back is missed between two looks).
+  void setReadyObserver(std::function<void(bool ready)> observer);
   // The owner recalls box mode 0..3 and reads the box again; called with the box not ready.
   void setRecall(std::function<void(int mode)> recall);
   // Requests the live status every `periodMs` from tick() while ready (0: never; the desktop
@@ -52,6 +55,7 @@ class CoreBox final : public BoxControl {
   std::mutex mutex_;  // the queue's encoders (Core::ui, uiEq) are used by one caller at a time
   bool ready_ = false;
   std::function<void(int)> recall_;
+  std::function<void(bool)> observer_;
   int64_t statusPeriodMs_ = 0;
   int64_t lastStatusMs_ = -1;
 };

@@ -26,7 +26,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr size_t kMaxQueuedMessages = 64;  // state, mode and answers a client has not read
+constexpr size_t kMaxQueuedMessages = 64;  // of one kind, that a client has not read
 constexpr auto kMaxWrongTokenDelay = 8000ms;
 constexpr size_t kMaxTrackedAddresses = 4096;
 constexpr auto kStatusPeriod = 100ms;
@@ -55,6 +55,7 @@ struct Server::Impl {
   void refuse(tcp::socket socket);
   void schedulePublish();
   void publish();
+  void connectionChanged(bool connected);
   void publishValues();
   void checkSoon();
   std::vector<std::shared_ptr<WsSession>> liveSockets();
@@ -154,7 +155,17 @@ class WsSession : public std::enable_shared_from_this<WsSession> {
     if (ec) return;
     open_ = true;
     impl_.sockets.push_back(weak_from_this());
-    queueState(StateMessage(impl_.box).dump());
+    const Json state = StateMessage(impl_.box);
+    // With no other client followed, this state is what later changes are measured against:
+    // an edit made before the next comparison must not be taken for the starting point.
+    if (impl_.lastValues.is_null()) {
+      impl_.lastConnected = state["connected"] == true;
+      if (impl_.lastConnected) {
+        impl_.lastValues = state["values"];
+        impl_.lastMode = state["mode"];
+      }
+    }
+    queueState(dumpJson(state));
     read();
   }
 
@@ -172,10 +183,14 @@ class WsSession : public std::enable_shared_from_this<WsSession> {
     const std::string text = beast::buffers_to_string(in_.data());
     in_.consume(in_.size());
     const Json answer = HandleClientMessage(impl_.box, text);
-    if (!answer.is_null()) {
-      if (answer.value("type", "") == "applied") impl_.checkSoon();
-      queueMessage(answer.dump());
+    if (answer.value("type", "") == "applied") {
+      // Merged like the values: a client that sends a burst and reads later gets the last.
+      for (const auto& [name, value] : answer["values"].items()) applied_[name] = value;
+      impl_.checkSoon();
+    } else if (!answer.is_null() && errors_.size() < kMaxQueuedMessages) {
+      errors_.push_back(dumpJson(answer));  // beyond that, a client not reading loses errors
     }
+    flush();
     if (open_) read();
   }
 
@@ -184,12 +199,21 @@ class WsSession : public std::enable_shared_from_this<WsSession> {
     if (!control_.empty()) {
       out_ = std::move(control_.front());
       control_.pop_front();
+    } else if (!errors_.empty()) {
+      out_ = std::move(errors_.front());
+      errors_.pop_front();
+    } else if (!applied_.empty()) {
+      Json m = Json::object();
+      m["type"] = "applied";
+      m["values"] = std::move(applied_);
+      applied_ = Json::object();
+      out_ = dumpJson(m);
     } else if (!values_.empty()) {
       Json m = Json::object();
       m["type"] = "values";
       m["values"] = std::move(values_);
       values_ = Json::object();
-      out_ = m.dump();
+      out_ = dumpJson(m);
     } else if (status_) {
       out_ = std::move(*status_);
       status_.reset();
@@ -222,7 +246,9 @@ class WsSession : public std::enable_shared_from_this<WsSession> {
   bool open_ = false;
   bool writing_ = false;
   std::string out_;
-  std::deque<std::string> control_;
+  std::deque<std::string> control_;  // state, mode, connection: in order
+  std::deque<std::string> errors_;   // answers to messages refused
+  Json applied_ = Json::object();    // what this client's sets applied, merged by name
   Json values_ = Json::object();
   std::optional<std::string> status_;
 };
@@ -289,6 +315,9 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
       return shutdown();
     }
     if (ec == http::error::header_limit) return refuse(431, "the request's header is too large");
+    if (ec == http::error::body_limit) {
+      return refuse(413, "the body is larger than " + std::to_string(kMaxBodyBytes) + " bytes");
+    }
     if (ec) return refuse(400, "not an HTTP request this server understands");
 
     const auto& req = parser_->get();
@@ -373,7 +402,7 @@ class HttpSession : public std::enable_shared_from_this<HttpSession> {
     doc["error"] = why;
     HttpAnswer a;
     a.status = status;
-    a.body = doc.dump();
+    a.body = dumpJson(doc);
     if (status == 401) a.headers.emplace_back("WWW-Authenticate", "Bearer");
     write(a, true);
   }
@@ -488,34 +517,35 @@ void Server::Impl::publishValues() {
     Json m = Json::object();
     m["type"] = "mode";
     m["mode"] = mode;
-    const std::string text = m.dump();
+    const std::string text = dumpJson(m);
     for (const auto& s : live) s->queueMessage(text);
   }
   lastValues = std::move(values);
   lastMode = mode;
 }
 
+void Server::Impl::connectionChanged(bool connected) {
+  lastConnected = connected;
+  const auto live = liveSockets();
+  if (connected) {
+    // Back (or read again after a recall): everything, as to a new client.
+    const Json state = StateMessage(box);
+    const std::string text = dumpJson(state);
+    for (const auto& s : live) s->queueState(text);
+    lastValues = live.empty() ? Json() : state["values"];
+    lastMode = state["mode"];
+    lastStatus = state["status"];
+  } else {
+    const std::string text = R"({"type":"connection","connected":false})";
+    for (const auto& s : live) s->queueMessage(text);
+    lastValues = nullptr;
+  }
+}
+
 void Server::Impl::publish() {
   box.tick();
   const bool connected = box.connected();
-  if (connected != lastConnected) {
-    lastConnected = connected;
-    const auto live = liveSockets();
-    if (connected) {
-      // Back (or read again after a recall): everything, as to a new client.
-      const Json state = StateMessage(box);
-      const std::string text = state.dump();
-      for (const auto& s : live) s->queueState(text);
-      lastValues = state["values"];
-      lastMode = state["mode"];
-      lastStatus = state["status"];
-    } else {
-      const std::string text = R"({"type":"connection","connected":false})";
-      for (const auto& s : live) s->queueMessage(text);
-      lastValues = nullptr;
-    }
-    return;
-  }
+  if (connected != lastConnected) return connectionChanged(connected);
   publishValues();
   const auto now = std::chrono::steady_clock::now();
   if (!connected || now - lastStatusSent < kStatusPeriod - 5ms) return;
@@ -528,7 +558,7 @@ void Server::Impl::publish() {
   Json m = Json::object();
   m["type"] = "status";
   m["status"] = std::move(status);
-  const std::string text = m.dump();
+  const std::string text = dumpJson(m);
   for (const auto& s : live) s->queueStatus(text);
 }
 
@@ -583,6 +613,14 @@ uint16_t Server::port() const { return impl_->port; }
 void Server::changed() {
   Impl& s = *impl_;
   asio::post(*s.ioc, [&s] { s.checkSoon(); });
+}
+
+void Server::readyChanged(bool ready) {
+  Impl& s = *impl_;
+  asio::post(*s.ioc, [&s, ready] {
+    // A change the publisher already saw (or an order it did not see) is told as it is now.
+    if (ready != s.lastConnected || !ready) s.connectionChanged(ready);
+  });
 }
 
 Server::Counts Server::counts() const { return {impl_->wrongTokens, impl_->refusedClients}; }

@@ -36,7 +36,7 @@ struct ServerOptions {
   std::chrono::milliseconds requestTimeout{10000};  // to read a request's header and body
   std::chrono::milliseconds idleTimeout{60000};     // a keep-alive or WebSocket connection
   std::chrono::milliseconds publishPeriod{100};     // values check and status
-  std::chrono::milliseconds wrongTokenDelay{500};   // the first; doubles, up to 8 s
+  std::chrono::milliseconds wrongTokenDelay{250};   // the first; doubles, up to 8 s
 };
 
 class Server {
@@ -54,6 +54,9 @@ class Server {
   uint16_t port() const;
   // Something changed outside the server (an edit in the window): compare values now.
   void changed();
+  // The box went away (false) or is back and read (true): clients are told in this order,
+  // even when both happen between two of the publisher's looks.
+  void readyChanged(bool ready);
 
   struct Counts {
     uint64_t wrongTokens = 0;  // requests refused for a wrong token
