@@ -74,6 +74,7 @@ const std::vector<const CommandSpec*>& commandTable() {
       &kRemoteCommand,
       &kDiffCommand,
       &kParamsCommand, &kGetCommand, &kSetCommand, &kModeCommand,
+      &kServeCommand,
   };
   return table;
 }

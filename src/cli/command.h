@@ -47,6 +47,7 @@ extern const CommandSpec kParamsCommand;
 extern const CommandSpec kGetCommand;
 extern const CommandSpec kSetCommand;
 extern const CommandSpec kModeCommand;
+extern const CommandSpec kServeCommand;
 
 const std::vector<const CommandSpec*>& commandTable();
 

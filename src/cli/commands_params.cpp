@@ -8,9 +8,9 @@
 #include "cli/exit_codes.h"
 #include "cli/json_output.h"
 #include "cli/session.h"
-#include "device/machine_settings.h"
 #include "device/named_values.h"
 #include "params/param_names.h"
+#include "server/state_json.h"
 
 namespace ax7::cli {
 
@@ -20,42 +20,7 @@ constexpr uint8_t kSettingsRead = 0x92;
 constexpr uint8_t kCmdLoadMode = 0x05;
 constexpr int kModes = 4;
 
-// Whole numbers as integers; others as the shortest decimal of the double.
-Json plainJson(double v) {
-  if (!std::isfinite(v)) return nullptr;
-  if (v == std::trunc(v) && std::fabs(v) < 1e15) return int64_t(v);
-  return v;
-}
-
-// A value read from memory: choices by name, numbers as their text shows them, so JSON and text
-// agree digit for digit.
-Json valueJson(const ParamName& n, double v) {
-  const std::string text = FormatNamedValue(n, v);
-  const auto number = parseDouble(text);
-  if (!number) return n.kind == ValueKind::Choice ? Json(text) : Json(nullptr);
-  return plainJson(*number);
-}
-
-Json describeJson(const ParamName& n) {
-  Json p = Json::object();
-  p["name"] = n.name;
-  p["type"] = KindName(n.kind);
-  p["unit"] = n.unit;
-  p["min"] = plainJson(n.minimum);
-  p["max"] = plainJson(n.maximum);
-  p["step"] = n.step > 0 ? plainJson(n.step) : Json(nullptr);
-  if (n.kind == ValueKind::Choice) {
-    Json choices = Json::object();
-    for (size_t i = 0; i < n.choices.size(); ++i) choices[n.choices[i]] = n.firstChoice + int(i);
-    p["choices"] = choices;
-  }
-  p["instances"] = n.instances;
-  p["instance"] = n.instance + 1;
-  if (n.isBandField()) p["eq_set"] = EqSetPublicName(n.eqSet);
-  p["block"] = n.block;
-  p["index"] = n.index;
-  return p;
-}
+using server::valueJson;
 
 std::string rangeText(const ParamName& n) {
   if (n.kind == ValueKind::Choice) {
@@ -78,11 +43,7 @@ int runParams(Context& ctx, const std::vector<std::string>& words) {
   if (args.help) return printUsage(ctx, kParamsCommand);
   if (!args.positional.empty()) return usageError(ctx, kParamsCommand, "no arguments expected");
   if (args.flags.count("--json")) {
-    Json list = Json::array();
-    for (const ParamName& n : ParamNames()) list.push_back(describeJson(n));
-    Json doc = jsonDocument();
-    doc["params"] = list;
-    writeJson(ctx.out, doc);
+    writeJson(ctx.out, server::paramsDocument());
     return kExitOk;
   }
   char line[160];
@@ -141,34 +102,6 @@ int runGet(Context& ctx, const std::vector<std::string>& words) {
   });
 }
 
-// A master volume above the maximum the box allows is refused, as the window holds its slider
-// there; the maximum comes from the box's own settings.
-bool checkMaximum(const DeviceState& dev, const std::vector<NamedValue>& values,
-                  std::string* error) {
-  const SettingsRecord record = dev.g_settingsCurrent.snapshot();
-  for (const NamedValue& v : values) {
-    size_t byte = 0;
-    if (v.name->param == Param::MicMaster) byte = kSetMicMax;
-    if (v.name->param == Param::MusicMaster) byte = kSetMusicMax;
-    if (byte == 0) continue;
-    const int maximum = SettingsMaximum(record[byte]);
-    if (v.value > maximum) {
-      *error = v.name->name + "=" + FormatNamedValue(*v.name, v.value) + ": " + v.name->name +
-               " is above the box's maximum " + std::to_string(maximum) +
-               " (see ax7ctl settings)";
-      return false;
-    }
-  }
-  return true;
-}
-
-bool needsMaximum(const std::vector<NamedValue>& values) {
-  for (const NamedValue& v : values) {
-    if (v.name->param == Param::MicMaster || v.name->param == Param::MusicMaster) return true;
-  }
-  return false;
-}
-
 int runSet(Context& ctx, const std::vector<std::string>& words) {
   ParsedArgs args;
   std::string error;
@@ -195,14 +128,14 @@ int runSet(Context& ctx, const std::vector<std::string>& words) {
     // Bands and the compressor travel with their other fields, which must be the box's.
     const int rc = NeedsStoredValues(values) ? session.synchronizeFromBox() : session.identifyBox();
     if (rc != kExitOk) return rc;
-    if (needsMaximum(values)) {
+    if (NeedsBoxMaximum(values)) {
       Report ask{};
       ask[0] = 0x02;
       ask[1] = kSettingsRead;
       if (int r = session.exchange(ask, kSettingsRead, "with its settings"); r != kExitOk) return r;
     }
     const ParameterMemory& mem = session.core().mem;
-    if (!CheckAgainstMemory(mem, values, &error) || !checkMaximum(mem.dev, values, &error)) {
+    if (!CheckAgainstMemory(mem, values, &error) || !CheckBoxMaximum(mem.dev, values, &error)) {
       session.close(true);
       return fail(ctx, kExitUsage, "set: " + error + "; nothing sent");
     }

@@ -8,6 +8,7 @@
 #include "cli/json_output.h"
 #include "cli/session.h"
 #include "device/status_text.h"
+#include "server/state_json.h"
 
 namespace ax7::cli {
 
@@ -19,19 +20,6 @@ constexpr int kMusicLevels = 4;
 constexpr int kMusicFormat = 7;
 constexpr int kWireless1 = 8;   // RF, AF, channel, battery
 constexpr int kWireless2 = 12;  // RF, AF, channel (its battery is not in the record)
-
-Json wirelessJson(const std::array<uint8_t, kLiveStatusSize>& s, int first, bool hasBattery) {
-  Json w = Json::object();
-  w["rf"] = s[size_t(first)];
-  w["rf_bars"] = FormatRfBars(s[size_t(first)]);
-  w["af"] = s[size_t(first + 1)];
-  w["af_bars"] = FormatAfBars(s[size_t(first + 1)]);
-  w["channel"] = s[size_t(first + 2)];
-  w["frequency"] = FormatMicFrequency(s[size_t(first + 2)]);
-  w["battery"] = hasBattery ? Json(s[size_t(first + 3)]) : Json(nullptr);
-  w["battery_bars"] = hasBattery ? Json(FormatBatteryBars(s[size_t(first + 3)])) : Json(nullptr);
-  return w;
-}
 
 std::string wirelessText(const std::array<uint8_t, kLiveStatusSize>& s, int first,
                          bool hasBattery) {
@@ -45,12 +33,7 @@ std::string wirelessText(const std::array<uint8_t, kLiveStatusSize>& s, int firs
 void printStatus(Context& ctx, const std::array<uint8_t, kLiveStatusSize>& s, bool json) {
   if (json) {
     Json doc = jsonDocument();
-    doc["mic_levels"] = Json::array({s[0], s[1], s[2], s[3]});
-    doc["music_levels"] = Json::array({s[kMusicLevels], s[kMusicLevels + 1]});
-    doc["music_format"] = FormatMusicFormat(s[kMusicFormat]);
-    doc["music_format_flags"] = s[kMusicFormat];
-    doc["wireless"] =
-        Json::array({wirelessJson(s, kWireless1, true), wirelessJson(s, kWireless2, false)});
+    doc.update(server::statusJson(s));
     doc["raw_hex"] = toHex(s.data(), s.size());
     writeJson(ctx.out, doc);
     return;

@@ -7,11 +7,7 @@
 
 namespace ax7::cli {
 
-Json jsonDocument() {
-  Json doc = Json::object();
-  doc["api_version"] = kApiVersion;
-  return doc;
-}
+Json jsonDocument() { return server::apiDocument(); }
 
 void writeJson(std::ostream& out, const Json& doc) {
   out << doc.dump(2) << "\n";

@@ -3,15 +3,15 @@
 // starts with "api_version", so scripts can tell a changed schema at once.
 #include <cstdint>
 #include <iosfwd>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "server/json.h"
+
 namespace ax7::cli {
 
-using Json = nlohmann::ordered_json;
-
-constexpr int kApiVersion = 1;
+using Json = server::Json;
+using server::kApiVersion;
 
 // {"api_version": 1}, ready for the command's own members.
 Json jsonDocument();

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "device/machine_settings.h"
 #include "dsp/band_rules.h"
 #include "dsp/crossover.h"
 #include "params/eq_sets.h"
@@ -84,6 +85,32 @@ void applyOne(Commands& cmd, const NamedValue& v) {
 }
 
 }  // namespace
+
+bool CheckBoxMaximum(const DeviceState& dev, const std::vector<NamedValue>& values,
+                     std::string* error) {
+  const SettingsRecord record = dev.g_settingsCurrent.snapshot();
+  for (const NamedValue& v : values) {
+    size_t byte = 0;
+    if (v.name->param == Param::MicMaster) byte = kSetMicMax;
+    if (v.name->param == Param::MusicMaster) byte = kSetMusicMax;
+    if (byte == 0) continue;
+    const int maximum = SettingsMaximum(record[byte]);
+    if (v.value > maximum) {
+      *error = v.name->name + "=" + FormatNamedValue(*v.name, v.value) + ": " + v.name->name +
+               " is above the box's maximum " + std::to_string(maximum) +
+               " (see ax7ctl settings)";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool NeedsBoxMaximum(const std::vector<NamedValue>& values) {
+  for (const NamedValue& v : values) {
+    if (v.name->param == Param::MicMaster || v.name->param == Param::MusicMaster) return true;
+  }
+  return false;
+}
 
 void ApplyNamedValues(Commands& cmd, EqSenders& eq, const std::vector<NamedValue>& values) {
   std::set<int> setsDone, compressorsDone;

@@ -515,20 +515,21 @@ std::vector<dsp::EqBand> LoadEditorBands(const ParameterMemory& mem, int eqSet) 
   return {bands.begin(), bands.begin() + records};
 }
 
-double ReadNamedValue(const ParameterMemory& mem, const ParamName& n) {
-  if (n.isBandField()) {
-    const dsp::EqBand band = LoadEditorBands(mem, n.eqSet)[size_t(n.instance)];
-    switch (n.target) {
-      case T::BandType:
-        return band.type;
-      case T::BandGain:
-        return band.gainDb;
-      case T::BandFrequency:
-        return band.freq;
-      default:
-        return band.q;
-    }
+double BandFieldValue(const dsp::EqBand& band, const ParamName& n) {
+  switch (n.target) {
+    case T::BandType:
+      return band.type;
+    case T::BandGain:
+      return band.gainDb;
+    case T::BandFrequency:
+      return band.freq;
+    default:
+      return band.q;
   }
+}
+
+double ReadNamedValue(const ParameterMemory& mem, const ParamName& n) {
+  if (n.isBandField()) return BandFieldValue(LoadEditorBands(mem, n.eqSet)[size_t(n.instance)], n);
   if (n.isCompressorField()) {
     const compressor::Values v = compressor::ShownValues(mem, n.instance);
     switch (n.target) {

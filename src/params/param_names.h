@@ -118,6 +118,8 @@ bool CheckAgainstMemory(const ParameterMemory& mem, const std::vector<NamedValue
 // The value memory holds for the name, in display units (the window's view of a damaged word,
 // where it has one).
 double ReadNamedValue(const ParameterMemory& mem, const ParamName& name);
+// The field of a band (as LoadEditorBands gives it) that a band field's name reads.
+double BandFieldValue(const dsp::EqBand& band, const ParamName& name);
 // The text of a value: whole numbers without a point, decimals with the step's digits,
 // choices by name.
 std::string FormatNamedValue(const ParamName& name, double value);

@@ -33,6 +33,13 @@ SimBackend::SimBackend(Clock& clock, SimFaults faults) : clock_(clock), faults_(
 }
 
 SimBackend::~SimBackend() {
+  clock_.notify([this] { stopReplug_ = true; });
+  std::thread replugger;
+  {
+    std::lock_guard lock(boxMutex_);
+    replugger = std::move(replugger_);
+  }
+  if (replugger.joinable()) replugger.join();
   {
     std::lock_guard lock(eventsMutex_);
     stopNotifier_ = true;
@@ -109,6 +116,17 @@ void SimBackend::disappearLocked() {
   eventsCv_.notify_one();
 }
 
+void SimBackend::replugLocked() {
+  const int delay = faults_.replugAfterMs;
+  if (delay < 0 || replugger_.joinable()) return;
+  faults_.unplugAfter = -1;
+  replugger_ = clock_.startThread([this, delay] {
+    bool stopped = false;
+    clock_.waitFor(delay, [&] { return stopped = stopReplug_; });
+    if (!stopped) plug();
+  });
+}
+
 void SimBackend::pushEvent(HotplugEvent event) {
   clock_.beginWorkLocked();  // ended once the handler has seen it
   std::lock_guard lock(eventsMutex_);
@@ -169,6 +187,7 @@ int SimBackend::deviceWrite(uint64_t generation, const uint8_t* data, size_t len
   const int limit = faults_.unplugAfter;
   if (limit >= 0 && sincePlug_ >= limit) {  // only with unplug-after=0
     disappearLocked();
+    replugLocked();
     return -1;
   }
   ++received_;
@@ -179,6 +198,7 @@ int SimBackend::deviceWrite(uint64_t generation, const uint8_t* data, size_t len
   // The box takes its last report but is gone before it can answer.
   if (limit >= 0 && sincePlug_ >= limit) {
     disappearLocked();
+    replugLocked();
     return int(kReportSize);
   }
   if (faults_.silent) return int(kReportSize);

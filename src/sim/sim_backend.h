@@ -78,6 +78,7 @@ class SimBackend : public HidBackend {
   int deviceRead(uint64_t generation, const bool& interrupted, uint8_t* buf, size_t length);
   bool aliveLocked(uint64_t generation) const { return present_ && generation_ == generation; }
   void disappearLocked();  // box mutex held
+  void replugLocked();     // box mutex held: the replug-after fault
   void applyFaults(Pending& p);
   void notifierLoop();
   void pushEvent(HotplugEvent event);  // with the clock's lock held
@@ -106,6 +107,8 @@ class SimBackend : public HidBackend {
   std::mutex handlerMutex_;
   HotplugHandler handler_;
   std::thread notifier_;
+  std::thread replugger_;    // started under the box mutex
+  bool stopReplug_ = false;  // guarded by the clock's lock
 };
 
 }  // namespace ax7::sim

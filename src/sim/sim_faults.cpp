@@ -33,7 +33,7 @@ bool fail(std::string* error, std::string text) {
 const std::vector<std::string_view>& SimFaultForms() {
   static const std::vector<std::string_view> forms = {
       "silent",         "model=NAME", "version=N",  "param-error=STATUS",
-      "unplug-after=N", "garbage=P",  "latency=MS", "no-learn", "learn-delay=MS",
+      "unplug-after=N", "replug-after=MS", "garbage=P",  "latency=MS", "no-learn", "learn-delay=MS",
       "zwave-silent-module", "zwave-silent-node=N", "zwave-add=N", "zwave-remove=N",
   };
   return forms;
@@ -95,6 +95,7 @@ bool ParseSimFault(std::string_view spec, SimFaults& faults, std::string* error)
   static const NumericFault kNumeric[] = {
       {"param-error", 0, 255, "0..255", &SimFaults::paramErrorStatus},
       {"unplug-after", 0, 1000000000, "a count of 0 or more", &SimFaults::unplugAfter},
+      {"replug-after", 0, 3600000, "0..3600000 (ms)", &SimFaults::replugAfterMs},
       {"garbage", 0, 100, "0..100 (percent)", &SimFaults::garbagePercent},
       {"latency", 0, 60000, "0..60000 (ms)", &SimFaults::latencyMs},
       {"learn-delay", 0, 3600000, "0..3600000 (ms)", &SimFaults::learnDelayMs},

@@ -15,6 +15,8 @@ struct SimFaults {
   // Disappears once it has received this many reports (-1: never); the last of them is
   // taken but not answered, and with 0 the first write already fails.
   int unplugAfter = -1;
+  // A box gone by unplugAfter comes back this long after (-1: never); once: it then stays.
+  int replugAfterMs = -1;
   int garbagePercent = 0;  // share of answers replaced by random reports
   int latencyMs = 0;       // every answer leaves this long after its request
   int learnDelayMs = -1;   // a learned key code comes this long after 0x60 (-1: 500 ms)
@@ -34,7 +36,7 @@ const std::vector<std::string_view>& SimFaultForms();
 constexpr int kZWaveUnsolicitedDelayMs = 1000;
 
 // One fault: "silent", "model=NAME", "version=N" (0..255), "param-error=STATUS" (0..255),
-// "unplug-after=N" (N >= 0), "garbage=P" (0..100), "latency=MS" (0..60000),
+// "unplug-after=N" (N >= 0), "replug-after=MS" (0..3600000), "garbage=P" (0..100), "latency=MS" (0..60000),
 // "no-learn", "learn-delay=MS" (0..3600000), "zwave-silent-module", "zwave-silent-node=N",
 // "zwave-add=N" or "zwave-remove=N" (plug node ids 2..232; the node faults may be given more
 // than once). Numbers are

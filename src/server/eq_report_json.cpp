@@ -1,14 +1,14 @@
-#include "cli/eq_report_json.h"
+#include "server/eq_report_json.h"
 
 #include <cmath>
 
 #include "dsp/section_type.h"
 #include "eqx/eq_set.h"
 
-namespace ax7::cli {
+namespace ax7::server {
 
 Json eqImportReportJson(const eqx::ImportReport& r, int set, bool applied) {
-  Json doc = jsonDocument();
+  Json doc = apiDocument();
   doc["format"] = eqx::formatName(r.format);
   doc["set"] = set;
   doc["set_name"] = eqx::setName(set);
@@ -44,4 +44,4 @@ Json eqImportReportJson(const eqx::ImportReport& r, int set, bool applied) {
   return doc;
 }
 
-}  // namespace ax7::cli
+}  // namespace ax7::server
