@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "server/box_control.h"
 
 namespace ax7::server {
