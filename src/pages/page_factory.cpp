@@ -10,6 +10,7 @@ const std::vector<PageFactoryEntry>& PageFactories() {
       {PageKind::Compressor, &CreateCompressorPage, "compressor"},
       {PageKind::Delay, &CreateDelayPage, "delay"},
       {PageKind::Room, &CreateRoomPage, "room"},
+      {PageKind::OutputDelays, &CreateOutputDelaysPage, "delays"},
   };
   return table;
 }
