@@ -244,7 +244,7 @@ void SharedPiecesTest::factoryMakesEveryKindAndPagesFollowTheLanguage() {
     QVERIFY(page);
     QCOMPARE(page->kind(), e.kind);
   }
-  QCOMPARE(PageFactories().size(), size_t(7));
+  QCOMPARE(PageFactories().size(), size_t(6));
   QVERIFY(CreatePage(context, PageKind(999), 0, &host) == nullptr);
   for (const ToolWindowFactoryEntry& e : ToolWindowFactories()) {
     std::unique_ptr<ToolWindow> w(CreateToolWindow(context, e.dialogId, &host));

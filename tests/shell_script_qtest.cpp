@@ -269,7 +269,7 @@ void ScriptTest::namesEveryPageAndToolWindowOfTheFactoryTables() {
   QVERIFY(!ParseScript("page mixer", &commands, &error));
   QCOMPARE(
       error.message,
-      std::string("page must be music, effects, output, compressor, delay, room or delays, not 'mixer'"));
+      std::string("page must be music, effects, output, compressor, delay or room, not 'mixer'"));
   QVERIFY(!ParseScript("tool 336", &commands, &error));
   QCOMPARE(error.message, std::string("tool window id must be 335, 373, 410, 424 or 512, not 336"));
 }

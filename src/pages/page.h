@@ -25,7 +25,6 @@ enum class PageKind {
   Delay = 333,       // no argument
   Compressor = 346,  // no argument
   Room = 334,        // no argument
-  OutputDelays = 338,  // no argument
 };
 
 class Page : public QWidget, public PagePart {

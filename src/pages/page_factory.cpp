@@ -10,7 +10,6 @@ const std::vector<PageFactoryEntry>& PageFactories() {
       {PageKind::Compressor, &CreateCompressorPage, "compressor"},
       {PageKind::Delay, &CreateDelayPage, "delay"},
       {PageKind::Room, &CreateRoomPage, "room"},
-      {PageKind::OutputDelays, &CreateOutputDelaysPage, "delays"},
   };
   return table;
 }

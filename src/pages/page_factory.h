@@ -51,7 +51,6 @@ Page* CreateEffectsPage(PageContext& context, int mode, QWidget* parent);
 Page* CreateDelayPage(PageContext& context, int, QWidget* parent);
 Page* CreateCompressorPage(PageContext& context, int, QWidget* parent);
 Page* CreateRoomPage(PageContext& context, int, QWidget* parent);
-Page* CreateOutputDelaysPage(PageContext& context, int, QWidget* parent);
 ToolWindow* CreateMachineSettingsWindow(PageContext& context, QWidget* owner);
 ToolWindow* CreateRemoteLearningWindow(PageContext& context, QWidget* owner);
 ToolWindow* CreateAutoSubWindow(PageContext& context, QWidget* owner);
