@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "server/api.h"
 #include "server/core_box.h"
 #include "sim/sim_backend.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "device/core.h"
+#include "core/core.h"
 #include "server/access.h"
 #include "server/api.h"
 #include "server/core_box.h"
