@@ -1,34 +1,19 @@
-// One HTTP API request from any bytes (method, target, body), against the box of a core that
-// is ready but not connected: the answer is one of the statuses the API gives, and a JSON
-// answer reads back as JSON. The header checks the server makes before it see the same bytes.
+// One HTTP API request from any bytes (method, target, body): the answer is one of the statuses
+// the API gives, and a JSON answer reads back as JSON. The header checks the server makes first
+// get the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "core/core.h"
 #include "server/access.h"
 #include "server/api.h"
-#include "server/core_box.h"
-#include "sim/sim_backend.h"
-
-namespace {
-
-struct Fixture {
-  ax7::VirtualClock clock;
-  ax7::sim::SimBackend backend{clock};
-  ax7::Core core{backend, clock};
-  // Snapshots cannot be written there, so the operations that keep one stop before sending.
-  ax7::server::CoreBox box{core, "/dev/null/snapshots"};
-  Fixture() { box.setReady(true); }
-};
-
-}  // namespace
+#include "server_fixture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace ax7::server;
-  static Fixture* f = new Fixture;
+  static auto* f = new ax7::fuzz::ServerFixture;
   if (size < 1 || size > 256 * 1024) return 0;
   static const char* const kMethods[] = {"GET", "PUT", "POST", "DELETE", "HEAD", "PATCH"};
   const std::string method = kMethods[data[0] % 6];

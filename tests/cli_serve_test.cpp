@@ -9,15 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "device/commands.h"
-#include "device/named_values.h"
-#include "params/defaults.h"
 #include "params/param_names.h"
-#include "sim/sim_backend.h"
-#include "support/box_sink.h"
 #include "support/frame_capture.h"
 #include "support/http_client.h"
 #include "support/serve_process.h"
+#include "support/window_edits.h"
 
 namespace ax7 {
 namespace {
@@ -93,21 +89,14 @@ TEST_F(ServeCli, ValuesGoOutAsTheWindowSendsThem) {
   EXPECT_EQ(state["values"]["out3.delay"], 12.3);
   ASSERT_EQ(s->stop(), 0);
 
-  VirtualClock clock;
-  sim::SimBackend backend{clock};
-  ParameterMemory mem;
-  InitParameterMemory(mem);
-  UsbLink link{backend, clock, mem.dev};
-  sim::SimBox box;
-  test::BoxSink sink{box};
-  Commands window{mem, link, clock, &sink};
-  window.SetParam(Param::MicVolume, 0, 55);
-  window.SetParam(Param::MusicPitch, -2);
-  window.SetChannelDelay(2, float(123 / 10.0));
-  window.SetParam(Param::ChannelMute, 2, 1);
-  window.SetParam(Param::MicToA, 1, 0);
-  window.SetParam(Param::MicToB, 1, 100);
-  EXPECT_EQ(edits(), test::framesHex(sink.sent));
+  test::WindowEdits w;
+  w.window.SetParam(Param::MicVolume, 0, 55);
+  w.window.SetParam(Param::MusicPitch, -2);
+  w.window.SetChannelDelay(2, float(123 / 10.0));
+  w.window.SetParam(Param::ChannelMute, 2, 1);
+  w.window.SetParam(Param::MicToA, 1, 0);
+  w.window.SetParam(Param::MicToB, 1, 100);
+  EXPECT_EQ(edits(), w.frames());
 }
 
 TEST_F(ServeCli, EveryEndpointAnswers) {
@@ -344,18 +333,11 @@ TEST_F(ServeCli, BurstToOneSliderEndsAtTheLastValueForEveryClient) {
   ASSERT_EQ(s->stop(), 0);
 
   // The box got the last value last; the queue may have merged any of the others.
-  VirtualClock clock;
-  sim::SimBackend backend{clock};
-  ParameterMemory mem;
-  InitParameterMemory(mem);
-  UsbLink link{backend, clock, mem.dev};
-  sim::SimBox box;
-  test::BoxSink sink{box};
-  Commands window{mem, link, clock, &sink};
-  window.SetParam(Param::MicVolume, 0, last);
+  test::WindowEdits w;
+  w.window.SetParam(Param::MicVolume, 0, last);
   const std::vector<std::string> sent = edits();
   ASSERT_FALSE(sent.empty());
-  EXPECT_EQ(sent.back(), test::framesHex(sink.sent).back());
+  EXPECT_EQ(sent.back(), w.frames().back());
   EXPECT_LE(sent.size(), 1000u);
 }
 

@@ -14,12 +14,11 @@ namespace ax7::cli {
 
 namespace {
 
-// Bytes of the live status record.
-constexpr int kMicLevels = 0;
-constexpr int kMusicLevels = 4;
-constexpr int kMusicFormat = 7;
-constexpr int kWireless1 = 8;   // RF, AF, channel, battery
-constexpr int kWireless2 = 12;  // RF, AF, channel (its battery is not in the record)
+using server::kStatusMicLevels;
+using server::kStatusMusicFormat;
+using server::kStatusMusicLevels;
+using server::kStatusWireless1;
+using server::kStatusWireless2;
 
 std::string wirelessText(const std::array<uint8_t, kLiveStatusSize>& s, int first,
                          bool hasBattery) {
@@ -40,11 +39,11 @@ void printStatus(Context& ctx, const std::array<uint8_t, kLiveStatusSize>& s, bo
   }
   char buf[128];
   std::snprintf(buf, sizeof buf, "microphone levels: %d %d %d %d\nmusic levels: %d %d\n",
-                s[kMicLevels], s[kMicLevels + 1], s[kMicLevels + 2], s[kMicLevels + 3],
-                s[kMusicLevels], s[kMusicLevels + 1]);
-  ctx.out << buf << "music format: " << FormatMusicFormat(s[kMusicFormat]) << "\n"
-          << "wireless microphone 1: " << wirelessText(s, kWireless1, true) << "\n"
-          << "wireless microphone 2: " << wirelessText(s, kWireless2, false) << "\n";
+                s[kStatusMicLevels], s[kStatusMicLevels + 1], s[kStatusMicLevels + 2],
+                s[kStatusMicLevels + 3], s[kStatusMusicLevels], s[kStatusMusicLevels + 1]);
+  ctx.out << buf << "music format: " << FormatMusicFormat(s[kStatusMusicFormat]) << "\n"
+          << "wireless microphone 1: " << wirelessText(s, kStatusWireless1, true) << "\n"
+          << "wireless microphone 2: " << wirelessText(s, kStatusWireless2, false) << "\n";
 }
 
 int runStatus(Context& ctx, const std::vector<std::string>& words) {

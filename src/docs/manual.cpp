@@ -162,6 +162,9 @@ std::string ax7ctlManual(const InstallPaths& paths, ManualLanguage language) {
     << "ax7ctl get \\-\\-json out3                        # "
     << w("读出第 3 输出通道的全部设置", "every setting of output channel 3") << "\n"
     << "ax7ctl mode recall 2\n"
+    << "ax7ctl serve \\-\\-listen 0.0.0.0:8744            # "
+    << w("手机和脚本经网络控制设备（带令牌）", "phones and scripts on the network (with a token)")
+    << "\n"
     << "ax7ctl modefile convert old.px44t new.json\n"
     << "ax7ctl design PEQ 6 1000 1.41\n"
     << ".fi\n"

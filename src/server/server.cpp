@@ -1,6 +1,7 @@
 #include "server/server.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
@@ -43,11 +44,13 @@ struct Server::Impl {
         options(std::move(o)),
         ioc(std::make_unique<asio::io_context>(1)),
         acceptor(std::make_unique<tcp::acceptor>(*ioc)),
-        timer(std::make_unique<asio::steady_timer>(*ioc)) {}
+        timer(std::make_unique<asio::steady_timer>(*ioc)),
+        retryTimer(std::make_unique<asio::steady_timer>(*ioc)) {}
   // Handlers still queued hold sessions, whose ends reach back here: the context goes first.
   ~Impl() {
     acceptor.reset();
     timer.reset();
+    retryTimer.reset();
     ioc.reset();
   }
 
@@ -65,7 +68,8 @@ struct Server::Impl {
   const ServerOptions options;
   std::unique_ptr<asio::io_context> ioc;
   std::unique_ptr<tcp::acceptor> acceptor;
-  std::unique_ptr<asio::steady_timer> timer;
+  std::unique_ptr<asio::steady_timer> timer;       // the publisher
+  std::unique_ptr<asio::steady_timer> retryTimer;  // accepting again after a failure
   std::thread thread;
   std::atomic<uint16_t> port{0};
   std::atomic<uint64_t> wrongTokens{0}, refusedClients{0};
@@ -446,12 +450,18 @@ void Server::Impl::accept() {
   acceptor->async_accept(
       *ioc, [this](beast::error_code ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted) return;
-        if (!ec) {
-          if (clients >= options.maxClients) {
-            refuse(std::move(socket));
-          } else {
-            std::make_shared<HttpSession>(*this, std::move(socket))->read();
-          }
+        if (ec) {
+          // Out of file descriptors, most likely: try again shortly instead of spinning.
+          retryTimer->expires_after(100ms);
+          retryTimer->async_wait([this](beast::error_code e) {
+            if (!e) accept();
+          });
+          return;
+        }
+        if (clients >= options.maxClients) {
+          refuse(std::move(socket));
+        } else {
+          std::make_shared<HttpSession>(*this, std::move(socket))->read();
         }
         accept();
       });
@@ -597,7 +607,17 @@ bool Server::start(std::string* error) {
   s.port = s.acceptor->local_endpoint().port();
   s.accept();
   s.schedulePublish();
-  s.thread = std::thread([&s] { s.ioc->run(); });
+  s.thread = std::thread([&s] {
+    // A request that makes a handler throw loses its connection, never the server.
+    for (;;) {
+      try {
+        s.ioc->run();
+        return;
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "remote server: dropped a request: %s\n", e.what());
+      }
+    }
+  });
   return true;
 }
 

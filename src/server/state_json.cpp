@@ -13,13 +13,6 @@ namespace ax7::server {
 
 namespace {
 
-// Bytes of the live status record.
-constexpr int kMicLevels = 0;
-constexpr int kMusicLevels = 4;
-constexpr int kMusicFormat = 7;
-constexpr int kWireless1 = 8;   // RF, AF, channel, battery
-constexpr int kWireless2 = 12;  // RF, AF, channel (its battery is not in the record)
-
 Json wirelessJson(const std::array<uint8_t, kLiveStatusSize>& s, int first, bool hasBattery) {
   Json w = Json::object();
   w["rf"] = s[size_t(first)];
@@ -100,13 +93,13 @@ Json valuesJson(const ParameterMemory& mem) {
 
 Json statusJson(const std::array<uint8_t, kLiveStatusSize>& s) {
   Json doc = Json::object();
-  doc["mic_levels"] = Json::array({s[kMicLevels], s[kMicLevels + 1], s[kMicLevels + 2],
-                                   s[kMicLevels + 3]});
-  doc["music_levels"] = Json::array({s[kMusicLevels], s[kMusicLevels + 1]});
-  doc["music_format"] = FormatMusicFormat(s[kMusicFormat]);
-  doc["music_format_flags"] = s[kMusicFormat];
+  doc["mic_levels"] = Json::array({s[kStatusMicLevels], s[kStatusMicLevels + 1], s[kStatusMicLevels + 2],
+                                   s[kStatusMicLevels + 3]});
+  doc["music_levels"] = Json::array({s[kStatusMusicLevels], s[kStatusMusicLevels + 1]});
+  doc["music_format"] = FormatMusicFormat(s[kStatusMusicFormat]);
+  doc["music_format_flags"] = s[kStatusMusicFormat];
   doc["wireless"] =
-      Json::array({wirelessJson(s, kWireless1, true), wirelessJson(s, kWireless2, false)});
+      Json::array({wirelessJson(s, kStatusWireless1, true), wirelessJson(s, kStatusWireless2, false)});
   return doc;
 }
 

@@ -10,6 +10,13 @@
 
 namespace ax7::server {
 
+// Bytes of the live status record.
+constexpr int kStatusMicLevels = 0;     // four
+constexpr int kStatusMusicLevels = 4;   // two
+constexpr int kStatusMusicFormat = 7;
+constexpr int kStatusWireless1 = 8;     // RF, AF, channel, battery
+constexpr int kStatusWireless2 = 12;    // RF, AF, channel (its battery is not in the record)
+
 // Whole numbers as integers; others as the shortest decimal of the double; null when not finite.
 Json plainJson(double v);
 // A value in display units: choices by name, numbers as their text shows them, so JSON and

@@ -29,14 +29,21 @@ struct HttpReply {
 
 using Headers = std::vector<std::pair<std::string, std::string>>;
 
+// A connection to the server on this computer, with a limit for what follows; false when
+// nothing listens.
+inline bool connectLocal(beast::tcp_stream& stream, uint16_t port) {
+  beast::error_code ec;
+  stream.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), port), ec);
+  stream.expires_after(std::chrono::seconds(20));
+  return !ec;
+}
+
 inline HttpReply httpRequest(uint16_t port, http::verb method, const std::string& target,
                              const std::string& body = {}, const Headers& headers = {}) {
   asio::io_context ioc;
   beast::tcp_stream stream(ioc);
+  if (!connectLocal(stream, port)) return {};
   beast::error_code ec;
-  stream.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), port), ec);
-  if (ec) return {};
-  stream.expires_after(std::chrono::seconds(20));
   http::request<http::string_body> req{method, target, 11};
   req.set(http::field::host, "127.0.0.1:" + std::to_string(port));
   for (const auto& [name, value] : headers) req.set(name, value);
@@ -76,10 +83,8 @@ inline HttpReply httpPost(uint16_t port, const std::string& target, const std::s
 inline int rawStatus(uint16_t port, const std::string& bytes) {
   asio::io_context ioc;
   beast::tcp_stream stream(ioc);
+  if (!connectLocal(stream, port)) return 0;
   beast::error_code ec;
-  stream.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), port), ec);
-  if (ec) return 0;
-  stream.expires_after(std::chrono::seconds(20));
   asio::write(stream, asio::buffer(bytes), ec);  // the server may stop reading early
   beast::flat_buffer buffer;
   http::response_parser<http::string_body> parser;
@@ -96,10 +101,8 @@ inline int upgradeStatus(uint16_t port, const std::string& target, Headers heade
                                  {"Sec-WebSocket-Version", "13"}});
   asio::io_context ioc;
   beast::tcp_stream stream(ioc);
+  if (!connectLocal(stream, port)) return 0;
   beast::error_code ec;
-  stream.connect(tcp::endpoint(asio::ip::make_address("127.0.0.1"), port), ec);
-  if (ec) return 0;
-  stream.expires_after(std::chrono::seconds(20));
   http::request<http::empty_body> req{http::verb::get, target, 11};
   req.set(http::field::host, "127.0.0.1:" + std::to_string(port));
   for (const auto& [name, value] : headers) req.set(name, value);
