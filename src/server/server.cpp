@@ -31,6 +31,7 @@ constexpr size_t kMaxQueuedMessages = 64;  // of one kind, that a client has not
 constexpr auto kMaxWrongTokenDelay = 8000ms;
 constexpr size_t kMaxTrackedAddresses = 4096;
 constexpr auto kStatusPeriod = 100ms;
+constexpr auto kCheckDelay = 10ms;
 constexpr auto kRefusedLinger = 2s;
 constexpr const char* kServerName = "ax7ctl";
 
@@ -45,12 +46,14 @@ struct Server::Impl {
         ioc(std::make_unique<asio::io_context>(1)),
         acceptor(std::make_unique<tcp::acceptor>(*ioc)),
         timer(std::make_unique<asio::steady_timer>(*ioc)),
-        retryTimer(std::make_unique<asio::steady_timer>(*ioc)) {}
+        retryTimer(std::make_unique<asio::steady_timer>(*ioc)),
+        checkTimer(std::make_unique<asio::steady_timer>(*ioc)) {}
   // Handlers still queued hold sessions, whose ends reach back here: the context goes first.
   ~Impl() {
     acceptor.reset();
     timer.reset();
     retryTimer.reset();
+    checkTimer.reset();
     ioc.reset();
   }
 
@@ -70,6 +73,7 @@ struct Server::Impl {
   std::unique_ptr<tcp::acceptor> acceptor;
   std::unique_ptr<asio::steady_timer> timer;       // the publisher
   std::unique_ptr<asio::steady_timer> retryTimer;  // accepting again after a failure
+  std::unique_ptr<asio::steady_timer> checkTimer;  // comparing values after an edit
   std::thread thread;
   std::atomic<uint16_t> port{0};
   std::atomic<uint64_t> wrongTokens{0}, refusedClients{0};
@@ -573,11 +577,13 @@ void Server::Impl::publish() {
 }
 
 void Server::Impl::checkSoon() {
+  // Edits that come in a burst are compared once, a moment after the first of them.
   if (checkPosted) return;
   checkPosted = true;
-  asio::post(*ioc, [this] {
+  checkTimer->expires_after(kCheckDelay);
+  checkTimer->async_wait([this](beast::error_code ec) {
     checkPosted = false;
-    publishValues();
+    if (!ec) publishValues();
   });
 }
 
