@@ -198,7 +198,7 @@ TEST(SendQueue, NothingMergesAcrossAPause) {
 
 TEST(SendQueue, OnlyReportsForTheSameTargetMerge) {
   Box box;
-  const uint8_t bytes[4] = {1, 2, 3, 4};
+  const uint8_t bytes[5] = {1, 2, 3, 4, 5};  // bytes + 1 is four bytes too
   box.onClockThread([&] {
     box.core.ui.pause(50);  // holds the sender: everything below waits together
     box.core.ui.RequestStatus();
