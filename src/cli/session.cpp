@@ -22,6 +22,8 @@ constexpr int kCmdVersionAnswer = 0x7F;
 constexpr int kModuleAnswer = 0x80;
 constexpr int kMcuVersionAnswer = 0x81;
 constexpr int kStoreModeAnswer = 0x04;  // the second half of storing a box mode
+// How long the link must stay quiet after the identification before a write goes out.
+constexpr int64_t kSettleMs = 100;
 
 // A box that leaves this many requests in a row unanswered is taken to be silent: every
 // request waits out the reply gate, so going on would only spend minutes finding out.
@@ -197,17 +199,43 @@ int Session::synchronizeFromBox() {
     return failAndClose("reading from the box timed out after " + timeoutText());
   }
   if (end == SyncEnd::Silent) return failAndClose("the box stopped answering", false);
+  // As after the identification: late answers to the last request must not confirm a write.
+  settle();
   return checkIdentity();
 }
 
 int Session::identifyBox() {
-  clock_->notify([&] { seen_[kModuleAnswer] = seen_[kCmdVersionAnswer] = false; });
+  clock_->notify([&] {
+    seen_[kModuleAnswer] = seen_[kCmdVersionAnswer] = seen_[kMcuVersionAnswer] = false;
+  });
   for (int code : {kModuleAnswer, kCmdVersionAnswer, kMcuVersionAnswer}) {
     if (core_->cmd.SendCommand(code) != int(kReportSize)) {
       return failAndClose("the box was disconnected", false);
     }
   }
-  return checkIdentity();
+  if (int rc = checkIdentity(); rc != kExitOk) return rc;
+  // The box answers the version request with more than one report (the DSP version follows).
+  // A write sent while those are still coming would take a late one for its own answer, and a
+  // box that took the write and went away would look as if it had confirmed it.
+  waitForReport(kMcuVersionAnswer, kReplyTimeoutMs, nullptr);
+  settle();
+  return kExitOk;
+}
+
+void Session::settle() {
+  for (;;) {
+    const int64_t now = clock_->nowMs();
+    int64_t lastRead = 0;
+    clock_->waitFor(0, [&] {
+      lastRead = lastReadMs_;
+      return true;
+    });
+    if (now >= lastRead + kSettleMs) return;
+    clock_->waitFor(lastRead + kSettleMs - now, [&] {
+      return core_->link.readThreadEnded() || !core_->link.deviceOpen();
+    });
+    if (core_->link.readThreadEnded() || !core_->link.deviceOpen()) return;
+  }
 }
 
 int Session::checkIdentity() {

@@ -96,6 +96,8 @@ class Session {
   // The model and protocol check after the identification requests, telling a slow box and
   // one whose answers make no sense from a wrong one.
   int checkIdentity();
+  // Waits until no answer has come for a moment, or the link ends.
+  void settle();
   void noteRead(const Report& report);
 
   Context& ctx_;
