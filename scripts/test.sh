@@ -4,6 +4,8 @@
 # a data race in its threads fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+stage() { echo "== $1 (${SECONDS} s so far)"; }
+stage setup
 scripts/setup.sh
 jobs=$(nproc)
 # A compiler cache keeps reruns short. It lives in the build folder (unless CCACHE_DIR says
@@ -18,18 +20,22 @@ fi
 release_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
 debug_flags=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1")
 
+stage "normal build"
 cmake -S . -B build -G Ninja "${launcher[@]}" "${release_flags[@]}" >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+stage "ASan+UBSan build"
 cmake -S . -B build-asan -G Ninja "${launcher[@]}" "${debug_flags[@]}" -DAX7_SANITIZE=address \
       -DAX7_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
+stage "TSan build"
 cmake -S . -B build-tsan -G Ninja "${launcher[@]}" "${release_flags[@]}" -DAX7_SANITIZE=thread \
       -DAX7_WITH_GUI=OFF -DAX7_WITH_HIDAPI=OFF -DAX7_BUILD_BENCH=OFF >/dev/null
 cmake --build build-tsan -j"$jobs"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build-tsan --output-on-failure -j"$jobs"
+stage done
