@@ -235,7 +235,9 @@ TEST_F(DoctorTest, BoxWithRuleCanBeOpened) {
   const DoctorRun text = doctor(root_, {"--lang", "en"});
   EXPECT_EQ(text.exitCode, kHidapi ? 0 : 1);
   EXPECT_THAT(text.out, HasSubstr("[ok] /dev/hidraw3: owner "));
-  if (kHidapi) EXPECT_THAT(text.out, HasSubstr("result: a box can be opened"));
+  if (kHidapi) {
+    EXPECT_THAT(text.out, HasSubstr("result: a box can be opened"));
+  }
 }
 
 TEST_F(DoctorTest, NodeHeldByAnotherProcessIsNamed) {

@@ -202,7 +202,9 @@ TEST_F(SettingsPlugsCli, HelpAndEveryFault) {
       all.insert(all.end(), args.begin(), args.end());
       const CliRun run = ax7ctl(all);
       EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1) << run.exitCode << run.err;
-      if (run.exitCode != 0) EXPECT_FALSE(run.err.empty());
+      if (run.exitCode != 0) {
+        EXPECT_FALSE(run.err.empty());
+      }
     }
   }
 }

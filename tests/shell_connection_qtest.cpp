@@ -22,7 +22,7 @@ namespace {
 class NoPermissionBackend : public HidBackend {
  public:
   std::vector<HidInterfaceInfo> enumerate() override {
-    return {{"/dev/hidraw3", kBoxVendorId, kBoxProductId, true}};
+    return {{"/dev/hidraw3", kBoxVendorId, kBoxProductId, true, ""}};
   }
   std::unique_ptr<HidDevice> open(const std::string&, OpenError* error) override {
     if (error) *error = OpenError::PermissionDenied;
