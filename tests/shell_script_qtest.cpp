@@ -271,7 +271,7 @@ void ScriptTest::namesEveryPageAndToolWindowOfTheFactoryTables() {
       error.message,
       std::string("page must be music, effects, output, compressor, delay or room, not 'mixer'"));
   QVERIFY(!ParseScript("tool 336", &commands, &error));
-  QCOMPARE(error.message, std::string("tool window id must be 335, 373, 410, 424 or 512, not 336"));
+  QCOMPARE(error.message, std::string("tool window id must be 335, 373, 410, 424, 512 or 602, not 336"));
 }
 
 void ScriptTest::scriptedEditsSendWhatTheMouseSends() {
