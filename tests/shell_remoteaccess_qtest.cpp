@@ -13,6 +13,7 @@
 #include <future>
 #include <thread>
 
+#include "history/snapshots.h"
 #include "pages/step_slider.h"
 #include "pages_fixture.h"
 #include "shell/remote_access.h"
@@ -88,6 +89,7 @@ class RemoteAccessTest : public QObject {
  private slots:
   void initTestCase() { InstallQuietSizeHints(); }
   void phonesAndWindowEditOneBoxWithOneHistory();
+  void phoneRecallsAModeAndTheWindowReadsTheBoxAgain();
   void switchingOffAnswersWaitingRequestsAndClosesThePort();
   void refusedStartsShowWhyAndStayOff_data();
   void refusedStartsShowWhyAndStayOff();
@@ -153,6 +155,31 @@ void RemoteAccessTest::phonesAndWindowEditOneBoxWithOneHistory() {
   QCOMPARE(micMaster(s), before);
   QVERIFY(s.sent().empty());
   QVERIFY(!history.undoText().endsWith(" (remote)"));
+}
+
+void RemoteAccessTest::phoneRecallsAModeAndTheWindowReadsTheBoxAgain() {
+  Shell s;
+  const uint16_t port = switchOn(s);
+  QVERIFY(port != 0);
+  s.clearSent();
+  const HttpReply recalled = offThread(
+      [port] { return httpPost(port, "/api/v1/mode/recall", R"({"mode": 3})"); });
+  QCOMPARE(recalled.status, 200);
+  // Read again as the window's own recall reads it, after a snapshot, without a question.
+  QTRY_VERIFY(!s.core().sync.running() && !QApplication::activeModalWidget());
+  const std::vector<std::string> sent = s.sent();
+  QVERIFY(!sent.empty());
+  QCOMPARE(sent.front(), frameHex(parseFrame("02 05 02")));
+  QVERIFY(containsFrame(sent, "02 80"));
+  QCOMPARE(s.mem().dev.g_nCurrentMode.load(), 2);
+  QCOMPARE(s.prompter.count("question"), 0);
+  const auto kept = s.window->history().store().list();
+  QVERIFY(!kept.empty());
+  QCOMPARE(kept.front().reason, history::SnapshotReason::RecallMode);
+  s.window->updateUi();
+  const nlohmann::json state = getState(port).json();
+  QVERIFY(state["connected"] == true);
+  QVERIFY(state["mode"] == 3);
 }
 
 void RemoteAccessTest::switchingOffAnswersWaitingRequestsAndClosesThePort() {
