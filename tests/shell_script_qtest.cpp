@@ -217,7 +217,7 @@ void ScriptTest::refusesLines_data() {
   QTest::newRow("unknown command") << "click 1\nfrobnicate 2\n" << 2 << "unknown command";
   QTest::newRow("unknown page") << "page mixer" << 1 << "page must be";
   QTest::newRow("page argument") << "page output 8" << 1 << "page argument";
-  QTest::newRow("unknown tool") << "\n\ntool 336" << 3 << "335, 373, 410, 424 or 512";
+  QTest::newRow("unknown tool") << "\n\ntool 336" << 3 << "335, 373, 410, 424, 512 or 602";
   QTest::newRow("id not a number") << "click abc" << 1 << "control id";
   QTest::newRow("negative id") << "click -1" << 1 << "control id";
   QTest::newRow("id too large") << "click 99999999999" << 1 << "control id";

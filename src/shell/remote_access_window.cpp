@@ -141,6 +141,8 @@ void RemoteAccessWindow::RefreshAll() {
   network_->setEnabled(!on);
   page_->setText(on ? remote_.pageAddress() : context().text(tx::kOff));
   page_->setCursorPosition(0);
+  // The whole address in view: it is read off the screen as often as scanned.
+  page_->setMinimumWidth(page_->fontMetrics().horizontalAdvance(page_->text()) + 16);
   page_->setEnabled(on);
   if (on && !remote_.token().isEmpty()) {
     token_->setText(remote_.token());
