@@ -38,6 +38,14 @@ struct Rig {
     edit();
     journal.endTurn();
   }
+  // The same, made over the network.
+  template <typename F>
+  void remoteTurn(int64_t ms, F edit) {
+    clock.advance(ms);
+    edit();
+    journal.markTurnRemote();
+    journal.endTurn();
+  }
   std::string undoText() const { return journal.undoText(DiffLanguage::English); }
 
   VirtualClock clock;
@@ -117,6 +125,20 @@ TEST(EditJournal, TurnsMergeIntoStepsByControlAndTime) {
          r.turn(50, vol(r, 2, held + 5));
          r.turn(50, vol(r, 2, held));
        }, 0},
+      {"network edits of one control in a burst", [](Rig& r, auto& vol) {
+         for (int v = 10; v <= 14; ++v) r.remoteTurn(100, vol(r, 0, v));
+       }, 1},
+      {"the window's edit, then the network's of the same control", [](Rig& r, auto& vol) {
+         r.turn(100, vol(r, 0, 10));
+         r.remoteTurn(100, vol(r, 0, 11));
+         r.turn(100, vol(r, 0, 12));
+       }, 3},
+      {"a network edit while the window's mouse is held", [](Rig& r, auto& vol) {
+         r.journal.setHolding(true);
+         r.turn(100, vol(r, 0, 10));
+         r.remoteTurn(2000, vol(r, 0, 11));
+         r.turn(2000, vol(r, 0, 12));
+       }, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -124,6 +146,28 @@ TEST(EditJournal, TurnsMergeIntoStepsByControlAndTime) {
     c.run(r, volume);
     EXPECT_EQ(steps(r), c.steps);
   }
+}
+
+TEST(EditJournal, NetworkStepsSayRemoteInBothLanguagesAndUndoLikeAnyOther) {
+  Rig r;
+  const size_t word = size_t(Describe(Param::MicVolume).wordOf(0));
+  const int before = r.mem.pc.getInt(word);
+  r.clock.advance(100);
+  r.ui.SetMicVolume(0, before + 3);
+  r.journal.markTurnRemote();
+  // Still open: the label of the turn is what undo would say.
+  EXPECT_NE(r.undoText().find(" (remote)"), std::string::npos) << r.undoText();
+  r.journal.endTurn();
+  const std::string en = r.undoText(), zh = r.journal.undoText(DiffLanguage::Chinese);
+  EXPECT_TRUE(en.starts_with("Undo: ") && en.ends_with(" (remote)")) << en;
+  EXPECT_TRUE(zh.ends_with("（远程）")) << zh;
+  r.take();
+  EXPECT_GT(r.journal.undo(r.ui, r.uiEq), 0);
+  EXPECT_EQ(r.mem.pc.getInt(word), before);
+  EXPECT_FALSE(r.take().empty());
+  // A later window edit of the same control is the window's own again.
+  r.turn(100, [&r, before] { r.ui.SetMicVolume(0, before + 1); });
+  EXPECT_EQ(r.undoText().find("remote"), std::string::npos) << r.undoText();
 }
 
 TEST(EditJournal, LinkedEditIsOneStepUndoneAndRedoneOnEveryChannel) {

@@ -159,6 +159,7 @@ void MasterLabelsTest::relabelBothDirections() {
         {ID_APP_ABOUT, ""},
         {ID_FILE_OPEN, "Open(&O)"},
         {ID_FILE_SAVE, "Save(&S)"},
+        {ID_APP_REMOTE_ACCESS, "Remote access(&R)..."},
         {ID_APP_EXIT, "Exit(&X)"}}},
       {kZh,
        {"输入控制", "输出调节"},
@@ -184,6 +185,7 @@ void MasterLabelsTest::relabelBothDirections() {
         {ID_BTN_LANGUAGE, "中/EN"},
         {ID_FILE_OPEN, "打开(&O)"},
         {ID_FILE_SAVE, "保存(&S)"},
+        {ID_APP_REMOTE_ACCESS, "远程控制(&R)..."},
         {ID_APP_EXIT, "退出(&X)"}}},
   };
   for (const Case& c : cases) {

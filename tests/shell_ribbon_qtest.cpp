@@ -314,10 +314,13 @@ void RibbonTest::tabRowAndApplicationMenu() {
       }
     }
     const QStringList expected =
-        language == kZh ? QStringList{U("57601:打开(&O)"), U("57603:保存(&S)"),
-                                      U("list:最近的文档(Last documents)"), U("57665:退出(&X)")}
-                        : QStringList{U("57601:Open(&O)"), U("57603:Save(&S)"),
-                                      U("list:Last documents(最近的文档)"), U("57665:Exit(&X)")};
+        language == kZh
+            ? QStringList{U("57601:打开(&O)"), U("57603:保存(&S)"),
+                          U("list:最近的文档(Last documents)"), U("57670:远程控制(&R)..."),
+                          U("57665:退出(&X)")}
+            : QStringList{U("57601:Open(&O)"), U("57603:Save(&S)"),
+                          U("list:Last documents(最近的文档)"), U("57670:Remote access(&R)..."),
+                          U("57665:Exit(&X)")};
     QCOMPARE(seen, expected);
   }
 }

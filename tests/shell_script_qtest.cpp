@@ -217,7 +217,7 @@ void ScriptTest::refusesLines_data() {
   QTest::newRow("unknown command") << "click 1\nfrobnicate 2\n" << 2 << "unknown command";
   QTest::newRow("unknown page") << "page mixer" << 1 << "page must be";
   QTest::newRow("page argument") << "page output 8" << 1 << "page argument";
-  QTest::newRow("unknown tool") << "\n\ntool 336" << 3 << "335, 373, 410, 424 or 512";
+  QTest::newRow("unknown tool") << "\n\ntool 336" << 3 << "335, 373, 410, 424, 512 or 602";
   QTest::newRow("id not a number") << "click abc" << 1 << "control id";
   QTest::newRow("negative id") << "click -1" << 1 << "control id";
   QTest::newRow("id too large") << "click 99999999999" << 1 << "control id";
@@ -271,7 +271,7 @@ void ScriptTest::namesEveryPageAndToolWindowOfTheFactoryTables() {
       error.message,
       std::string("page must be music, effects, output, compressor, delay or room, not 'mixer'"));
   QVERIFY(!ParseScript("tool 336", &commands, &error));
-  QCOMPARE(error.message, std::string("tool window id must be 335, 373, 410, 424 or 512, not 336"));
+  QCOMPARE(error.message, std::string("tool window id must be 335, 373, 410, 424, 512 or 602, not 336"));
 }
 
 void ScriptTest::scriptedEditsSendWhatTheMouseSends() {

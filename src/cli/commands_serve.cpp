@@ -1,8 +1,4 @@
 // serve: owns the box and offers it to phones and scripts over HTTP and WebSocket.
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -16,6 +12,7 @@
 #include "history/snapshots.h"
 #include "server/access.h"
 #include "server/core_box.h"
+#include "server/listen_address.h"
 #include "server/server.h"
 
 namespace ax7::cli {
@@ -26,46 +23,6 @@ constexpr const char* kDefaultListen = "127.0.0.1:8744";
 constexpr int64_t kStatusPeriodMs = 300;  // as often as the window asks
 constexpr uint8_t kCmdLoadMode = 0x05;
 constexpr int64_t kQueueDrainMs = 5000;
-
-// "ADDR:PORT", "[V6]:PORT" or ":PORT" (the loopback address).
-bool parseListen(const std::string& text, std::string* address, uint16_t* port) {
-  const size_t colon = text.rfind(':');
-  if (colon == std::string::npos) return false;
-  std::string host = text.substr(0, colon);
-  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-    host = host.substr(1, host.size() - 2);
-  }
-  const auto number = parseInteger(text.substr(colon + 1));
-  if (!number || *number < 0 || *number > 65535) return false;
-  *address = host.empty() ? "127.0.0.1" : host;
-  *port = uint16_t(*number);
-  return true;
-}
-
-std::string urlHost(const std::string& address) {
-  return address.find(':') != std::string::npos ? "[" + address + "]" : address;
-}
-
-// An address of this computer that a phone on the same network can reach, for an address that
-// stands for all of them.
-std::string reachableAddress(const std::string& listen) {
-  if (listen != "0.0.0.0" && listen != "::") return listen;
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return listen;
-  std::string found = listen;
-  for (ifaddrs* a = list; a; a = a->ifa_next) {
-    if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET) continue;
-    if ((a->ifa_flags & IFF_UP) == 0 || (a->ifa_flags & IFF_LOOPBACK) != 0) continue;
-    char text[INET_ADDRSTRLEN] = {};
-    const auto* in = reinterpret_cast<const sockaddr_in*>(a->ifa_addr);
-    if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) {
-      found = text;
-      break;
-    }
-  }
-  freeifaddrs(list);
-  return found;
-}
 
 // What the box's owner is told by the other threads; guarded by the clock's lock.
 struct Events {
@@ -93,7 +50,7 @@ int runServe(Context& ctx, const std::vector<std::string>& words) {
   const auto listenIt = args.values.find("--listen");
   const std::string listen = listenIt == args.values.end() ? kDefaultListen : listenIt->second;
   server::ServerOptions options;
-  if (!parseListen(listen, &options.address, &options.port)) {
+  if (!server::ParseListenAddress(listen, &options.address, &options.port)) {
     return usageError(ctx, kServeCommand, "--listen takes ADDR:PORT, not '" + listen + "'");
   }
 
@@ -136,10 +93,9 @@ int runServe(Context& ctx, const std::vector<std::string>& words) {
     }
     box.setReadyObserver([&](bool ready) { server.readyChanged(ready); });
     const std::string port = std::to_string(server.port());
-    ctx.out << "listening on http://" << urlHost(options.address) << ":" << port << "/\n";
+    ctx.out << "listening on http://" << server::UrlHost(options.address) << ":" << port << "/\n";
     if (tokenCreated) {
-      const std::string page = "http://" + urlHost(reachableAddress(options.address)) + ":" +
-                               port + "/#token=" + options.token;
+      const std::string page = server::PageAddress(options.address, server.port(), options.token);
       ctx.out << "a new token was made and kept in " << tokenPath << "\n"
               << "open on the phone (shown this once): " << page << "\n"
               << server::QrTerminalText(page);

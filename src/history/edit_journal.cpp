@@ -20,6 +20,7 @@ void EditJournal::onEdit(const EditKey& key) {
     inTurn_ = true;
     turnBefore_ = ImageOf(mem_);
     turnKeys_.clear();
+    turnRemote_ = false;
   }
   if (std::find(turnKeys_.begin(), turnKeys_.end(), key) == turnKeys_.end()) {
     turnKeys_.push_back(key);
@@ -32,11 +33,14 @@ void EditJournal::endTurn() {
   SettingsImage after = ImageOf(mem_);
   if (after == turnBefore_) return;  // an edit to the value already held
   const int64_t now = clock_.nowMs();
-  const int hold = holding_ ? holdSerial_ : 0;
+  const bool remote = std::exchange(turnRemote_, false);
+  // A mouse held in the window has nothing to do with an edit from the network.
+  const int hold = holding_ && !remote ? holdSerial_ : 0;
 
   if (cursor_ == steps_.size() && cursor_ > 0 && !barrierAt(cursor_)) {
     Step& last = steps_.back();
-    const bool sameControl = !last.keys.empty() && last.keys == turnKeys_;
+    const bool sameControl =
+        !last.keys.empty() && last.keys == turnKeys_ && last.remote == remote;
     // Held: only the same press (a step of this control from before the press stays apart).
     const bool sameHold = hold != 0 && last.hold == hold;
     if (sameControl && (sameHold || now - last.lastAtMs <= kMergeWindowMs)) {
@@ -59,7 +63,12 @@ void EditJournal::endTurn() {
   step.keys = std::move(turnKeys_);
   step.lastAtMs = now;
   step.hold = hold;
+  step.remote = remote;
   push(std::move(step));
+}
+
+void EditJournal::markTurnRemote() {
+  if (inTurn_) turnRemote_ = true;
 }
 
 void EditJournal::setHolding(bool holding) {
@@ -133,6 +142,10 @@ std::string EditJournal::label(const Step& step, DiffLanguage language) const {
         step.labelChinese += " 等 " + std::to_string(d.size()) + " 项";
       }
     }
+    if (step.remote) {
+      step.labelEnglish += " (remote)";
+      step.labelChinese += "（远程）";
+    }
     step.labelled = true;
   }
   return language == DiffLanguage::Chinese ? step.labelChinese : step.labelEnglish;
@@ -146,6 +159,7 @@ std::string EditJournal::undoText(DiffLanguage language) const {
     pending.before = turnBefore_;
     pending.after = ImageOf(mem_);
     pending.keys = turnKeys_;
+    pending.remote = turnRemote_;
     return prefix + label(pending, language);
   }
   if (cursor_ == 0) return {};
@@ -230,6 +244,7 @@ void EditJournal::clear() {
   cursor_ = 0;
   inTurn_ = false;
   turnKeys_.clear();
+  turnRemote_ = false;
   changed();
 }
 

@@ -36,6 +36,9 @@ class EditJournal {
   void endTurn();
   // A mouse button is held (true) or released (false) in the window.
   void setHolding(bool holding);
+  // The open turn's edits came over the network: its step is labelled "(remote)" and never
+  // merges with the window's own edits of the same control.
+  void markTurnRemote();
 
   // The settings were replaced from the box (connect, mode recall, mode reset): later undo
   // reaching a step before this asks first (undoCrossesBarrier).
@@ -69,6 +72,7 @@ class EditJournal {
     std::string english, chinese;  // a replacement's own label
     int64_t lastAtMs = 0;          // when its last turn ended
     int hold = 0;                  // the mouse hold its last turn was made in, 0 for none
+    bool remote = false;           // made over the network
     // The label made from the step's differences, made when first asked for.
     mutable std::string labelEnglish, labelChinese;
     mutable bool labelled = false;
@@ -86,6 +90,7 @@ class EditJournal {
   bool inTurn_ = false;
   SettingsImage turnBefore_;
   std::vector<EditKey> turnKeys_;
+  bool turnRemote_ = false;
   bool holding_ = false;
   int holdSerial_ = 0;  // counts presses, so a drag joins only the steps of its own hold
   bool restoring_ = false;  // undo or redo is writing: its own sends are no edits

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "shell/remote_access_texts.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_icons.h"
 #include "shell/ribbon_ids.h"
@@ -157,6 +158,9 @@ void BuildApplicationMenu(Ribbon& ribbon, int language) {
   QMenu* recent =
       menu->addMenu(Pick("最近的文档(Last documents)", "Last documents(最近的文档)", language));
   recent->setObjectName(QString::fromLatin1(kRecentFilesMenuName));
+  menu->addSeparator();
+  ribbon.addApplicationAction(ID_APP_REMOTE_ACCESS,
+                              Pick(remote_text::kMenu.zh, remote_text::kMenu.en, language));
   menu->addSeparator();
   ribbon.addApplicationAction(ID_APP_EXIT, Pick("退出(&X)", "Exit(&X)", language))
       ->setIcon(PaintedIcon(RibbonIcon::Exit));

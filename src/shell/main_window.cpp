@@ -28,6 +28,8 @@
 #include "pages/prompter.h"
 #include "shell/qt_view_notifier.h"
 #include "shell/recent_files.h"
+#include "shell/remote_access.h"
+#include "shell/remote_access_window.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
 #include "shell/status_panes.h"
@@ -69,6 +71,15 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   language_ = new LanguageSwitch(state_, *ribbon_, *pages_, *tools_, this);
   history_ = new SettingsHistory(state_, this, state_.snapshotDir, [this] { RefreshAllPages(); });
   history_->notice = [this](const QString& text) { ShowInfoBox(text, kHistoryNoticeMs); };
+  remote_ = new RemoteAccess(
+      state_, *history_, [this] { RefreshAllPages(); },
+      [this](int mode) {
+        // A phone recalled the mode: the box is read again at once; the progress window
+        // follows once the server's request has been answered.
+        state_.core.sync.LoadBoxMode(mode);
+        QTimer::singleShot(0, this, [this] { sync_->RunSyncDialog(); });
+      },
+      this);
   defineToolWindows();
   modes_ = new ModeCommands(state_, this, *info_, *sync_);
   modes_->setHistory(history_);
@@ -133,9 +144,12 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   connect(&uiTimer_, &QTimer::timeout, this, &MainWindow::updateUi);
   if (state_.timings.startTimers) uiTimer_.start();
   updateUi();
+  remote_->startIfRemembered();
 }
 
 MainWindow::~MainWindow() {
+  // The server's thread reads the core and the window's parts: it ends before they go.
+  remote_->stop();
   qApp->removeEventFilter(keys_);
   notifier_.setHandlers({});
 }
@@ -205,6 +219,11 @@ void MainWindow::defineToolWindows() {
   history.refreshOnOpen = true;
   history.refreshWithPages = true;
   tools_->define(kHistoryWindow, std::move(history));
+  ToolWindows::Spec remote;
+  remote.create = [this](QWidget* owner) -> ToolWindow* {
+    return new RemoteAccessWindow(*this, *remote_, owner);
+  };
+  tools_->define(kRemoteAccessWindow, std::move(remote));
 }
 
 bool MainWindow::keepSnapshot(history::SnapshotReason reason) {
@@ -286,6 +305,7 @@ void MainWindow::updateUi() {
   UpdateMicStatusLabels(*ribbon_, state_.core.mem.dev, state_.language());
   // Texts follow the language; "A*" follows edits.
   if (historyControls_) historyControls_->update();
+  remote_->updateReady();
 }
 
 void MainWindow::handleCommand(int id) {
@@ -300,6 +320,9 @@ void MainWindow::handleCommand(int id) {
       break;
     case ID_APP_ABOUT:
       openAbout();
+      break;
+    case ID_APP_REMOTE_ACCESS:
+      tools_->open(kRemoteAccessWindow);
       break;
     case ID_BTN_LANGUAGE:
       language_->toggle();
@@ -397,6 +420,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   uiTimer_.stop();
   // A reader waiting for the view must not wait for a window that is going away.
   notifier_.detach();
+  // Phones are cut off without waiting for them; what the server answered is in the queue.
+  remote_->stop();
   // Edits still waiting in the queue (the mode store the close prompt asked for among them)
   // go out before the leaving notice; a box that stopped answering holds this up by one
   // reply wait at most.

@@ -30,6 +30,7 @@ class ModeCommands;
 class PageHost;
 class QtViewNotifier;
 class RecentFiles;
+class RemoteAccess;
 class Ribbon;
 class SettingsHistory;
 class StatusPanes;
@@ -86,6 +87,7 @@ class MainWindow : public QMainWindow, public PageContext {
   LanguageSwitch& language() { return *language_; }
   SettingsHistory& history() { return *history_; }
   HistoryControls& historyControls() { return *historyControls_; }
+  RemoteAccess& remote() { return *remote_; }
 
   // PageContext.
   Core& core() override;
@@ -132,6 +134,7 @@ class MainWindow : public QMainWindow, public PageContext {
   Connection* connection_;
   SettingsHistory* history_ = nullptr;
   HistoryControls* historyControls_ = nullptr;
+  RemoteAccess* remote_ = nullptr;
   KeyFilter* keys_;
   QTimer uiTimer_;
   QString pendingDocument_;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "shell/remote_access_texts.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
 
@@ -143,6 +144,7 @@ void RelabelRibbon(Ribbon& ribbon, const ax7::ParameterMemory& memory, int langu
   const std::pair<int, QString> menuTexts[] = {
       {ID_FILE_OPEN, Pick("打开(&O)", "Open(&O)", language)},
       {ID_FILE_SAVE, Pick("保存(&S)", "Save(&S)", language)},
+      {ID_APP_REMOTE_ACCESS, Pick(remote_text::kMenu.zh, remote_text::kMenu.en, language)},
       {ID_APP_EXIT, Pick("退出(&X)", "Exit(&X)", language)},
   };
   for (const auto& [id, text] : menuTexts) {

@@ -9,6 +9,7 @@ namespace ax7::ui {
 inline constexpr int ID_FILE_OPEN = 57601;
 inline constexpr int ID_FILE_SAVE = 57603;
 inline constexpr int ID_APP_EXIT = 57665;
+inline constexpr int ID_APP_REMOTE_ACCESS = 57670;
 // The recent-file submenu of the application menu (found by object name; filled by the main
 // window).
 inline constexpr const char* kRecentFilesMenuName = "recentFiles";

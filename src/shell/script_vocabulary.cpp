@@ -1,4 +1,5 @@
 #include "pages/page_factory.h"
+#include "shell/remote_access_window.h"
 #include "shell/script_parser.h"
 
 namespace ax7::ui {
@@ -9,6 +10,7 @@ const ScriptVocabulary& ProgramScriptVocabulary() {
     for (const PageFactoryEntry& e : PageFactories())
       w.pages.push_back({e.scriptName, int(e.kind)});
     for (const ToolWindowFactoryEntry& e : ToolWindowFactories()) w.tools.push_back(e.dialogId);
+    w.tools.push_back(kRemoteAccessWindow);  // the window's own, like the history
     return w;
   }();
   return words;

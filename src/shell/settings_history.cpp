@@ -54,6 +54,11 @@ void SettingsHistory::endTurn() {
   journal_.endTurn();
 }
 
+void SettingsHistory::endRemoteTurn() {
+  journal_.markTurnRemote();
+  endTurn();
+}
+
 QString SettingsHistory::undoText() const {
   return fromUtf8(journal_.undoText(state_.english() ? history::DiffLanguage::English
                                                      : history::DiffLanguage::Chinese));

@@ -44,6 +44,8 @@ class SettingsHistory : public QObject {
   void barrier();
   // Ends the turn now instead of on the next pass of the event loop (tests, scripts).
   void endTurn();
+  // Ends the turn of an edit that came over the network: its step says "(remote)".
+  void endRemoteTurn();
   // A mouse button went down (true) or up (false) anywhere in the program.
   void setHolding(bool holding) { journal_.setHolding(holding); }
 
