@@ -69,6 +69,10 @@ struct Bridge::Impl {
   std::string boxId;
   BoxTopics topics;  // written before the client starts, read by its callbacks after
   std::string discoveryStatus;
+  bool looping = false;  // the client's thread runs
+  bool reportedDown = false;
+  std::chrono::milliseconds retry{0};
+  SteadyClock::time_point nextAttempt;
   bool ready = false;
   std::unordered_map<std::string, std::string> sent;  // state topic's name -> payload
   std::string lastStatus;
@@ -81,6 +85,7 @@ struct Bridge::Impl {
 
   void switchDevice(const DeviceInfo& next);
   void closeClient();
+  void firstConnect();
   void publish(const std::string& topic, const std::string& payload, int qos, bool retain,
                int* mid = nullptr);
   void publishEverything();
@@ -160,14 +165,29 @@ void Bridge::Impl::switchDevice(const DeviceInfo& next) {
     }
     impl->wake.notify_all();
   });
+  // The first connect is the bridge's to retry; once it is under way the client's own thread
+  // keeps the connection and reconnects.
+  looping = false;
+  retry = options.retryFirst;
+  nextAttempt = SteadyClock::now();
+  reportedDown = false;
+}
+
+void Bridge::Impl::firstConnect() {
   const int rc = mosquitto_connect_async(client, options.broker.host.c_str(),
                                          options.broker.port, options.keepAliveSeconds);
-  if (rc != MOSQ_ERR_SUCCESS) {
+  if (rc == MOSQ_ERR_SUCCESS) {
+    mosquitto_loop_start(client);
+    looping = true;
+    return;
+  }
+  if (!reportedDown) {
     log("cannot reach the MQTT broker " + options.broker.host + ":" +
         std::to_string(options.broker.port) + ": " + reason(rc) + "; trying again");
+    reportedDown = true;
   }
-  // The client's thread keeps trying when this first connect failed.
-  mosquitto_loop_start(client);
+  nextAttempt = SteadyClock::now() + retry;
+  retry = std::min(retry * 2, options.retryMax);
 }
 
 void Bridge::Impl::closeClient() {
@@ -186,9 +206,11 @@ void Bridge::Impl::closeClient() {
     pendingMid = mid;
     wake.wait_for(lock, kFlushLimit, [&] { return pendingMid < 0 || !connected; });
   }
-  mosquitto_disconnect(client);
-  // A client still trying to connect may be inside a blocking connect: stopped by force.
-  mosquitto_loop_stop(client, !wasConnected);
+  if (looping) {
+    mosquitto_disconnect(client);
+    // A client still trying to connect may be inside a blocking connect: stopped by force.
+    mosquitto_loop_stop(client, !wasConnected);
+  }
   mosquitto_destroy(client);
   client = nullptr;
   std::lock_guard lock(mutex);
@@ -346,7 +368,9 @@ void Bridge::Impl::run() {
         return stopping || deviceChanged || !readyEvents.empty() || poked || republish ||
                !commands.empty();
       };
-      if (!client || !connected || !ready) {
+      if (client && !looping) {
+        wake.wait_until(lock, nextAttempt, pending);
+      } else if (!client || !connected || !ready) {
         wake.wait(lock, pending);
       } else {
         wake.wait_until(lock, std::min(nextValues, nextStatus), pending);
@@ -362,6 +386,7 @@ void Bridge::Impl::run() {
     }
     if (newDevice) switchDevice(next);
     if (!client) continue;
+    if (!looping && SteadyClock::now() >= nextAttempt) firstConnect();
     for (bool e : events) {
       ready = e;
       if (online) publish(topics.availability(), ready ? "online" : "offline", 1, true);
