@@ -340,7 +340,9 @@ int runServe(Context& ctx, const std::vector<std::string>& words) {
 const CommandSpec kServeCommand = {
     "serve",
     "offer the box to phones and scripts: HTTP and WebSocket API, remote page",
-    "usage: ax7ctl serve [--listen ADDR:PORT | --no-http] [--mqtt URL [MQTT OPTIONS]]\n"
+    "usage: ax7ctl serve [--listen ADDR:PORT] [--no-http] [--mqtt URL]\n"
+    "                    [--mqtt-ca FILE] [--mqtt-client-id ID] [--mqtt-prefix PREFIX]\n"
+    "                    [--discovery-prefix PREFIX] [--mqtt-password-file FILE]\n"
     "\n"
     "Opens the box, reads it, and serves its settings by name (see ax7ctl params) until\n"
     "stopped (Ctrl+C). Follows the box being unplugged and plugged in again, reading it\n"
