@@ -17,9 +17,6 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// After a command the values are compared at once, but not more often than this, so a burst
-// of commands does not turn into a burst of whole-table comparisons.
-constexpr milliseconds kCommandCompareSpacing{10};
 // How long the last words before a close may take.
 constexpr milliseconds kFlushLimit{1000};
 
@@ -76,7 +73,7 @@ struct Bridge::Impl {
   bool ready = false;
   std::unordered_map<std::string, std::string> sent;  // state topic's name -> payload
   std::string lastStatus;
-  SteadyClock::time_point nextValues, nextStatus, lastCompare;
+  SteadyClock::time_point nextValues, nextStatus;
 
   void run();
   void log(const std::string& line) {
@@ -90,6 +87,8 @@ struct Bridge::Impl {
                int* mid = nullptr);
   void publishEverything();
   void publishValues();
+  // Sends a state topic's payload unless it is what was sent last.
+  void sendState(const std::string& name, const std::string& text);
   void publishStatus(bool force);
   void refuse(const std::string& topic, const std::string& why);
   void apply(const Command& c);
@@ -317,21 +316,25 @@ void Bridge::Impl::apply(const Command& c) {
     std::lock_guard lock(mutex);
     ++counts.commands;
   }
-  nextValues = std::min(nextValues, lastCompare + kCommandCompareSpacing);
+  // What was applied is what memory holds now: its state goes out at once, without comparing
+  // the whole table (the publisher's next look finds anything else the edit changed).
+  const auto applied = o.body.find("applied");
+  if (applied == o.body.end() || !applied->is_object()) return;
+  for (const auto& [name, value] : applied->items()) sendState(name, StateText(value));
+}
+
+void Bridge::Impl::sendState(const std::string& name, const std::string& text) {
+  auto [it, added] = sent.try_emplace(name, text);
+  if (!added && it->second == text) return;
+  it->second = text;
+  publish(topics.state(name), text, 0, true);
 }
 
 void Bridge::Impl::publishValues() {
-  lastCompare = SteadyClock::now();
   if (!box.connected()) return;
   const server::Json values = box.values();
-  auto send = [&](const std::string& name, std::string text) {
-    auto [it, added] = sent.try_emplace(name, text);
-    if (!added && it->second == text) return;
-    it->second = text;
-    publish(topics.state(name), text, 0, true);
-  };
-  for (const auto& [name, value] : values.items()) send(name, StateText(value));
-  send(std::string(kModeTopicName), ModeText(box.mode()));
+  for (const auto& [name, value] : values.items()) sendState(name, StateText(value));
+  sendState(std::string(kModeTopicName), ModeText(box.mode()));
 }
 
 void Bridge::Impl::publishStatus(bool force) {

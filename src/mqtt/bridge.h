@@ -11,9 +11,9 @@
 //   never waits for the box.
 // - Nothing is sent before the box's identity is known (setDevice): the topics and the last
 //   will carry its serial.
-// - The publisher compares every value by name with what it last sent, ten times a second and
-//   at once after a command, and sends what changed, whoever made the change; the status goes
-//   out when it changed, at most once a second. After a connect, after Home Assistant says
+// - The publisher compares every value by name with what it last sent, ten times a second,
+//   and sends what changed, whoever made the change; a command's own values go out as soon as
+//   they are applied. The status goes out when it changed, at most once a second. After a connect, after Home Assistant says
 //   online and when the box is back, everything is sent again.
 // - A broker that cannot be reached is tried again after 1 s, doubling up to 30 s; the
 //   owner's other services never wait for it.
