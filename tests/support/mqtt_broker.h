@@ -111,7 +111,7 @@ struct MqttMessage {
   bool retained = false;
 };
 
-// Subscribes to everything ("#") and keeps what comes, in order.
+// Subscribes to `filter` (everything by default) and keeps what comes, in order.
 class MqttClient {
  public:
   explicit MqttClient(uint16_t port, const std::string& filter = "#") : filter_(filter) {
@@ -158,7 +158,7 @@ class MqttClient {
     std::unique_lock lock(mutex_);
     return cv_.wait_for(lock, std::chrono::seconds(seconds), [&] { return done(messages_); });
   }
-  // Waits for a message on `topic` (after the first `skip` of them) that `match` accepts.
+  // Waits for a message on `topic` that `match` accepts.
   bool waitTopic(const std::string& topic, const std::function<bool(const std::string&)>& match,
                  int seconds = 20) {
     return waitFor([&](const std::vector<MqttMessage>& all) {
