@@ -59,6 +59,7 @@ const std::vector<OptionDoc>& globalOptionDocs() {
       {"--sim-state", "FILE", "(sim) the simulated box starts with the settings of mode file FILE"},
       {"--sim-latency", "MS", "(sim) answer delay per report (default 0)"},
       {"--sim-fault", "SPEC", simFaultHelp().c_str()},
+      {"--sim-serial", "SERIAL", "(sim) the serial number the simulated box reports (default SIM0001)"},
       {"-h, --help", nullptr, "this text"},
       {"--version", nullptr, "print the version"},
   };
@@ -117,6 +118,15 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
       o.simFaults.push_back(value);
       simOnlyGiven = true;
       simOnlyName = "--sim-fault";
+    } else if (matches(word, "--sim-serial")) {
+      if (!takeValue(args, i, "--sim-serial", &value, error)) return false;
+      if (value.empty() || value.size() > 126) {
+        *error = "--sim-serial takes 1 to 126 characters";
+        return false;
+      }
+      o.simSerial = value;
+      simOnlyGiven = true;
+      simOnlyName = "--sim-serial";
     } else if (word == "--virtual-time") {
       o.virtualTime = true;
       simOnlyGiven = true;

@@ -18,6 +18,7 @@ struct GlobalOptions {
   std::string simStatePath;            // --sim-state
   int64_t simLatencyMs = 0;            // --sim-latency
   std::vector<std::string> simFaults;  // --sim-fault, in order
+  std::string simSerial;               // --sim-serial; empty: the simulator's own
   std::string tracePath;               // --trace
   // --virtual-time, for tests and left out of --help: the simulated box and every wait run in
   // virtual time, so a run through the 3200 ms start wait or a silent box takes no real time.

@@ -23,12 +23,13 @@ bool parseSimSetup(const GlobalOptions& options, SimSetup* out, std::string* err
     }
     setup.state = std::move(box);
   }
+  if (!options.simSerial.empty()) setup.serial = options.simSerial;
   *out = std::move(setup);
   return true;
 }
 
 std::unique_ptr<sim::SimBackend> makeSimBackend(Clock& clock, const SimSetup& setup) {
-  auto backend = std::make_unique<sim::SimBackend>(clock, setup.faults);
+  auto backend = std::make_unique<sim::SimBackend>(clock, setup.faults, setup.serial);
   if (setup.state) backend->withBox([&](sim::SimBox& b) { b = *setup.state; });
   return backend;
 }

@@ -16,9 +16,10 @@ namespace ax7::cli {
 struct SimSetup {
   sim::SimFaults faults;
   std::optional<sim::SimBox> state;  // --sim-state: the box starts holding this
+  std::string serial = sim::SimBackend::kSerial;  // --sim-serial
 };
 
-// Reads --sim-latency, every --sim-fault in order and --sim-state. False with a one-line reason
+// Reads --sim-latency, every --sim-fault in order, --sim-state and --sim-serial. False with a one-line reason
 // naming the option ("--sim-fault SPEC: why", "--sim-state: why") when one is refused.
 bool parseSimSetup(const GlobalOptions& options, SimSetup* out, std::string* error);
 

@@ -132,6 +132,12 @@ std::string ax7ctlManual(const InstallPaths& paths, ManualLanguage language) {
     << "\n.SH " << w("环境变量", "ENVIRONMENT") << "\n.TP\n.B AX7_DEBUG\n"
     << w("设置后，设备连接的调试日志输出到标准错误。",
          "When set, the device link's debug log goes to stderr.")
+    << "\n.TP\n.B AX7_MQTT_PASSWORD\n"
+    << w("\\fBserve \\-\\-mqtt\\fR 连接代理服务器所用的密码（未给出 "
+         "\\fB\\-\\-mqtt\\-password\\-file\\fR 时）；密码从不写在命令行上。",
+         "The password \\fBserve \\-\\-mqtt\\fR gives the broker when "
+         "\\fB\\-\\-mqtt\\-password\\-file\\fR\nis not given; a password is never taken "
+         "from the command line.")
     << "\n.SH " << w("文件", "FILES") << "\n.TP\n\\fI*.px44t\\fR\n"
     << w("模式文件：设备的全部设置（可读版本 1 至 5，写出版本 5）。",
          "Mode files: the box's complete settings (versions 1 to 5 are read,\nversion 5 is "

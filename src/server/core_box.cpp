@@ -31,18 +31,42 @@ CoreBox::CoreBox(Core& core, std::string snapshotDir)
     : core_(core), snapshotDir_(std::move(snapshotDir)) {}
 
 void CoreBox::setReady(bool ready) {
-  std::function<void(bool)> observer;
+  std::vector<std::function<void(bool)>> observers;
   {
     std::lock_guard lock(mutex_);
     ready_ = ready;
-    observer = observer_;
+    observers = observersLocked();
   }
-  if (observer) observer(ready);
+  tell(observers, ready);
 }
 
 void CoreBox::setReadyObserver(std::function<void(bool)> observer) {
   std::lock_guard lock(mutex_);
   observer_ = std::move(observer);
+}
+
+int CoreBox::addReadyObserver(std::function<void(bool)> observer) {
+  std::lock_guard lock(mutex_);
+  moreObservers_.emplace_back(nextObserverId_, std::move(observer));
+  return nextObserverId_++;
+}
+
+void CoreBox::removeReadyObserver(int id) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(moreObservers_, [&](const auto& o) { return o.first == id; });
+}
+
+std::vector<std::function<void(bool)>> CoreBox::observersLocked() const {
+  std::vector<std::function<void(bool)>> all;
+  if (observer_) all.push_back(observer_);
+  for (const auto& o : moreObservers_) {
+    if (o.second) all.push_back(o.second);
+  }
+  return all;
+}
+
+void CoreBox::tell(const std::vector<std::function<void(bool)>>& observers, bool ready) {
+  for (const auto& observer : observers) observer(ready);
 }
 
 void CoreBox::setRecall(std::function<void(int)> recall) {
@@ -104,7 +128,7 @@ Outcome CoreBox::setValues(const std::vector<std::pair<std::string, InputValue>>
 
 Outcome CoreBox::recallMode(int mode) {
   std::function<void(int)> recall;
-  std::function<void(bool)> observer;
+  std::vector<std::function<void(bool)>> observers;
   std::string kept;
   Outcome failed;
   {
@@ -115,9 +139,9 @@ Outcome CoreBox::recallMode(int mode) {
     // Edits wait until the box has been read again: the recall replaces every value.
     ready_ = false;
     recall = recall_;
-    observer = observer_;
+    observers = observersLocked();
   }
-  if (observer) observer(false);
+  tell(observers, false);
   recall(mode - 1);
   Outcome o;
   o.body["recalled"] = mode;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/core.h"
 #include "server/box_control.h"
@@ -26,6 +28,10 @@ class CoreBox final : public BoxControl {
   // Told of every change of readiness, in order, from the thread that made it (the server's
   // readyChanged, so no going away and coming back is missed between two looks).
   void setReadyObserver(std::function<void(bool ready)> observer);
+  // More observers (an MQTT bridge beside the server), told after the one above; the id
+  // removes it again.
+  int addReadyObserver(std::function<void(bool ready)> observer);
+  void removeReadyObserver(int id);
   // The owner recalls box mode 0..3 and reads the box again; called with the box not ready.
   void setRecall(std::function<void(int mode)> recall);
   // Requests the live status every `periodMs` from tick() while ready (0: never; the desktop
@@ -49,6 +55,9 @@ class CoreBox final : public BoxControl {
   // Keeps what the box holds; the snapshot's path, or an outcome that stops the operation.
   bool keepSnapshot(int reason, std::string* path, Outcome* failed);
   Outcome notReady() const;
+  // Every observer, in order, copied under the lock so they are called outside it.
+  std::vector<std::function<void(bool)>> observersLocked() const;
+  static void tell(const std::vector<std::function<void(bool)>>& observers, bool ready);
 
   Core& core_;
   const std::string snapshotDir_;
@@ -56,6 +65,8 @@ class CoreBox final : public BoxControl {
   bool ready_ = false;
   std::function<void(int)> recall_;
   std::function<void(bool)> observer_;
+  std::vector<std::pair<int, std::function<void(bool)>>> moreObservers_;
+  int nextObserverId_ = 1;
   int64_t statusPeriodMs_ = 0;
   int64_t lastStatusMs_ = -1;
 };

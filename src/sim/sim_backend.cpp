@@ -26,7 +26,8 @@ class SimBackend::Device : public HidDevice {
   bool interrupted_ = false;  // guarded by the clock's lock
 };
 
-SimBackend::SimBackend(Clock& clock, SimFaults faults) : clock_(clock), faults_(std::move(faults)) {
+SimBackend::SimBackend(Clock& clock, SimFaults faults, std::string serial)
+    : clock_(clock), serial_(std::move(serial)), faults_(std::move(faults)) {
   // Not a thread of the clock: it only waits for hotplug events, and waking it on every change
   // the clock announces would double the cost of each report.
   notifier_ = std::thread([this] { notifierLoop(); });
@@ -51,7 +52,7 @@ SimBackend::~SimBackend() {
 
 std::vector<HidInterfaceInfo> SimBackend::enumerate() {
   if (!present()) return {};
-  return {{kPath, kBoxVendorId, kBoxProductId, true, kSerial}};
+  return {{kPath, kBoxVendorId, kBoxProductId, true, serial_}};
 }
 
 std::unique_ptr<HidDevice> SimBackend::open(const std::string& path, OpenError* error) {

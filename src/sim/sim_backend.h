@@ -33,7 +33,9 @@ class SimBackend : public HidBackend {
   static constexpr const char* kPath = "sim:ax7-0";
   static constexpr const char* kSerial = "SIM0001";
 
-  explicit SimBackend(Clock& clock, SimFaults faults = {});
+  // `serial` is the USB serial number the box reports (several simulated boxes on one broker
+  // or one computer need different ones).
+  explicit SimBackend(Clock& clock, SimFaults faults = {}, std::string serial = kSerial);
   ~SimBackend() override;
   SimBackend(const SimBackend&) = delete;
   SimBackend& operator=(const SimBackend&) = delete;
@@ -84,6 +86,7 @@ class SimBackend : public HidBackend {
   void pushEvent(HotplugEvent event);  // with the clock's lock held
 
   Clock& clock_;
+  const std::string serial_;
 
   mutable std::mutex boxMutex_;
   SimBox box_;

@@ -1,0 +1,89 @@
+#include "mqtt/broker_url.h"
+
+#include <charconv>
+
+namespace ax7::mqtt {
+
+bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error) {
+  BrokerUrl url;
+  std::string rest;
+  if (text.rfind("mqtt://", 0) == 0) {
+    rest = text.substr(7);
+  } else if (text.rfind("mqtts://", 0) == 0) {
+    url.tls = true;
+    url.port = 8883;
+    rest = text.substr(8);
+  } else {
+    *error = "the broker's address must start with mqtt:// or mqtts://";
+    return false;
+  }
+  if (!rest.empty() && rest.back() == '/') rest.pop_back();
+  if (rest.find_first_of("/?#") != std::string::npos) {
+    *error = "the broker's address takes no path or query";
+    return false;
+  }
+  const size_t at = rest.rfind('@');
+  if (at != std::string::npos) {
+    const std::string userInfo = rest.substr(0, at);
+    if (userInfo.find(':') != std::string::npos) {
+      *error = "no password in the broker's address (every user can read a command line): "
+               "use --mqtt-password-file FILE or the environment variable AX7_MQTT_PASSWORD";
+      return false;
+    }
+    if (userInfo.empty()) {
+      *error = "an empty user name before '@'";
+      return false;
+    }
+    url.user = userInfo;
+    rest = rest.substr(at + 1);
+  }
+  std::string portText;
+  if (!rest.empty() && rest.front() == '[') {
+    const size_t close = rest.find(']');
+    if (close == std::string::npos) {
+      *error = "an IPv6 address needs its closing ']'";
+      return false;
+    }
+    url.host = rest.substr(1, close - 1);
+    const std::string after = rest.substr(close + 1);
+    if (!after.empty()) {
+      if (after.front() != ':') {
+        *error = "':PORT' expected after ']'";
+        return false;
+      }
+      portText = after.substr(1);
+      if (portText.empty()) {
+        *error = "no port after ':'";
+        return false;
+      }
+    }
+  } else {
+    const size_t colon = rest.find(':');
+    url.host = rest.substr(0, colon);
+    if (colon != std::string::npos) {
+      portText = rest.substr(colon + 1);
+      if (portText.empty()) {
+        *error = "no port after ':'";
+        return false;
+      }
+    }
+  }
+  if (url.host.empty()) {
+    *error = "the broker's address names no host";
+    return false;
+  }
+  if (!portText.empty()) {
+    unsigned port = 0;
+    const auto [end, ec] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+    if (ec != std::errc() || end != portText.data() + portText.size() || port == 0 ||
+        port > 65535) {
+      *error = "the port must be 1..65535, not '" + portText + "'";
+      return false;
+    }
+    url.port = uint16_t(port);
+  }
+  *out = std::move(url);
+  return true;
+}
+
+}  // namespace ax7::mqtt
