@@ -369,7 +369,9 @@ TEST(NameOf, EveryParameterADiffListsIsNamedFromTheTableInBothLanguages) {
     const bool perInput = d.instances > 1 && !d.perChannel;
     for (const std::string name : {d.shown.en, d.shown.zh}) {
       EXPECT_EQ(std::count(name.begin(), name.end(), '%'), perInput ? 1 : 0) << name;
-      if (perInput) EXPECT_NE(name.find("%d"), std::string::npos) << name;
+      if (perInput) {
+        EXPECT_NE(name.find("%d"), std::string::npos) << name;
+      }
     }
     Difference diff;
     diff.param = p;

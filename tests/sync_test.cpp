@@ -318,7 +318,9 @@ TEST(SyncToBox, WildWordsFromAFileTravelInTheirEncodings) {
     std::snprintf(head, sizeof head, "02 09 00 %02X %02X ", c.block, c.index);
     for (const auto& p : c.payloads) want.push_back(test::frameHex(test::parseFrame(head + p)));
     EXPECT_EQ(got, want);
-    if (c.storedAfter) EXPECT_EQ(mem.pc.raw(size_t(c.word)), *c.storedAfter);
+    if (c.storedAfter) {
+      EXPECT_EQ(mem.pc.raw(size_t(c.word)), *c.storedAfter);
+    }
   }
 }
 
