@@ -8,7 +8,6 @@
 #include "dsp/biquad.h"
 #include "params/band_record.h"
 #include "params/eq_sets.h"
-#include "params/mode_file.h"
 #include "params/room.h"
 #include "params/write_plan.h"
 
@@ -63,30 +62,57 @@ class CountingSink final : public FrameSink {
   int count = 0;
 };
 
-void copyMemory(ParameterMemory& to, const ParameterMemory& from) {
-  LoadModeFileBytes(to, ModeFileBytes(from).data(), size_t(kModeFileSize));
-  to.dev.g_settingsCurrent.set(0, from.dev.g_settingsCurrent.get(0));
+// What loading the settings' mode file would leave: every settings block, and the room values
+// decoded from the room block. Straight from block to block, without the file's bytes between.
+void copySettings(ParameterMemory& to, const ParameterMemory& from) {
+  to.pc.copyFrom(from.pc);
+  to.boxImage.copyFrom(from.boxImage);
+  to.roomTrim.copyFrom(from.roomTrim);
+  to.roomBlock.copyFrom(from.roomBlock);
+  DecodeRoomBlock(to);
 }
 
-// A copy of settings as the full write leaves them in memory (clamped times, one group per
-// microphone, split records that follow the delay mode), with the reports of every target.
-struct Normalised {
+// One side's settings as the full write leaves them in memory (clamped times, one group per
+// microphone, split records that follow the delay mode), one step at a time. A step's send reads
+// and fixes up only the step's own words and bytes, and no two steps share any, so a step taken
+// alone ends as it would in the whole write; only steps that differ before it need taking.
+class Normalised {
+ public:
+  Normalised(const ParameterMemory& from, Commands& like, bool soft)
+      : cmd_(mem, like.link(), like.clock(), &sink_), eq_(cmd_) {
+    copySettings(mem, from);
+    mem.dev.g_settingsCurrent.set(0, soft ? 1 : 0);
+  }
+  Normalised(const Normalised&) = delete;
+  Normalised& operator=(const Normalised&) = delete;
+
+  // Runs the step's send; returns the reports it made.
+  int take(const WriteStep& t) {
+    const int before = sink_.count;
+    sendTarget(cmd_, eq_, t);
+    return sink_.count - before;
+  }
+
   ParameterMemory mem;
-  std::vector<int> reports;  // per target of FullWritePlan()
+
+ private:
+  CountingSink sink_;
+  Commands cmd_;
+  EqSenders eq_;
 };
 
-void normalise(Normalised& n, const ParameterMemory& from, Commands& like, bool soft) {
-  copyMemory(n.mem, from);
-  n.mem.dev.g_settingsCurrent.set(0, soft ? 1 : 0);
-  CountingSink sink;
-  Commands cmd(n.mem, like.link(), like.clock(), &sink);
-  EqSenders eq(cmd);
-  n.reports.clear();
-  for (const WriteStep& t : FullWritePlan()) {
-    const int before = sink.count;
-    sendTarget(cmd, eq, t);
-    n.reports.push_back(sink.count - before);
-  }
+// PC words that no step of the write carries (nor the master volumes).
+const std::array<bool, kPcWords>& wordsOfNoStep() {
+  static const std::array<bool, kPcWords> none = [] {
+    std::array<bool, kPcWords> owned{};
+    for (const WriteStep& t : FullWritePlan())
+      for (int w : StepWords(t)) owned[size_t(w)] = true;
+    for (P p : {P::MicMaster, P::MusicMaster}) owned[size_t(Describe(p).word)] = true;
+    std::array<bool, kPcWords> out{};
+    for (size_t w = 0; w < out.size(); ++w) out[w] = !owned[w];
+    return out;
+  }();
+  return none;
 }
 
 bool targetDiffers(const WriteStep& t, const ParameterMemory& a, const ParameterMemory& b) {
@@ -125,16 +151,22 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   const EditHookAside quiet(cmd);
   // Both sides as the full write would leave them: a target whose words only differ in what
   // the write fixes up anyway (a time below its minimum, both routing words set) is unchanged.
-  Normalised from, to;
-  normalise(from, live, cmd, softStart(live));
-  normalise(to, target, cmd, softStart(live));
+  // Steps whose words and bytes are the same on both sides stay the same after the fix-ups.
+  Normalised from(live, cmd, softStart(live));
+  Normalised to(target, cmd, softStart(live));
+  // Whether the step differs once both sides are fixed up; `reports`: what the target's makes.
+  auto differs = [&](const WriteStep& t, int& reports) {
+    if (!targetDiffers(t, from.mem, to.mem)) return false;
+    from.take(t);
+    reports = to.take(t);
+    return targetDiffers(t, from.mem, to.mem);
+  };
 
   int sent = 0;
-  const auto& order = FullWritePlan();
-  for (size_t i = 0; i < order.size(); ++i) {
-    const WriteStep& t = order[i];
+  for (const WriteStep& t : FullWritePlan()) {
+    int reports = 0;
     if (t.kind == WriteStep::Kind::Master && masters == MasterVolumes::Restored) {
-      if (!targetDiffers(t, from.mem, to.mem)) continue;
+      if (!differs(t, reports)) continue;
       // As the edit being taken back sent it.
       copyTarget(t, live, to.mem);
       cmd.SendParam(t.param);
@@ -143,19 +175,16 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
     }
     // The full write leaves the box's master volumes alone unless it ramps them.
     if (t.kind == WriteStep::Kind::Master && !softStart(live)) continue;
-    if (!targetDiffers(t, from.mem, to.mem)) continue;
+    if (!differs(t, reports)) continue;
     copyTarget(t, live, to.mem);
     sendTarget(cmd, eq, t);
-    sent += to.reports[i];
+    sent += reports;
   }
 
   // Words that no report carries still follow the target, so memory holds what was loaded.
-  std::array<bool, kPcWords> owned{};
-  for (const WriteStep& t : order)
-    for (int w : StepWords(t)) owned[size_t(w)] = true;
-  for (P p : {P::MicMaster, P::MusicMaster}) owned[size_t(Describe(p).word)] = true;
-  for (int w = 0; w < kPcWords; ++w)
-    if (!owned[size_t(w)]) live.pc.setRaw(size_t(w), target.pc.raw(size_t(w)));
+  const auto& unsent = wordsOfNoStep();
+  for (size_t w = 0; w < unsent.size(); ++w)
+    if (unsent[w]) live.pc.setRaw(w, target.pc.raw(w));
 
   // A changed band: its record as stored, then its section as the full write designs it.
   for (int set : kEqSetWriteOrder) {
