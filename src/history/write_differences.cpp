@@ -62,32 +62,36 @@ class CountingSink final : public FrameSink {
   int count = 0;
 };
 
-// What loading the settings' mode file would leave: every settings block, and the room values
-// decoded from the room block. Straight from block to block, without the file's bytes between.
-void copySettings(ParameterMemory& to, const ParameterMemory& from) {
-  to.pc.copyFrom(from.pc);
-  to.boxImage.copyFrom(from.boxImage);
-  to.roomTrim.copyFrom(from.roomTrim);
-  to.roomBlock.copyFrom(from.roomBlock);
-  DecodeRoomBlock(to);
+bool targetDiffers(const WriteStep& t, const ParameterMemory& a, const ParameterMemory& b) {
+  for (int w : StepWords(t))
+    if (a.pc.raw(size_t(w)) != b.pc.raw(size_t(w))) return true;
+  for (const auto& [address, length] : StepBoxBytes(t))
+    for (int i = 0; i < length; ++i)
+      if (byteAt(a, address + i) != byteAt(b, address + i)) return true;
+  return false;
+}
+
+void copyTarget(const WriteStep& t, ParameterMemory& to, const ParameterMemory& from) {
+  for (int w : StepWords(t)) to.pc.setRaw(size_t(w), from.pc.raw(size_t(w)));
+  for (const auto& [address, length] : StepBoxBytes(t))
+    for (int i = 0; i < length; ++i) setByteAt(to, address + i, byteAt(from, address + i));
 }
 
 // One side's settings as the full write leaves them in memory (clamped times, one group per
 // microphone, split records that follow the delay mode), one step at a time. A step's send reads
 // and fixes up only the step's own words and bytes, and no two steps share any, so a step taken
-// alone ends as it would in the whole write; only steps that differ before it need taking.
+// alone ends as it does in the whole write, and only steps that differ need taking.
 class Normalised {
  public:
-  Normalised(const ParameterMemory& from, Commands& like, bool soft)
-      : cmd_(mem, like.link(), like.clock(), &sink_), eq_(cmd_) {
-    copySettings(mem, from);
+  Normalised(Commands& like, bool soft) : cmd_(mem, like.link(), like.clock(), &sink_), eq_(cmd_) {
     mem.dev.g_settingsCurrent.set(0, soft ? 1 : 0);
   }
   Normalised(const Normalised&) = delete;
   Normalised& operator=(const Normalised&) = delete;
 
-  // Runs the step's send; returns the reports it made.
-  int take(const WriteStep& t) {
+  // The step of `side` as the write leaves it; returns the reports its send made.
+  int take(const WriteStep& t, const ParameterMemory& side) {
+    copyTarget(t, mem, side);
     const int before = sink_.count;
     sendTarget(cmd_, eq_, t);
     return sink_.count - before;
@@ -115,21 +119,6 @@ const std::array<bool, kPcWords>& wordsOfNoStep() {
   return none;
 }
 
-bool targetDiffers(const WriteStep& t, const ParameterMemory& a, const ParameterMemory& b) {
-  for (int w : StepWords(t))
-    if (a.pc.raw(size_t(w)) != b.pc.raw(size_t(w))) return true;
-  for (const auto& [address, length] : StepBoxBytes(t))
-    for (int i = 0; i < length; ++i)
-      if (byteAt(a, address + i) != byteAt(b, address + i)) return true;
-  return false;
-}
-
-void copyTarget(const WriteStep& t, ParameterMemory& to, const ParameterMemory& from) {
-  for (int w : StepWords(t)) to.pc.setRaw(size_t(w), from.pc.raw(size_t(w)));
-  for (const auto& [address, length] : StepBoxBytes(t))
-    for (int i = 0; i < length; ++i) setByteAt(to, address + i, byteAt(from, address + i));
-}
-
 // The write restores settings as a whole; none of its sends is an edit of the user's.
 class EditHookAside {
  public:
@@ -152,13 +141,12 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   // Both sides as the full write would leave them: a target whose words only differ in what
   // the write fixes up anyway (a time below its minimum, both routing words set) is unchanged.
   // Steps whose words and bytes are the same on both sides stay the same after the fix-ups.
-  Normalised from(live, cmd, softStart(live));
-  Normalised to(target, cmd, softStart(live));
+  Normalised from(cmd, softStart(live)), to(cmd, softStart(live));
   // Whether the step differs once both sides are fixed up; `reports`: what the target's makes.
   auto differs = [&](const WriteStep& t, int& reports) {
-    if (!targetDiffers(t, from.mem, to.mem)) return false;
-    from.take(t);
-    reports = to.take(t);
+    if (!targetDiffers(t, live, target)) return false;
+    from.take(t, live);
+    reports = to.take(t, target);
     return targetDiffers(t, from.mem, to.mem);
   };
 

@@ -96,7 +96,6 @@ void InitParameterMemory(ParameterMemory& mem) {
   dev.g_settingsCurrent.set(4, 99);
 
   mem.pc.clear();
-  mem.boxImage.fill(0);
   mem.roomTrim.fill(0);
   // Echo time and start volume of both echo groups.
   mem.pc.setFloat(32, 217.0f);
@@ -104,6 +103,7 @@ void InitParameterMemory(ParameterMemory& mem) {
   mem.pc.setInt(33, 60);
   mem.pc.setInt(39, 60);
 
+  // Every band record, so the whole image.
   LoadDefaultBoxImage(mem);
 }
 
