@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #include "device/sync.h"
 #include "dsp/biquad.h"

@@ -52,10 +52,6 @@ class SharedBytes {
     copyOut(0, out.data(), N);
     return out;
   }
-  // The whole block, in one pass and without a buffer between the two.
-  void copyFrom(const SharedBytes& other) {
-    for (size_t i = 0; i < N; ++i) set(i, other.get(i));
-  }
 
  private:
   std::atomic_ref<uint8_t> ref(size_t i) const { return std::atomic_ref<uint8_t>(bytes_[i]); }
@@ -75,9 +71,6 @@ class SharedWords {
   void setFloat(size_t n, float v) { setRaw(n, std::bit_cast<uint32_t>(v)); }
   void clear() {
     for (size_t n = 0; n < N; ++n) setRaw(n, 0);
-  }
-  void copyFrom(const SharedWords& other) {
-    for (size_t n = 0; n < N; ++n) setRaw(n, other.raw(n));
   }
 
  private:
