@@ -1,8 +1,6 @@
 // The file-level readers (the desktop program's mode-file loading and ax7ctl's input): the
 // bytes are put in a real file and read through the same calls the programs make, with the
 // size limit, so a reader that trusts the file's size or its end is caught.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -16,18 +14,13 @@
 #include "params/defaults.h"
 #include "params/file_read.h"
 #include "params/mode_file.h"
+#include "scratch_file.h"
 
 namespace {
 
 const std::string& scratchPath() {
-  static const std::string path = [] {
-    char name[] = "/tmp/ax7-fuzz-input-XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0) std::abort();
-    ::close(fd);
-    return std::string(name);
-  }();
-  return path;
+  static const ax7::fuzz::ScratchFile file("ax7-fuzz-input");
+  return file.path();
 }
 
 }  // namespace

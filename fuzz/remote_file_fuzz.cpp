@@ -1,8 +1,6 @@
 // Remote data files: the bytes go into a real file read the way the window and ax7ctl read it.
 // Whatever the file holds, at most 18 bytes are taken, exactly those the file has, and the
 // rest of the table stays; the name rule never touches the folder part of a path.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -10,18 +8,13 @@
 #include <string>
 
 #include "remote/remote_file.h"
+#include "scratch_file.h"
 
 namespace {
 
 const std::string& scratchPath() {
-  static const std::string path = [] {
-    char name[] = "/tmp/ax7-fuzz-remo-XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd < 0) std::abort();
-    ::close(fd);
-    return std::string(name);
-  }();
-  return path;
+  static const ax7::fuzz::ScratchFile file("ax7-fuzz-remo");
+  return file.path();
 }
 
 }  // namespace

@@ -56,8 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1 || size > 1 + 4 * 256) return 0;
   const bool softStart = (data[0] & 1) != 0;
   const bool writeTwice = (data[0] & 2) != 0;
-  ax7::history::SettingsImage a = defaultImage();
-  ax7::history::SettingsImage b = a;
+  // Kept between runs: assigning into them reuses their buffers.
+  static ax7::history::SettingsImage a, b;
+  a = defaultImage();
+  b = a;
   applyEdits(data + 1, size - 1, a, b);
 
   // Built once: the link only owns the encoders here and is never opened; a Core for each input

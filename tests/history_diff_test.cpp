@@ -240,6 +240,19 @@ TEST(WriteDifferences, ImageFormAndABadImage) {
   EXPECT_EQ(live.mem.pc.getInt(44), 12);
 }
 
+// The write of differences fixes up each step on its own: that is the full write's result only
+// while no word or byte of box memory belongs to two steps.
+TEST(WriteDifferences, NoTwoStepsOfTheFullWriteShareAWordOrAByte) {
+  std::set<int> words, bytes;
+  for (const WriteStep& t : FullWritePlan()) {
+    SCOPED_TRACE(Describe(t.param).name);
+    for (int w : StepWords(t)) EXPECT_TRUE(words.insert(w).second) << "word " << w;
+    for (const auto& [address, length] : StepBoxBytes(t))
+      for (int at = address; at < address + length; ++at)
+        EXPECT_TRUE(bytes.insert(at).second) << "byte " << at;
+  }
+}
+
 // Every item of a file that a person can change, and the difference it must show as.
 struct Item {
   void (*change)(std::vector<uint8_t>&);

@@ -129,7 +129,7 @@ void telApart(Difference& d, const std::string& exactFrom, const std::string& ex
   d.to += " (" + exactTo + ")";
 }
 
-std::string exactWords(const ParameterMemory& mem, const std::vector<int>& words, bool floats) {
+std::string exactWords(const ParameterMemory& mem, const StepWordList& words, bool floats) {
   std::string out;
   for (int w : words) {
     if (!out.empty()) out += ", ";
@@ -156,7 +156,7 @@ void diffParam(std::vector<Difference>& out, const ParameterMemory& a, const Par
                P p, int instance) {
   WriteStep t{WriteStep::Kind::Param, p, instance};
   if (p == P::MicToA || p == P::MicToB) t.kind = WriteStep::Kind::Routing;
-  std::vector<int> words = StepWords(t);
+  StepWordList words = StepWords(t);
   if (t.kind == WriteStep::Kind::Routing) words = {Describe(p).wordOf(instance)};
   // The shift's off flag follows the shift value when it is sent: only the value counts.
   if (Describe(p).encoding == Encoding::ShiftFreq) words.resize(1);
@@ -240,10 +240,9 @@ std::vector<Difference> DiffSettings(const ParameterMemory& from, const Paramete
     if (IsOutputEqSet(set))
       for (int band : kSplitBands) diffBand(out, from, to, set, band);
   }
+  const auto fromTrims = from.roomTrim.snapshot(), toTrims = to.roomTrim.snapshot();
   for (int ch = 0; ch < kChannels; ++ch) {
-    if (std::memcmp(from.roomTrim.snapshot().data() + 4 * ch,
-                    to.roomTrim.snapshot().data() + 4 * ch, 4) == 0)
-      continue;
+    if (std::memcmp(fromTrims.data() + 4 * ch, toTrims.data() + 4 * ch, 4) == 0) continue;
     Difference d;
     d.kind = Difference::Kind::RoomTrim;
     d.param = P::RoomTrim;

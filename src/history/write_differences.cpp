@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #include "device/sync.h"
 #include "dsp/biquad.h"
 #include "params/band_record.h"
 #include "params/eq_sets.h"
-#include "params/mode_file.h"
 #include "params/room.h"
 #include "params/write_plan.h"
 
@@ -63,32 +61,6 @@ class CountingSink final : public FrameSink {
   int count = 0;
 };
 
-void copyMemory(ParameterMemory& to, const ParameterMemory& from) {
-  LoadModeFileBytes(to, ModeFileBytes(from).data(), size_t(kModeFileSize));
-  to.dev.g_settingsCurrent.set(0, from.dev.g_settingsCurrent.get(0));
-}
-
-// A copy of settings as the full write leaves them in memory (clamped times, one group per
-// microphone, split records that follow the delay mode), with the reports of every target.
-struct Normalised {
-  ParameterMemory mem;
-  std::vector<int> reports;  // per target of FullWritePlan()
-};
-
-void normalise(Normalised& n, const ParameterMemory& from, Commands& like, bool soft) {
-  copyMemory(n.mem, from);
-  n.mem.dev.g_settingsCurrent.set(0, soft ? 1 : 0);
-  CountingSink sink;
-  Commands cmd(n.mem, like.link(), like.clock(), &sink);
-  EqSenders eq(cmd);
-  n.reports.clear();
-  for (const WriteStep& t : FullWritePlan()) {
-    const int before = sink.count;
-    sendTarget(cmd, eq, t);
-    n.reports.push_back(sink.count - before);
-  }
-}
-
 bool targetDiffers(const WriteStep& t, const ParameterMemory& a, const ParameterMemory& b) {
   for (int w : StepWords(t))
     if (a.pc.raw(size_t(w)) != b.pc.raw(size_t(w))) return true;
@@ -102,6 +74,48 @@ void copyTarget(const WriteStep& t, ParameterMemory& to, const ParameterMemory& 
   for (int w : StepWords(t)) to.pc.setRaw(size_t(w), from.pc.raw(size_t(w)));
   for (const auto& [address, length] : StepBoxBytes(t))
     for (int i = 0; i < length; ++i) setByteAt(to, address + i, byteAt(from, address + i));
+}
+
+// One side's settings as the full write leaves them in memory (clamped times, one group per
+// microphone, split records that follow the delay mode), one step at a time. A step's send reads
+// and fixes up only the step's own words and bytes, and no two steps share any, so a step taken
+// alone ends as it does in the whole write, and only steps that differ need taking.
+class Normalised {
+ public:
+  Normalised(Commands& like, bool soft) : cmd_(mem, like.link(), like.clock(), &sink_), eq_(cmd_) {
+    mem.dev.g_settingsCurrent.set(0, soft ? 1 : 0);
+  }
+  Normalised(const Normalised&) = delete;
+  Normalised& operator=(const Normalised&) = delete;
+
+  // The step of `side` as the write leaves it; returns the reports its send made.
+  int take(const WriteStep& t, const ParameterMemory& side) {
+    copyTarget(t, mem, side);
+    const int before = sink_.count;
+    sendTarget(cmd_, eq_, t);
+    return sink_.count - before;
+  }
+
+  ParameterMemory mem;
+
+ private:
+  CountingSink sink_;
+  Commands cmd_;
+  EqSenders eq_;
+};
+
+// PC words that no step of the write carries (nor the master volumes).
+const std::array<bool, kPcWords>& wordsOfNoStep() {
+  static const std::array<bool, kPcWords> none = [] {
+    std::array<bool, kPcWords> owned{};
+    for (const WriteStep& t : FullWritePlan())
+      for (int w : StepWords(t)) owned[size_t(w)] = true;
+    for (P p : {P::MicMaster, P::MusicMaster}) owned[size_t(Describe(p).word)] = true;
+    std::array<bool, kPcWords> out{};
+    for (size_t w = 0; w < out.size(); ++w) out[w] = !owned[w];
+    return out;
+  }();
+  return none;
 }
 
 // The write restores settings as a whole; none of its sends is an edit of the user's.
@@ -125,16 +139,21 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   const EditHookAside quiet(cmd);
   // Both sides as the full write would leave them: a target whose words only differ in what
   // the write fixes up anyway (a time below its minimum, both routing words set) is unchanged.
-  Normalised from, to;
-  normalise(from, live, cmd, softStart(live));
-  normalise(to, target, cmd, softStart(live));
+  // Steps whose words and bytes are the same on both sides stay the same after the fix-ups.
+  Normalised from(cmd, softStart(live)), to(cmd, softStart(live));
+  // Whether the step differs once both sides are fixed up; `reports`: what the target's makes.
+  auto differs = [&](const WriteStep& t, int& reports) {
+    if (!targetDiffers(t, live, target)) return false;
+    from.take(t, live);
+    reports = to.take(t, target);
+    return targetDiffers(t, from.mem, to.mem);
+  };
 
   int sent = 0;
-  const auto& order = FullWritePlan();
-  for (size_t i = 0; i < order.size(); ++i) {
-    const WriteStep& t = order[i];
+  for (const WriteStep& t : FullWritePlan()) {
+    int reports = 0;
     if (t.kind == WriteStep::Kind::Master && masters == MasterVolumes::Restored) {
-      if (!targetDiffers(t, from.mem, to.mem)) continue;
+      if (!differs(t, reports)) continue;
       // As the edit being taken back sent it.
       copyTarget(t, live, to.mem);
       cmd.SendParam(t.param);
@@ -143,19 +162,16 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
     }
     // The full write leaves the box's master volumes alone unless it ramps them.
     if (t.kind == WriteStep::Kind::Master && !softStart(live)) continue;
-    if (!targetDiffers(t, from.mem, to.mem)) continue;
+    if (!differs(t, reports)) continue;
     copyTarget(t, live, to.mem);
     sendTarget(cmd, eq, t);
-    sent += to.reports[i];
+    sent += reports;
   }
 
   // Words that no report carries still follow the target, so memory holds what was loaded.
-  std::array<bool, kPcWords> owned{};
-  for (const WriteStep& t : order)
-    for (int w : StepWords(t)) owned[size_t(w)] = true;
-  for (P p : {P::MicMaster, P::MusicMaster}) owned[size_t(Describe(p).word)] = true;
-  for (int w = 0; w < kPcWords; ++w)
-    if (!owned[size_t(w)]) live.pc.setRaw(size_t(w), target.pc.raw(size_t(w)));
+  const auto& unsent = wordsOfNoStep();
+  for (size_t w = 0; w < unsent.size(); ++w)
+    if (unsent[w]) live.pc.setRaw(w, target.pc.raw(w));
 
   // A changed band: its record as stored, then its section as the full write designs it.
   for (int set : kEqSetWriteOrder) {

@@ -50,7 +50,7 @@ const std::vector<WriteStep>& FullWritePlan() {
   return plan;
 }
 
-std::vector<int> StepWords(const WriteStep& t) {
+StepWordList StepWords(const WriteStep& t) {
   const ParamDesc& d = Describe(t.param);
   switch (t.kind) {
     case WriteStep::Kind::Routing:
@@ -74,13 +74,13 @@ std::vector<int> StepWords(const WriteStep& t) {
   }
 }
 
-std::vector<std::pair<int, int>> StepBoxBytes(const WriteStep& t) {
+StepByteRanges StepBoxBytes(const WriteStep& t) {
   if (t.kind != WriteStep::Kind::Param) return {};
   if (t.param == P::DelayMode) {
-    std::vector<std::pair<int, int>> out;
+    StepByteRanges out;
     for (int band : kSplitBands)
-      out.emplace_back(BandRecordOffset(DescribeEqSet(kFirstOutputEqSet + t.instance).block, band),
-                       kBandRecordSize);
+      out.push_back({BandRecordOffset(DescribeEqSet(kFirstOutputEqSet + t.instance).block, band),
+                     kBandRecordSize});
     return out;
   }
   if (t.param == P::RoomTrim) return {{kRoomTrimAddress + 4 * t.instance, 4}};
