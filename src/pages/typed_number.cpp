@@ -45,8 +45,9 @@ double LeadingNumber(std::string_view text) {
   const std::string part = leadingPart(text, true);
   if (part.empty()) return 0.0;
   const double v = std::strtod(part.c_str(), nullptr);
-  // A run of digits too long for a double reads as infinity; it is no number a person meant.
-  return std::isfinite(v) ? v : 0.0;
+  // A run of digits too long for a double reads as infinity: taken as the largest number, as
+  // LeadingInt saturates, so the page clamps it to its maximum rather than to nothing.
+  return std::isfinite(v) ? v : std::copysign(std::numeric_limits<double>::max(), v);
 }
 
 int LeadingInt(std::string_view text) {
