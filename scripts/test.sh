@@ -18,8 +18,10 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 # Line tables are all the tests' stack traces and the sanitizers' reports need; full debug
 # information made compiling and linking a third slower.
-release_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG")
 debug_flags=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1")
+# ThreadSanitizer needs some optimisation to run at a useful speed; -O1 is enough for it and
+# compiles a fifth faster than -O2.
+tsan_flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG")
 
 stage "ASan+UBSan build"
 cmake -S . -B build-asan -G Ninja "${launcher[@]}" "${debug_flags[@]}" -DAX7_SANITIZE=address \
@@ -29,7 +31,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
 stage "TSan build"
-cmake -S . -B build-tsan -G Ninja "${launcher[@]}" "${release_flags[@]}" -DAX7_SANITIZE=thread \
+cmake -S . -B build-tsan -G Ninja "${launcher[@]}" "${tsan_flags[@]}" -DAX7_SANITIZE=thread \
       -DAX7_WITH_GUI=OFF -DAX7_WITH_HIDAPI=OFF -DAX7_BUILD_BENCH=OFF >/dev/null
 cmake --build build-tsan -j"$jobs"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
