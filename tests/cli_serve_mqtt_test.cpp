@@ -233,12 +233,7 @@ TEST_F(ServeMqtt, UnplugSaysOfflineAndThePlugOnlineWithTheStateAgain) {
     auto s = serve();
     ASSERT_TRUE(online(c)) << s->output();
     ASSERT_EQ(s->stop(), 0);
-    std::ifstream in(trace());
-    for (std::string line; std::getline(in, line);) {
-      if (line.rfind("> ", 0) != 0) continue;
-      ++readReports;
-      if (line.rfind("> 0262", 0) == 0) break;
-    }
+    readReports = test::ReportsUntilRead(trace());
   }
   // The box goes away a few reports after it was read, and comes back.
   test::MqttClient c(broker_->port());

@@ -476,12 +476,7 @@ TEST_F(ServeCli, ClientsSeeTheBoxGoAndComeBack) {
     auto s = serve();
     ASSERT_TRUE(s->waitConnected()) << s->output();
     ASSERT_EQ(s->stop(), 0);
-    std::ifstream in(trace());
-    for (std::string line; std::getline(in, line);) {
-      if (line.rfind("> ", 0) != 0) continue;
-      ++readReports;
-      if (line.rfind("> 0262", 0) == 0) break;
-    }
+    readReports = test::ReportsUntilRead(trace());
   }
   ASSERT_GT(readReports, 100);
   auto s = serve({"--sim-fault", "unplug-after=" + std::to_string(readReports + 3), "--sim-fault",

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -142,5 +143,18 @@ class ServeProcess {
   uint16_t port_ = 0;
   std::string output_;
 };
+
+// How many reports the box took in the trace at `path` until it was read (up to the last
+// request of the read, 0x62).
+inline int ReportsUntilRead(const std::string& path) {
+  int reports = 0;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("> ", 0) != 0) continue;
+    ++reports;
+    if (line.rfind("> 0262", 0) == 0) break;
+  }
+  return reports;
+}
 
 }  // namespace ax7::test
