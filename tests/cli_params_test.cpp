@@ -49,7 +49,7 @@ class ParamsCli : public ::testing::Test {
     for (std::string line; std::getline(in, line);) {
       if (line == "# close") break;
       if (line.rfind("> ", 0) != 0) continue;
-      const std::string frame = test::frameHex(test::parseFrame(spaced(line.substr(2))));
+      const std::string frame = test::tracedFrame(line);
       if (frame == "02 81") {
         out.clear();
         continue;
@@ -63,11 +63,6 @@ class ParamsCli : public ::testing::Test {
     for (std::string line; std::getline(in, line);)
       if (line.rfind("> ", 0) == 0) return true;
     return false;
-  }
-  static std::string spaced(const std::string& hex) {
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) out += hex.substr(i, 2) + " ";
-    return out;
   }
 
   fs::path dir_;

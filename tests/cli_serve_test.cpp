@@ -53,18 +53,13 @@ class ServeCli : public ::testing::Test {
     for (std::string line; std::getline(in, line);) {
       if (line == "# close") break;
       if (line.rfind("> ", 0) != 0) continue;
-      const std::string frame = test::frameHex(test::parseFrame(spaced(line.substr(2))));
+      const std::string frame = test::tracedFrame(line);
       if (frame == "02 62") {
         out.clear();
       } else if (frame != "02 0E") {
         out.push_back(frame);
       }
     }
-    return out;
-  }
-  static std::string spaced(const std::string& hex) {
-    std::string out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) out += hex.substr(i, 2) + " ";
     return out;
   }
 

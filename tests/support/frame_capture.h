@@ -40,6 +40,13 @@ inline Report parseFrame(std::string_view hex) {
   return r;
 }
 
+// A report as the trace writes it ("> 0205..." without spaces) as a frame text.
+inline std::string tracedFrame(const std::string& line) {
+  std::string spaced;
+  for (size_t i = 2; i + 1 < line.size(); i += 2) spaced += line.substr(i, 2) + " ";
+  return frameHex(parseFrame(spaced));
+}
+
 // Normalises hand-written expectations ("02 04 00" and "02 04" are the same frame).
 inline std::vector<std::string> frames(std::initializer_list<std::string_view> hex) {
   std::vector<std::string> out;
