@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs on Debian (run as root or with sudo available).
 set -euo pipefail
-packages=(cmake ninja-build ccache g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build ccache mold g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libhidapi-dev libudev-dev nlohmann-json3-dev libyaml-cpp-dev libboost-dev libqrencode-dev
           qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-wqy-microhei
           desktop-file-utils chromium chromium-driver python3-selenium

@@ -19,7 +19,7 @@ constexpr int kMaxPayload = int(kReportSize) - 2;                  // 59
 constexpr int kDspHeader = 6;                                      // 02 09 00 block index count
 constexpr int kMaxDspWords = (int(kReportSize) - kDspHeader) / 4;  // 13
 constexpr int kMemHeader = 5;                                      // 02 85 hi lo length
-constexpr int kMaxMemoryChunk = 56;
+constexpr int kMaxMemoryChunk = kMemoryChunkBytes;
 
 constexpr uint8_t kCmdDspWrite = 0x09;
 constexpr uint8_t kCmdDspRead = 0x0A;
@@ -30,7 +30,7 @@ constexpr uint8_t kCmdSaveMode = 0x03;
 constexpr uint8_t kCmdSelectMode = 0x04;
 constexpr uint8_t kCmdWriteMemory = 0x85;
 
-constexpr int kMaxMode = 3;
+constexpr int kMaxMode = kModeCount - 1;
 constexpr int kFadeStepMs = 30;
 constexpr int kSaveModePauseMs = 20;
 

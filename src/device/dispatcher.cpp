@@ -44,7 +44,6 @@ constexpr size_t kTextStart = 2;
 constexpr size_t kTextMaxChars = 58;
 constexpr size_t kModeNameStart = 5;
 constexpr size_t kModeNameChars = 24;
-constexpr int kMaxMode = 3;
 
 // trunc(scale x (v +- half)) in single precision, so values sent as value / scale come back as
 // the same whole number.
@@ -185,7 +184,7 @@ void Dispatcher::DispatchReport(const Report& r) {
   switch (r[1]) {
     case kCurrentMode:
       // Mode numbers index the four mode names; a number the box cannot have is not stored.
-      if (r[2] <= kMaxMode) dev.g_nCurrentMode.store(r[2]);
+      if (r[2] < kModeCount) dev.g_nCurrentMode.store(r[2]);
       break;
     case kParamsChanged:
       dev.g_bParamsChanged.store(1);

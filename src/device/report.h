@@ -10,6 +10,11 @@ namespace ax7 {
 constexpr size_t kReportSize = 61;
 using Report = std::array<uint8_t, kReportSize>;
 
+// A memory read or write report carries at most 56 data bytes after its header.
+constexpr int kMemoryChunkBytes = 56;
+// The box stores four modes, M1..M4, numbered 0..3 in reports.
+constexpr int kModeCount = 4;
+
 // The box's USB identity; the udev rule carries the same values.
 constexpr uint16_t kBoxVendorId = 0x2010;
 constexpr uint16_t kBoxProductId = 0x1031;

@@ -10,22 +10,6 @@
 
 namespace ax7::eqx {
 
-namespace {
-
-std::string lower(std::string s) {
-  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-  return s.substr(b, e - b);
-}
-
-}  // namespace
-
 ReadResult readBiquadText(const std::string& input) {
   const std::string text = normalizeLineEnds(input);
   ReadResult result;

@@ -19,10 +19,6 @@ dsp::BiquadCoefficients boxSection(const BandRecord& r) {
   return dsp::designSection(r.type, r.gainDb, int(r.frequency), r.q);
 }
 
-bool isFiller(const BandRecord& r) {
-  return r.type == 1 && r.gainDb == 0.0f;
-}
-
 // The band a set of exact parameters becomes, with what had to change.
 BandRecord fitBand(const SectionParams& p, std::string* changes) {
   std::vector<std::string> notes;
@@ -72,6 +68,11 @@ void describe(ReportEntry& e, const BandRecord& r) {
 }
 
 }  // namespace
+
+bool isFiller(const BandRecord& r) {
+  return r.type == 1 && r.gainDb == 0.0f;
+}
+
 
 const char* statusName(Status s) {
   switch (s) {

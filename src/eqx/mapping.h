@@ -60,6 +60,10 @@ struct ImportResult {
   ImportReport report;
 };
 
+// A flat peak band: what an import leaves in a band it does not fill, and what an export leaves
+// out.
+bool isFiller(const BandRecord& r);
+
 // Maps the file onto set `set` whose records are `current` (EqSetBandCount(set) of them).
 // Filters fill the bands in file order (this program's JSON keeps its band positions); bands
 // left over become flat; an output's crossover band stays as it is.

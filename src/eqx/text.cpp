@@ -1,5 +1,6 @@
 #include "eqx/text.h"
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -107,6 +108,18 @@ std::string clipUtf8(const std::string& text, size_t maxBytes) {
   // Back over continuation bytes to the start of the character that would be cut.
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
   return text.substr(0, end);
+}
+
+std::string trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+  return s.substr(b, e - b);
+}
+
+std::string lower(std::string s) {
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return s;
 }
 
 }  // namespace ax7::eqx

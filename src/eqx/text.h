@@ -20,4 +20,8 @@ std::string normalizeLineEnds(const std::string& text);
 // At most `maxBytes` bytes of UTF-8 text, never ending inside a character.
 std::string clipUtf8(const std::string& text, size_t maxBytes);
 
+// ASCII white space off both ends; ASCII letters in lower case. Words of EQ files are ASCII.
+std::string trim(const std::string& s);
+std::string lower(std::string s);
+
 }  // namespace ax7::eqx

@@ -31,10 +31,6 @@ std::string qText(double q) {
   return formatNumber(q, 6);
 }
 
-bool isFiller(const BandRecord& r) {
-  return r.type == 1 && r.gainDb == 0.0f;
-}
-
 // The Q a fixed-Q crossover section designs with; nothing for first-order and Chebyshev ones.
 std::optional<double> crossoverQ(int type) {
   const double pi = dsp::kPi;

@@ -32,12 +32,12 @@ constexpr int kTenBandResetHz[] = {31, 62, 125, 250, 500, 1000, 2000, 4000, 8000
 constexpr int kSevenBandResetHz[] = {63, 125, 250, 500, 1000, 2300, 5000};
 constexpr int kLastResetHz = 16000;
 
-constexpr bool inOrder() {
+constexpr bool setsInOrder() {
   for (int i = 0; i < kEqSetCount; ++i)
     if (kSets[i].set != i) return false;
   return true;
 }
-static_assert(inOrder(), "entries in set order");
+static_assert(setsInOrder(), "entries in set order");
 
 // Records of the microphone (1), echo (2), reverb (3) and music (4) blocks, then 105 bytes per
 // output block.

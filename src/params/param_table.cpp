@@ -162,12 +162,12 @@ constexpr ParamDesc kTable[] = {
 
 static_assert(std::size(kTable) == size_t(kParamCount), "one entry per parameter");
 
-constexpr bool inOrder() {
+constexpr bool paramsInOrder() {
   for (int i = 0; i < kParamCount; ++i)
     if (int(kTable[i].id) != i) return false;
   return true;
 }
-static_assert(inOrder(), "entries in the order of Param");
+static_assert(paramsInOrder(), "entries in the order of Param");
 
 constexpr int kBlocks = 13;
 constexpr int kIndexes = 64;

@@ -11,7 +11,6 @@ namespace ax7::sim {
 namespace {
 
 constexpr int kMaxWords = 13;  // words that fit after the 6 header bytes of a 0x09/0x0A
-constexpr int kMaxData = 56;   // memory bytes one report carries
 constexpr int kMaxTextBytes = 58;
 constexpr int kModeNameAddress = 0x0F00;  // + 0x40 per mode
 
@@ -182,7 +181,7 @@ std::vector<SimReply> SimBox::respond(const Report& out) {
       reply(textAnswer(0x7E, identity_.dspVersion));
       break;
     case 0x85:
-      setMemory(getBe16(&out[2]), &out[5], std::min<int>(out[4], kMaxData));
+      setMemory(getBe16(&out[2]), &out[5], std::min<int>(out[4], kMemoryChunkBytes));
       reply(answer(code));
       break;
     case 0x86:
@@ -246,7 +245,7 @@ Report SimBox::paramAnswer(const Report& out) const {
 
 Report SimBox::memoryAnswer(const Report& out) const {
   const int address = getBe16(&out[2]);
-  const int len = std::clamp(kBoxMemorySize - address, 0, std::min<int>(out[4], kMaxData));
+  const int len = std::clamp(kBoxMemorySize - address, 0, std::min<int>(out[4], kMemoryChunkBytes));
   Report r = answer(0x86);
   r[2] = out[2];
   r[3] = out[3];

@@ -38,7 +38,6 @@
 namespace ax7::sim {
 
 constexpr int kBoxMemorySize = 1298;  // box image 0..1245, room trim 1246..1277, room 1278..1297
-constexpr int kModeCount = 4;
 constexpr int kModeNameChars = 24;
 constexpr int kDefaultLearnDelayMs = 500;
 constexpr uint8_t kLearnCodeByte = 0x20;  // byte 2 of every learn answer

@@ -24,7 +24,6 @@ constexpr uint8_t kBasicSet = 0x01;
 constexpr uint8_t kBasicGet = 0x02;
 constexpr uint8_t kBasicReport = 0x03;
 constexpr int kBitmapBytes = 29;
-constexpr int kMaxData = 56;  // bytes of memory one report carries
 
 Report singleByteFrame(uint8_t b) {
   Report r{};
@@ -140,12 +139,12 @@ std::vector<Report> SimZWave::sendData(const uint8_t* params, int n) {
 
 void SimZWave::writeMemory(const Report& out) {
   const int address = out[2] << 8 | out[3];
-  setPlugMemory(address, &out[5], std::min<int>(out[4], kMaxData));
+  setPlugMemory(address, &out[5], std::min<int>(out[4], kMemoryChunkBytes));
 }
 
 Report SimZWave::readMemory(const Report& out) const {
   const int address = out[2] << 8 | out[3];
-  int len = std::min<int>(out[4], kMaxData);
+  int len = std::min<int>(out[4], kMemoryChunkBytes);
   len = std::clamp(kPlugMemorySize - address, 0, len);
   Report r{};
   r[0] = 0x01;

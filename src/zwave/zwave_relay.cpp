@@ -17,7 +17,6 @@ constexpr uint8_t kAck = 0x06;
 constexpr uint8_t kStartOfFrame = 0x01;
 constexpr uint8_t kRequest = 0x00;
 constexpr int kRequestFraming = 7;  // 02 12 len 01 n+2 00 ... checksum
-constexpr int kMaxMemoryData = 56;  // data bytes one plug-memory report carries
 
 // Input report 0x12: the module's frame from byte 3.
 constexpr size_t kFrameStart = 3;
@@ -56,7 +55,7 @@ bool validNode(int node) {
 
 Report PlugMemoryWriteFrame(int address, const uint8_t* data, int length) {
   Report r{};
-  length = std::clamp(length, 0, kMaxMemoryData);
+  length = std::clamp(length, 0, kMemoryChunkBytes);
   r[0] = kReportId;
   r[1] = kCmdPlugWrite;
   r[2] = uint8_t(address >> 8);
@@ -72,7 +71,7 @@ Report PlugMemoryReadFrame(int address, int length) {
   r[1] = kCmdPlugRead;
   r[2] = uint8_t(address >> 8);
   r[3] = uint8_t(address);
-  r[4] = uint8_t(std::clamp(length, 0, kMaxMemoryData));
+  r[4] = uint8_t(std::clamp(length, 0, kMemoryChunkBytes));
   return r;
 }
 
