@@ -71,6 +71,19 @@ int micMaster(Shell& s) {
   return s.mem().pc.getInt(size_t(Describe(Param::MicMaster).word));
 }
 
+// The reports of the window's own edit of the microphone master to `wanted` (a key on its
+// slider), which stays made.
+std::vector<std::string> windowEdit(Shell& s, int wanted) {
+  s.clearSent();
+  {
+    const QSignalBlocker quiet(micSlider(s));
+    micSlider(s)->setValue(wanted - 1);
+  }
+  micSlider(s)->setFocus();
+  QTest::keyClick(micSlider(s), Qt::Key_Right);
+  return s.sent();
+}
+
 // A box whose settings allow the master volumes all the way up.
 void allowFullVolume(Shell& s) {
   s.mem().dev.g_settingsCurrent.set(5, 99);
@@ -161,14 +174,7 @@ void RemoteAccessTest::phonesAndWindowEditOneBoxWithOneHistory() {
   const int wanted = before >= 90 ? before - 7 : before + 7;
 
   // The window's own edit of that value, for the reports it sends, then taken back.
-  s.clearSent();
-  {
-    const QSignalBlocker quiet(micSlider(s));
-    micSlider(s)->setValue(wanted - 1);
-  }
-  micSlider(s)->setFocus();
-  QTest::keyClick(micSlider(s), Qt::Key_Right);
-  const std::vector<std::string> byWindow = s.sent();
+  const std::vector<std::string> byWindow = windowEdit(s, wanted);
   QVERIFY(!byWindow.empty());
   QCOMPARE(stateValue(port, "mic.volume"), wanted);  // seen by clients
   QVERIFY(s.window->history().undo() > 0);
@@ -458,14 +464,7 @@ void RemoteAccessTest::mqttPublishesTheBoxAndTakesCommandsLikeTheWindow() {
 
   // The window's own edit of a value, for the reports it sends, then taken back.
   const int wanted = before >= 90 ? before - 7 : before + 7;
-  s.clearSent();
-  {
-    const QSignalBlocker quiet(micSlider(s));
-    micSlider(s)->setValue(wanted - 1);
-  }
-  micSlider(s)->setFocus();
-  QTest::keyClick(micSlider(s), Qt::Key_Right);
-  const std::vector<std::string> byWindow = s.sent();
+  const std::vector<std::string> byWindow = windowEdit(s, wanted);
   QVERIFY(!byWindow.empty());
   SettingsHistory& history = s.window->history();
   QVERIFY(history.undo() > 0);

@@ -73,7 +73,10 @@ struct Bridge::Impl {
   std::thread io;
   int refusedCode = 0;       // the CONNACK code of a refusal in this attempt
   bool accepted = false;     // the broker took this attempt's connection
-  std::string tlsError;      // the library's first error line in this attempt
+  // The library's first error line in this attempt. Its log may speak from any thread that
+  // calls it, also one holding `mutex`: a lock of its own.
+  std::mutex tlsMutex;
+  std::string tlsError;
   std::string lastFailure;   // logged already; a connection clears it
 
   // The bridge thread's own.
@@ -184,7 +187,9 @@ void Bridge::Impl::switchDevice(const DeviceInfo& next) {
   mosquitto_log_callback_set(client, [](mosquitto*, void* self, int level, const char* text) {
     // A TLS failure is only told here (the certificate not trusted, the CA file unusable).
     auto* impl = static_cast<Impl*>(self);
-    if (level == MOSQ_LOG_ERR && text && impl->tlsError.empty()) impl->tlsError = text;
+    if (level != MOSQ_LOG_ERR || !text) return;
+    std::lock_guard lock(impl->tlsMutex);
+    if (impl->tlsError.empty()) impl->tlsError = text;
   });
   mosquitto_publish_callback_set(client, [](mosquitto*, void* self, int mid) {
     auto* impl = static_cast<Impl*>(self);
@@ -220,7 +225,10 @@ void Bridge::Impl::ioRun() {
     setState(connecting);
     refusedCode = 0;
     accepted = false;
-    tlsError.clear();
+    {
+      std::lock_guard lock(tlsMutex);
+      tlsError.clear();
+    }
     int rc = mosquitto_connect_async(client, options.broker.host.c_str(), options.broker.port,
                                      options.keepAliveSeconds);
     while (rc == MOSQ_ERR_SUCCESS && !ioStopping()) rc = mosquitto_loop(client, kLoopWaitMs, 1);
@@ -237,6 +245,7 @@ void Bridge::Impl::ioRun() {
       line = "the MQTT broker " + where() + " refused the connection: " + failed.detail;
     } else {
       failed.kind = BrokerState::Kind::Unreachable;
+      std::lock_guard lock(tlsMutex);
       failed.detail = tlsError.empty() ? reason(rc) : reason(rc) + " (" + tlsError + ")";
       line = "cannot reach the MQTT broker " + where() + ": " + failed.detail;
     }

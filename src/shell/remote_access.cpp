@@ -468,6 +468,11 @@ bool RemoteAccess::startMqtt() {
     failMqtt(tx::kMqttPasswordUnsafe, QString::fromStdString(keptPasswordPath()), why);
     return false;
   }
+  // A file edited by hand may end in a line break that is no part of the password.
+  std::string& password = options.broker.password;
+  while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) {
+    password.pop_back();
+  }
   options.caFile = s.caFile.toStdString();
   options.clientId = s.clientId.toStdString();
   options.prefix = s.prefix.toStdString();

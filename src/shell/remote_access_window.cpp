@@ -174,7 +174,7 @@ bool RemoteAccessWindow::mqttEdited() {
   s.clientId = mqttClientId_->text();
   s.prefix = mqttPrefix_->text();
   s.discoveryPrefix = mqttDiscovery_->text();
-  if (s == remote_.mqttSetting()) return true;
+  // Also when nothing changed: a reason shown for an earlier text goes.
   return remote_.setMqttSetting(s);
 }
 
