@@ -80,6 +80,7 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
         QTimer::singleShot(0, this, [this] { sync_->RunSyncDialog(); });
       },
       this);
+  remote_->serialOf = [&backend](const std::string& path) { return SerialAt(backend, path); };
   defineToolWindows();
   modes_ = new ModeCommands(state_, this, *info_, *sync_);
   modes_->setHistory(history_);
