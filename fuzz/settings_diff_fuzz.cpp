@@ -67,11 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static ax7::VirtualClock clock;
   static ax7::test::EchoBackend backend(clock);
   static ax7::Core core(backend, clock);
-  static auto memories = std::make_unique<std::array<ax7::ParameterMemory, 2>>();
+  static auto memories = [] {
+    auto m = std::make_unique<std::array<ax7::ParameterMemory, 2>>();
+    ax7::InitParameterMemory((*m)[1]);
+    return m;
+  }();
   ax7::ParameterMemory& mem = (*memories)[0];
+  // Only read, and loading an image replaces all it holds but the box's own state, which
+  // stays as set up once; the side that is written to starts afresh each run.
   ax7::ParameterMemory& target = (*memories)[1];
   ax7::InitParameterMemory(mem);
-  ax7::InitParameterMemory(target);
   if (!ax7::history::LoadImage(mem, a) || !ax7::history::LoadImage(target, b)) return 0;
 
   for (const auto& d : ax7::history::DiffSettings(mem, target)) {

@@ -5,7 +5,7 @@ packages=(cmake ninja-build ccache mold g++ pkg-config libgtest-dev libgmock-dev
           libhidapi-dev libudev-dev nlohmann-json3-dev libyaml-cpp-dev libboost-dev libqrencode-dev
           qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev fonts-wqy-microhei
           desktop-file-utils chromium chromium-driver python3-selenium
-          mosquitto mosquitto-clients libmosquitto-dev)
+          mosquitto mosquitto-clients libmosquitto-dev openssl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

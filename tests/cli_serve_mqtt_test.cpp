@@ -4,8 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <map>
 #include <string>
 #include <vector>
@@ -309,6 +311,62 @@ TEST_F(ServeMqtt, TwoBoxesAreTwoDevicesAndEachTakesItsOwnCommands) {
   wb.window.SetParam(Param::MusicMaster, 22);
   EXPECT_EQ(edits("a"), wa.frames());
   EXPECT_EQ(edits("b"), wb.frames());
+}
+
+// mqtts:// against a broker whose certificate a throw-away CA signed: trusted with that CA
+// only; without it (the system's store) or with another CA it is refused, and said so.
+TEST_F(ServeMqtt, TlsConnectsWithItsCaAndSaysWhyWithoutIt) {
+  if (!test::makeCertificates(dir_, "ca", true) || !test::makeCertificates(dir_, "other", false)) {
+    GTEST_SKIP() << "the openssl tool is not installed";
+  }
+  const uint16_t tlsPort = test::freePort();
+  broker_.reset();
+  broker_ = std::make_unique<test::MqttBroker>(
+      dir_, 0, "allow_anonymous true\n" + test::MqttBroker::tlsListener(tlsPort, dir_, "ca"));
+  ASSERT_TRUE(broker_->start());
+  test::MqttClient c(broker_->port());  // on the plain listener of the same broker
+
+  struct Case {
+    const char* tag;
+    std::string ca;       // empty: the system's store
+    bool trusted;
+  };
+  // The refusals first: nothing of the box may be on the broker yet.
+  const std::vector<Case> cases = {
+      {"system-store", "", false},
+      {"other-ca", (dir_ / "other.pem").string(), false},
+      {"own-ca", (dir_ / "ca.pem").string(), true},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.tag);
+    std::vector<std::string> args = {"--device", "sim", "--virtual-time", "serve", "--no-http",
+                                     "--mqtt", "mqtts://127.0.0.1:" + std::to_string(tlsPort)};
+    if (!k.ca.empty()) args.insert(args.end(), {"--mqtt-ca", k.ca});
+    const fs::path home = dir_ / ("home-" + std::string(k.tag));
+    fs::create_directories(home);
+    auto s = std::make_unique<test::ServeProcess>(args, home);
+    auto err = [&] {
+      std::ifstream in(home / "serve.err");
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const char* said = k.trusted ? "connected to the MQTT broker" : "cannot reach the MQTT broker";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (err().find(said) == std::string::npos && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_THAT(err(), HasSubstr(said)) << s->output();
+    if (k.trusted) {
+      EXPECT_TRUE(online(c)) << err();
+      EXPECT_TRUE(c.waitTopic(std::string(kBase) + "/state/music.volume",
+                              [](const std::string&) { return true; }));
+    } else {
+      // The reason is the certificate's, and nothing reached the broker.
+      EXPECT_THAT(err(), HasSubstr("certificate verify failed"));
+      EXPECT_TRUE(s->running());  // tried again later, not given up
+      for (const MqttMessage& m : c.messages()) EXPECT_EQ(m.topic.rfind(kBase, 0), std::string::npos);
+    }
+    EXPECT_EQ(s->stop(), 0);
+  }
 }
 
 TEST(ServeMqttUsage, RefusesWhatCannotWorkBeforeTouchingTheBox) {

@@ -365,6 +365,11 @@ TEST(NameOf, BothLanguages) {
        "中置 房间补偿"},
       {{K::RoomBlock, Param{}, 0, -1, -1, F::None, 1, {}, {}}, "Room length", "房间 长度"},
       {{K::RoomBlock, Param{}, 0, -1, -1, F::None, 5, {}, {}}, "Room Speaker L Y", "房间 前置左 Y"},
+      // Outside what a list holds: still named, as far as the fields say.
+      {{K::Param, Param::ChannelDelay, 8, -1, -1, F::None, -1, {}, {}}, "delay", "延时"},
+      {{K::RoomTrim, Param::RoomTrim, 9, -1, -1, F::None, -1, {}, {}}, "room trim", "房间补偿"},
+      {{K::RoomBlock, Param{}, 0, -1, -1, F::None, 20, {}, {}}, "Room", "房间"},
+      {{K::Band, Param{}, 0, 15, 0, F::Gain, -1, {}, {}}, " band 1 gain", " 第1段 增益"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(NameOf(c.d, DiffLanguage::English), c.en);
@@ -434,11 +439,33 @@ TEST(DiffSettings, ValuesAsAPersonReadsThem) {
                         {"2.0 ms (2)", "2.0 ms (2.0000999)"},
                         {"0.0 m (0x00)", "0.0 m (0x80)"},
                     }));
+}
 
-  EXPECT_EQ(ValueText("not muted", DiffLanguage::Chinese), "不静音");
-  EXPECT_EQ(ValueText("threshold -3.00, ratio 2.00", DiffLanguage::Chinese), "阈值 -3.00, 比例 2.00");
-  EXPECT_EQ(ValueText("PEQ", DiffLanguage::Chinese), "参量");
-  EXPECT_EQ(ValueText("on", DiffLanguage::English), "on");
+TEST(ValueText, ValueWordsBecomeChineseAsWholeWords) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"not muted", "不静音"},  // the longer word wins over "muted"
+      {"muted", "静音"},
+      {"threshold -3.00, ratio 2.00, attack 1.5 ms, release 500.0 ms",
+       "阈值 -3.00, 比例 2.00, 启动 1.5 ms, 释放 500.0 ms"},
+      {"PEQ", "参量"},
+      {"LP (7)", "低通 (7)"},
+      {"off", "关"},
+      {"OFF", "关闭"},  // the section type, not the switch word
+      {"on (2)", "开 (2)"},
+      {"whole channel", "整个通道"},
+      {"-3.5 dB", "-3.5 dB"},
+      {"ons", "ons"},  // inside a longer word
+      {"xon", "xon"},
+      {"PEQon", "PEQon"},
+      {"not", "not"},  // the start of a word only
+      {"not mutedx", "not mutedx"},
+      {"on,off", "开,关"},
+      {"", ""},
+  };
+  for (const auto& [english, chinese] : cases) {
+    EXPECT_EQ(ValueText(english, DiffLanguage::Chinese), chinese) << english;
+    EXPECT_EQ(ValueText(english, DiffLanguage::English), english);
+  }
 }
 
 }  // namespace

@@ -7,8 +7,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
+#include <cstring>
 #include <future>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "shell/about_dialog.h"
 #include "shell/app_icon.h"
@@ -59,7 +66,10 @@ class FrameTest : public QObject {
   void f7OpensMachineSettingsOnce();
   void aboutBoxRevealsPeakOption();
   void languageSwitchRelabelsEverythingOpen();
+  void englishStartShapesNoChineseText();
+  void iconPaintedAtEveryAskedSize();
   void secondInstanceRaisesTheFirst();
+  void instanceSocketIgnoresStrangersAndOutlivesCrashes();
   void screenshotsForReview();
 };
 
@@ -373,6 +383,66 @@ void FrameTest::languageSwitchRelabelsEverythingOpen() {
   QCOMPARE(s.settings.value("language").toInt(), 0);
 }
 
+namespace {
+
+bool HasHan(const QString& text) {
+  for (QChar c : text) {
+    if (c.script() == QChar::Script_Han) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// A CJK glyph makes the font engine load some sixty glyphs of the CJK font to fit its hinting
+// (megabytes of the font file): an English window shows none but the language button's "中".
+void FrameTest::englishStartShapesNoChineseText() {
+  Shell s(ShellOptions().lang(1));
+  s.window->resize(1280, 760);
+  s.window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(s.window.get()));
+  QStringList chinese;
+  for (QWidget* w : s.window->findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(s.window.get())) continue;
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+    if (HasHan(text)) chinese << text;
+  }
+  QCOMPARE(chinese, QStringList{QString::fromUtf8("中/EN")});
+  QCOMPARE(s.window->status().usbPane()->text(), QString("USB:Connected"));
+
+  // Nor before their first update: the status bar measures its panes as they are added.
+  QStatusBar bar;
+  StatusPanes panes(*s.state, bar, [] { return nullptr; });
+  for (QWidget* w : bar.findChildren<QWidget*>()) {
+    if (auto* label = qobject_cast<QLabel*>(w)) QVERIFY2(!HasHan(label->text()), qPrintable(label->text()));
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) QVERIFY(!HasHan(button->text()));
+  }
+}
+
+void FrameTest::iconPaintedAtEveryAskedSize() {
+  const QIcon icon = ApplicationIcon();
+  QCOMPARE(icon.availableSizes(),
+           (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+  // Drawn sizes, sizes between them (scaled down from the next one up) and beyond the largest.
+  for (int side : {16, 20, 48, 100, 256, 300}) {
+    const QImage image = icon.pixmap(QSize(side, side)).toImage();
+    const int expected = std::min(side, 256);
+    QCOMPARE(image.size(), QSize(expected, expected));
+    // Transparent corner, blue tile, white bar below the orange knob of the middle bar.
+    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+    const auto at = [&](double x, double y) {
+      return QColor(image.pixel(int(x * expected / 64), int(y * expected / 64)));
+    };
+    QVERIFY2(at(6, 40).blue() > 80 && at(6, 40).red() < 60, qPrintable(at(6, 40).name()));
+    QVERIFY2(at(31, 40).red() > 200 && at(31, 40).blue() > 200, qPrintable(at(31, 40).name()));
+  }
+  const QImage disabled = icon.pixmap(QSize(48, 48), QIcon::Disabled).toImage();
+  const QColor grey(disabled.pixel(6, 30));
+  QCOMPARE(grey.red(), grey.blue());
+}
+
 void FrameTest::secondInstanceRaisesTheFirst() {
   const QString key = QString("AX7 test %1").arg(QCoreApplication::applicationPid());
   SingleInstance first(key);
@@ -394,6 +464,45 @@ void FrameTest::secondInstanceRaisesTheFirst() {
   s.window->raiseWindow();
   QVERIFY(!s.window->isMinimized());
   QVERIFY(s.window->isVisible());
+}
+
+void FrameTest::instanceSocketIgnoresStrangersAndOutlivesCrashes() {
+  const QString key = QString("AX7 sock %1").arg(QCoreApplication::applicationPid());
+  const QByteArray path =
+      QFile::encodeName(QDir::temp().filePath(key + "-" + qEnvironmentVariable("USER", "user")));
+  // A socket file left by a process that died does not stop the next start.
+  ::unlink(path.constData());
+  QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+  auto first = std::make_unique<SingleInstance>(key);
+  QCOMPARE(first->start(), SingleInstance::Outcome::First);
+  struct stat info{};
+  QCOMPARE(::stat(path.constData(), &info), 0);
+  QVERIFY(S_ISSOCK(info.st_mode));
+  QCOMPARE(int(info.st_mode & 0777), 0600);  // only this user can ask for the window
+  int raised = 0;
+  connect(first.get(), &SingleInstance::raiseRequested, this, [&] { ++raised; });
+
+  // Lines other than the request are dropped unanswered; so is one that never ends.
+  for (const QByteArray& line : {QByteArray("show\n"), QByteArray("raise now\n"),
+                                 QByteArray(80, 'r')}) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    QCOMPARE(::send(fd, line.constData(), size_t(line.size()), MSG_NOSIGNAL), ssize_t(line.size()));
+    char answer[8];
+    ssize_t n = -1;
+    QTRY_VERIFY((n = ::recv(fd, answer, sizeof answer, MSG_DONTWAIT)) == 0);  // closed
+    ::close(fd);
+  }
+  QCOMPARE(raised, 0);
+
+  // The first instance ends: its socket goes, and the next start is the first again.
+  first.reset();
+  QVERIFY(!QFile::exists(path));
+  SingleInstance next(key);
+  QCOMPARE(next.start(), SingleInstance::Outcome::First);
 }
 
 // The main window in both languages, connected to the simulated box, saved for a person to

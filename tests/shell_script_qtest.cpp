@@ -19,12 +19,15 @@
 #include "pages/step_slider.h"
 #include "params/band_record.h"
 #include "shell/page_host.h"
+#include "shell/remote_access.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
 #include "shell/script_parser.h"
 #include "shell/script_runner.h"
 #include "shell/status_panes.h"
 #include "shell_fixture.h"
+#include "support/mqtt_broker.h"
+#include "support/window_edits.h"
 
 using namespace ax7;
 using namespace ax7::ui;
@@ -143,6 +146,7 @@ class ScriptTest : public QObject {
   void refusesScriptsAndTracesThatAreNoFiles_data();
   void refusesScriptsAndTracesThatAreNoFiles();
   void abSwitchRefusedSaysWhy();
+  void mqttSwitchedOnByAScriptTakesCommands();
 };
 
 void ScriptTest::readsCommands_data() {
@@ -547,6 +551,49 @@ void ScriptTest::abSwitchRefusedSaysWhy() {
                             "as a snapshot and the question was answered no"),
            qPrintable(run.err));
   QVERIFY(!run.err.contains("empty"));
+}
+
+void ScriptTest::mqttSwitchedOnByAScriptTakesCommands() {
+  if (!MqttBroker::installed()) QSKIP("mosquitto is not installed");
+  QTemporaryDir folder;
+  MqttBroker broker(folder.path().toStdString());
+  QVERIFY(broker.start());
+  MqttClient c(broker.port());
+  Shell s;
+  RemoteAccess& remote = s.window->remote();
+  remote.tokenPath = s.dir.filePath("config/token").toStdString();
+
+  // The CA file through the file dialog, as a person chooses it; then a plain broker.
+  const QString ca = folder.filePath("ca.pem");
+  {
+    QFile file(ca);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("-----BEGIN CERTIFICATE-----\n-----END CERTIFICATE-----\n");
+  }
+  s.prompter.openFile = ca;  // what the dialog returns here; `file` in the program
+  QVERIFY(runHere(s, "tool 602\ntext 1007 mqtts://127.0.0.1\nclick 1010\n"));
+  QCOMPARE(s.prompter.openDialogs, 1);
+  QCOMPARE(remote.mqttSetting().caFile, ca);
+  QVERIFY(runHere(s, QString("tool 602\ntext 1009 \"\"\ntext 1007 %1\ntext 1012 house/ax7\n"
+                             "click 1006\n")
+                         .arg(QString::fromStdString(broker.url()))));
+  QVERIFY2(remote.isMqttOn(), qPrintable(remote.mqttError()));
+  QCOMPARE(remote.mqttSetting().prefix, QString("house/ax7"));
+  const auto online = [](const std::vector<MqttMessage>& all) {
+    for (const MqttMessage& m : all) {
+      if (m.topic == "house/ax7/SIM0001/availability" && m.payload == "online") return true;
+    }
+    return false;
+  };
+  QVERIFY(QTest::qWaitFor([&] { return c.waitFor(online, 0); }, 20000));
+
+  // A command sends the reports the window's own edit sends.
+  s.clearSent();
+  c.publish("house/ax7/SIM0001/set/music.volume", "42");
+  QTRY_COMPARE_WITH_TIMEOUT(s.mem().pc.getInt(size_t(Describe(Param::MusicMaster).word)), 42, 20000);
+  WindowEdits w;
+  w.window.SetParam(Param::MusicMaster, 42);
+  QCOMPARE(s.sent(), w.frames());
 }
 
 QTEST_MAIN(ScriptTest)

@@ -180,16 +180,12 @@ void CSmallEqPanel::computeTotal() const {
 void CSmallEqPanel::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   followSize();
-  rebuildGrid();
 }
 
-void CSmallEqPanel::rebuildGrid() {
-  const qreal dpr = devicePixelRatioF();
-  grid_ = QPixmap(size() * dpr);
-  grid_.setDevicePixelRatio(dpr);
-  grid_.fill(kBackground);
-
-  QPainter p(&grid_);
+// Drawn on every paint rather than kept as a picture: a few dozen lines cost less than the
+// memory a picture per preview holds, and a preview repaints only when it changes.
+void CSmallEqPanel::paintGrid(QPainter& p) const {
+  p.fillRect(rect(), kBackground);
   const QRect plot = plotRect();
   const double left = plot.left();
   const double right = plot.left() + std::max(0, plot.width());
@@ -216,10 +212,9 @@ void CSmallEqPanel::rebuildGrid() {
 }
 
 void CSmallEqPanel::paintEvent(QPaintEvent*) {
-  if (grid_.size() != size() * devicePixelRatioF()) rebuildGrid();
   followSize();
   QPainter p(this);
-  p.drawPixmap(0, 0, grid_);
+  paintGrid(p);
   if (hover_) p.fillRect(rect(), kVeil);
 
   p.setRenderHint(QPainter::Antialiasing);

@@ -1,14 +1,15 @@
-// A compact preview of a seven-band EQ: a cached grid (10 Hz .. 25 kHz, -15 .. +15 dB, no
+// A compact preview of a seven-band EQ: a grid (10 Hz .. 25 kHz, -15 .. +15 dB, no
 // labels) and the total response as a 56-point line. It greys itself while the pointer rests
 // on it and reports a click; the page writes the bands.
 #pragma once
 
 #include <QColor>
-#include <QPixmap>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
 #include <QWidget>
+
+class QPainter;
 #include <array>
 
 namespace ax7::ui {
@@ -82,7 +83,7 @@ class CSmallEqPanel : public QWidget {
   // Recomputes every curve when the size changed since the last computation. A hidden widget
   // gets its resize event only when shown, so the size is checked rather than the event awaited.
   void followSize() const;
-  void rebuildGrid();
+  void paintGrid(QPainter& p) const;
   void setHovered(bool hovered);
 
   // The pixel parts are derived from the size and refreshed on read.
@@ -93,7 +94,6 @@ class CSmallEqPanel : public QWidget {
   bool bypass_ = false;
   bool hover_ = false;
   QColor curveColor_{0x00, 0xC8, 0xFF};
-  QPixmap grid_;
 };
 
 }  // namespace ax7::ui

@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <set>
 #include <string_view>
 #include <vector>
 
@@ -70,83 +69,74 @@ std::string inputName(const char* fmt, int input) {
   return buf;
 }
 
+struct ValueWord {
+  std::string_view en, zh;
+  size_t firstRun;  // letters before the first non-letter of `en`
+};
+
+bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
 // Longest words first, so "not muted" is not read as "muted". Built once: a list of a thousand
-// differences would otherwise sort it two thousand times (and threads shared its strings).
-const std::vector<Pair>& valueWordsLongestFirst() {
-  static const std::array<std::string, 6> zh = [] {
-    std::array<std::string, 6> a;
-    for (int t = 0; t <= 5; ++t) a[size_t(t)] = std::string(dsp::sectionTypeName(t).chinese);
-    return a;
-  }();
-  static const std::array<std::string, 6> en = [] {
-    std::array<std::string, 6> a;
-    for (int t = 0; t <= 5; ++t) a[size_t(t)] = std::string(dsp::sectionTypeName(t).english);
-    return a;
-  }();
-  static const std::vector<Pair> words = [] {
-    std::vector<Pair> w(std::begin(kValueWords), std::end(kValueWords));
-    for (size_t t = 0; t < zh.size(); ++t) w.push_back({zh[t].c_str(), en[t].c_str()});
-    std::stable_sort(w.begin(), w.end(), [](const Pair& a, const Pair& b) {
-      return std::strlen(a.en) > std::strlen(b.en);
-    });
+// differences translates two thousand values.
+const std::vector<ValueWord>& valueWordsLongestFirst() {
+  static const std::vector<ValueWord> words = [] {
+    std::vector<ValueWord> w;
+    auto add = [&w](std::string_view zh, std::string_view en) {
+      size_t n = 0;
+      while (n < en.size() && isLetter(en[n])) ++n;
+      w.push_back({en, zh, n});
+    };
+    for (const Pair& p : kValueWords) add(p.zh, p.en);
+    for (int t = 0; t <= 5; ++t) {
+      const dsp::SectionTypeName n = dsp::sectionTypeName(t);
+      add(n.chinese, n.english);
+    }
+    std::stable_sort(w.begin(), w.end(),
+                     [](const ValueWord& a, const ValueWord& b) { return a.en.size() > b.en.size(); });
     return w;
   }();
   return words;
 }
 
-bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
-
-// Whether any value word could match: each starts with a whole word of letters, and most values
-// ("-3.5 dB", "1000 Hz") hold no such word, so a list of a thousand differences skips the search.
-bool mayHoldValueWord(std::string_view text) {
-  static const std::set<std::string, std::less<>> firstWords = [] {
-    std::set<std::string, std::less<>> words;
-    for (const Pair& w : valueWordsLongestFirst()) {
-      const std::string_view en = w.en;
-      size_t n = 0;
-      while (n < en.size() && isLetter(en[n])) ++n;
-      words.emplace(en.substr(0, n));  // empty when a word starts otherwise: always search
-    }
-    return words;
-  }();
-  if (firstWords.count(std::string_view())) return true;
+// Value words replaced as whole words ("on" inside "ratio" stays), in one pass over the text:
+// a word can only start where a run of letters starts, and its first run of letters must be
+// that whole run, so most runs ("dB", "Hz", "ms") are passed over after a length compare.
+std::string translateValue(const std::string& text, DiffLanguage l) {
+  if (l == DiffLanguage::English) return text;
+  const std::vector<ValueWord>& words = valueWordsLongestFirst();
+  std::string out;
+  size_t copied = 0;  // text before this is in `out`
   for (size_t i = 0; i < text.size();) {
     if (!isLetter(text[i])) {
       ++i;
       continue;
     }
-    size_t end = i;
-    while (end < text.size() && isLetter(text[end])) ++end;
-    if (firstWords.count(text.substr(i, end - i))) return true;
-    i = end;
-  }
-  return false;
-}
-
-std::string translateValue(const std::string& text, DiffLanguage l) {
-  if (l == DiffLanguage::English || !mayHoldValueWord(text)) return text;
-  std::string out = text;
-  for (const Pair& w : valueWordsLongestFirst()) {
-    const std::string_view en = w.en;
-    for (size_t at = out.find(en); at != std::string::npos; at = out.find(en, at)) {
-      // Whole words only ("on" inside "ratio" stays).
-      const bool startOk = at == 0 || !std::isalpha(static_cast<unsigned char>(out[at - 1]));
-      const size_t end = at + en.size();
-      const bool endOk = end >= out.size() || !std::isalpha(static_cast<unsigned char>(out[end]));
-      if (startOk && endOk) {
-        out.replace(at, en.size(), w.zh);
-        at += std::strlen(w.zh);
-      } else {
-        at = end;
-      }
+    size_t run = i;
+    while (run < text.size() && isLetter(text[run])) ++run;
+    const ValueWord* hit = nullptr;
+    for (const ValueWord& w : words) {
+      if (w.firstRun != run - i || w.en[0] != text[i]) continue;
+      if (text.compare(i, w.en.size(), w.en) != 0) continue;
+      const size_t end = i + w.en.size();
+      if (end < text.size() && isLetter(text[end])) continue;
+      hit = &w;
+      break;
     }
+    if (!hit) {
+      i = run;
+      continue;
+    }
+    out.append(text, copied, i - copied);
+    out.append(hit->zh);
+    i += hit->en.size();
+    copied = i;
   }
+  if (copied == 0) return text;
+  out.append(text, copied, std::string::npos);
   return out;
 }
 
-}  // namespace
-
-std::string NameOf(const Difference& d, DiffLanguage language) {
+std::string composeName(const Difference& d, DiffLanguage language) {
   const bool zh = language == DiffLanguage::Chinese;
   switch (d.kind) {
     case Difference::Kind::Param: {
@@ -209,6 +199,88 @@ std::string NameOf(const Difference& d, DiffLanguage language) {
     }
   }
   return {};
+}
+
+
+// Every name a difference can have, composed once per language: a list of a thousand
+// differences is named in both languages each time it is shown.
+class NameTable {
+ public:
+  explicit NameTable(DiffLanguage language) {
+    Difference d;
+    names_.resize(kSize);
+    d.kind = Difference::Kind::Param;
+    for (int p = 0; p < kParamCount; ++p)
+      for (int i = 0; i < kChannels; ++i) {
+        d.param = Param(p);
+        d.instance = i;
+        names_[size_t(index(d))] = composeName(d, language);
+      }
+    d = Difference{};
+    d.kind = Difference::Kind::Band;
+    for (int set = 0; set < kEqSetCount; ++set)
+      for (int band = 0; band < kOutputRecordSlots; ++band)
+        for (int f = 0; f < kFields; ++f) {
+          d.set = set;
+          d.band = band;
+          d.field = Difference::BandField(f);
+          names_[size_t(index(d))] = composeName(d, language);
+        }
+    d = Difference{};
+    d.kind = Difference::Kind::RoomTrim;
+    for (int ch = 0; ch < kChannels; ++ch) {
+      d.instance = ch;
+      names_[size_t(index(d))] = composeName(d, language);
+    }
+    d = Difference{};
+    d.kind = Difference::Kind::RoomBlock;
+    for (int e = 0; e < kRoomBlockSize; ++e) {
+      d.entry = e;
+      names_[size_t(index(d))] = composeName(d, language);
+    }
+  }
+
+  // The name, or nullptr for a difference no list holds (an instance, set or entry out of range).
+  const std::string* find(const Difference& d) const {
+    const int i = index(d);
+    return i < 0 ? nullptr : &names_[size_t(i)];
+  }
+
+ private:
+  static constexpr int kFields = int(Difference::BandField::Q) + 1;
+  static constexpr int kParams = kParamCount * kChannels;
+  static constexpr int kBands = kEqSetCount * kOutputRecordSlots * kFields;
+  static constexpr int kSize = kParams + kBands + kChannels + kRoomBlockSize;
+
+  static int index(const Difference& d) {
+    switch (d.kind) {
+      case Difference::Kind::Param:
+        if (int(d.param) >= kParamCount || d.instance < 0 || d.instance >= kChannels) return -1;
+        return int(d.param) * kChannels + d.instance;
+      case Difference::Kind::Band:
+        if (!ValidEqSet(d.set) || d.band < 0 || d.band >= kOutputRecordSlots) return -1;
+        if (int(d.field) >= kFields) return -1;
+        return kParams + (d.set * kOutputRecordSlots + d.band) * kFields + int(d.field);
+      case Difference::Kind::RoomTrim:
+        if (d.instance < 0 || d.instance >= kChannels) return -1;
+        return kParams + kBands + d.instance;
+      case Difference::Kind::RoomBlock:
+        if (d.entry < 0 || d.entry >= kRoomBlockSize) return -1;
+        return kParams + kBands + kChannels + d.entry;
+    }
+    return -1;
+  }
+
+  std::vector<std::string> names_;
+};
+
+}  // namespace
+
+std::string NameOf(const Difference& d, DiffLanguage language) {
+  static const NameTable english(DiffLanguage::English), chinese(DiffLanguage::Chinese);
+  const NameTable& table = language == DiffLanguage::Chinese ? chinese : english;
+  if (const std::string* name = table.find(d)) return *name;
+  return composeName(d, language);
 }
 
 std::string ValueText(const std::string& value, DiffLanguage language) {

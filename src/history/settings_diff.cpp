@@ -1,5 +1,7 @@
 #include "history/settings_diff.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -189,13 +191,17 @@ std::string bandFieldValue(const BandRecord& r, Difference::BandField f) {
   return {};
 }
 
-void diffBand(std::vector<Difference>& out, const ParameterMemory& a, const ParameterMemory& b,
-              int set, int band) {
+using BoxBytes = std::array<uint8_t, kBoxImageSize>;
+
+void diffBand(std::vector<Difference>& out, const BoxBytes& a, const BoxBytes& b, int set,
+              int band) {
   const EqSenders::BandAddress addr = EqSenders::AddressOf(set, band);
-  const int offset = BandRecordOffset(addr.group, addr.band);
+  const int at = BandRecordOffset(addr.group, addr.band);
+  if (at < 0 || at > kBoxImageSize - kBandRecordSize) return;
+  const size_t offset = size_t(at);
   PackedBand ra, rb;
-  a.boxImage.copyOut(size_t(offset), ra.data(), ra.size());
-  b.boxImage.copyOut(size_t(offset), rb.data(), rb.size());
+  std::copy_n(a.begin() + offset, ra.size(), ra.begin());
+  std::copy_n(b.begin() + offset, rb.size(), rb.begin());
   if (ra == rb) return;
   const BandRecord da = UnpackBandRecord(ra.data());
   const BandRecord db = UnpackBandRecord(rb.data());
@@ -235,10 +241,13 @@ std::vector<Difference> DiffSettings(const ParameterMemory& from, const Paramete
       diffParam(out, from, to, t.param, t.instance);
     }
   }
+  // The band records are read once, not a record at a time.
+  const BoxBytes fromBands = from.boxImage.snapshot(), toBands = to.boxImage.snapshot();
   for (int set : kEqSetWriteOrder) {
-    for (int band = 0; band < EqSetBandCount(set); ++band) diffBand(out, from, to, set, band);
+    for (int band = 0; band < EqSetBandCount(set); ++band)
+      diffBand(out, fromBands, toBands, set, band);
     if (IsOutputEqSet(set))
-      for (int band : kSplitBands) diffBand(out, from, to, set, band);
+      for (int band : kSplitBands) diffBand(out, fromBands, toBands, set, band);
   }
   const auto fromTrims = from.roomTrim.snapshot(), toTrims = to.roomTrim.snapshot();
   for (int ch = 0; ch < kChannels; ++ch) {

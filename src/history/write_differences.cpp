@@ -61,18 +61,35 @@ class CountingSink final : public FrameSink {
   int count = 0;
 };
 
-bool targetDiffers(const WriteStep& t, const ParameterMemory& a, const ParameterMemory& b) {
-  for (int w : StepWords(t))
+// A step of the full write with what it owns, listed once: every write of differences asks
+// for each step's words and bytes several times.
+struct PlanStep {
+  WriteStep step;
+  StepWordList words;
+  StepByteRanges bytes;
+};
+
+const std::vector<PlanStep>& planSteps() {
+  static const std::vector<PlanStep> steps = [] {
+    std::vector<PlanStep> out;
+    for (const WriteStep& t : FullWritePlan()) out.push_back({t, StepWords(t), StepBoxBytes(t)});
+    return out;
+  }();
+  return steps;
+}
+
+bool targetDiffers(const PlanStep& t, const ParameterMemory& a, const ParameterMemory& b) {
+  for (int w : t.words)
     if (a.pc.raw(size_t(w)) != b.pc.raw(size_t(w))) return true;
-  for (const auto& [address, length] : StepBoxBytes(t))
+  for (const auto& [address, length] : t.bytes)
     for (int i = 0; i < length; ++i)
       if (byteAt(a, address + i) != byteAt(b, address + i)) return true;
   return false;
 }
 
-void copyTarget(const WriteStep& t, ParameterMemory& to, const ParameterMemory& from) {
-  for (int w : StepWords(t)) to.pc.setRaw(size_t(w), from.pc.raw(size_t(w)));
-  for (const auto& [address, length] : StepBoxBytes(t))
+void copyTarget(const PlanStep& t, ParameterMemory& to, const ParameterMemory& from) {
+  for (int w : t.words) to.pc.setRaw(size_t(w), from.pc.raw(size_t(w)));
+  for (const auto& [address, length] : t.bytes)
     for (int i = 0; i < length; ++i) setByteAt(to, address + i, byteAt(from, address + i));
 }
 
@@ -89,10 +106,10 @@ class Normalised {
   Normalised& operator=(const Normalised&) = delete;
 
   // The step of `side` as the write leaves it; returns the reports its send made.
-  int take(const WriteStep& t, const ParameterMemory& side) {
+  int take(const PlanStep& t, const ParameterMemory& side) {
     copyTarget(t, mem, side);
     const int before = sink_.count;
-    sendTarget(cmd_, eq_, t);
+    sendTarget(cmd_, eq_, t.step);
     return sink_.count - before;
   }
 
@@ -108,8 +125,8 @@ class Normalised {
 const std::array<bool, kPcWords>& wordsOfNoStep() {
   static const std::array<bool, kPcWords> none = [] {
     std::array<bool, kPcWords> owned{};
-    for (const WriteStep& t : FullWritePlan())
-      for (int w : StepWords(t)) owned[size_t(w)] = true;
+    for (const PlanStep& t : planSteps())
+      for (int w : t.words) owned[size_t(w)] = true;
     for (P p : {P::MicMaster, P::MusicMaster}) owned[size_t(Describe(p).word)] = true;
     std::array<bool, kPcWords> out{};
     for (size_t w = 0; w < out.size(); ++w) out[w] = !owned[w];
@@ -142,7 +159,7 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   // Steps whose words and bytes are the same on both sides stay the same after the fix-ups.
   Normalised from(cmd, softStart(live)), to(cmd, softStart(live));
   // Whether the step differs once both sides are fixed up; `reports`: what the target's makes.
-  auto differs = [&](const WriteStep& t, int& reports) {
+  auto differs = [&](const PlanStep& t, int& reports) {
     if (!targetDiffers(t, live, target)) return false;
     from.take(t, live);
     reports = to.take(t, target);
@@ -150,21 +167,21 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   };
 
   int sent = 0;
-  for (const WriteStep& t : FullWritePlan()) {
+  for (const PlanStep& t : planSteps()) {
     int reports = 0;
-    if (t.kind == WriteStep::Kind::Master && masters == MasterVolumes::Restored) {
+    if (t.step.kind == WriteStep::Kind::Master && masters == MasterVolumes::Restored) {
       if (!differs(t, reports)) continue;
       // As the edit being taken back sent it.
       copyTarget(t, live, to.mem);
-      cmd.SendParam(t.param);
+      cmd.SendParam(t.step.param);
       ++sent;
       continue;
     }
     // The full write leaves the box's master volumes alone unless it ramps them.
-    if (t.kind == WriteStep::Kind::Master && !softStart(live)) continue;
+    if (t.step.kind == WriteStep::Kind::Master && !softStart(live)) continue;
     if (!differs(t, reports)) continue;
     copyTarget(t, live, to.mem);
-    sendTarget(cmd, eq, t);
+    sendTarget(cmd, eq, t.step);
     sent += reports;
   }
 
@@ -173,17 +190,21 @@ int WriteDifferences(Commands& cmd, EqSenders& eq, const ParameterMemory& target
   for (size_t w = 0; w < unsent.size(); ++w)
     if (unsent[w]) live.pc.setRaw(w, target.pc.raw(w));
 
-  // A changed band: its record as stored, then its section as the full write designs it.
+  // A changed band: its record as stored, then its section as the full write designs it. Each
+  // band writes only its own record, so both images are read once.
+  const auto haveBands = live.boxImage.snapshot();
+  const auto wantBands = target.boxImage.snapshot();
   for (int set : kEqSetWriteOrder) {
     for (int band = 0; band < EqSetBandCount(set); ++band) {
       const EqSenders::BandAddress a = EqSenders::AddressOf(set, band);
-      const int offset = BandRecordOffset(a.group, a.band);
-      PackedBand have, want;
-      live.boxImage.copyOut(size_t(offset), have.data(), have.size());
-      target.boxImage.copyOut(size_t(offset), want.data(), want.size());
-      if (have == want) continue;
-      live.boxImage.copyIn(size_t(offset), want.data(), want.size());
-      cmd.WriteBoxMemory(offset, want.data(), int(want.size()));
+      const size_t offset = size_t(BandRecordOffset(a.group, a.band));
+      if (std::equal(haveBands.begin() + offset, haveBands.begin() + offset + kBandRecordSize,
+                     wantBands.begin() + offset))
+        continue;
+      PackedBand want;
+      std::copy_n(wantBands.begin() + offset, want.size(), want.begin());
+      live.boxImage.copyIn(offset, want.data(), want.size());
+      cmd.WriteBoxMemory(int(offset), want.data(), int(want.size()));
       const BandRecord r = UnpackBandRecord(want.data());
       cmd.WriteBiquad(a.block, a.index,
                       dsp::designSection(r.type, r.gainDb, double(int(r.frequency)), r.q));

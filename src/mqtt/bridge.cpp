@@ -19,6 +19,12 @@ using std::chrono::milliseconds;
 
 // How long the last words before a close may take.
 constexpr milliseconds kFlushLimit{1000};
+// How long the connection's thread waits on the network before it looks whether to stop; a
+// stop also wakes it at once through the library.
+constexpr int kLoopWaitMs = 500;
+// CONNACK codes of MQTT 3.1.1 for a bad user name or password and for "not authorised".
+constexpr int kConnackBadLogin = 4;
+constexpr int kConnackNotAuthorised = 5;
 
 void initLibrary() {
   static std::once_flag once;
@@ -36,9 +42,10 @@ unsigned wholeSeconds(milliseconds ms) {
 
 }  // namespace
 
-// Two threads: the client's own (libmosquitto's loop: reading, reconnects, callbacks) and the
-// bridge's (the box: commands, comparisons, publishing). The callbacks only parse, answer
-// refusals and hand work over; the box is called from the bridge's thread alone.
+// Two threads: the connection's (libmosquitto's loop: connecting, reading, the callbacks, and
+// trying again with back-off) and the bridge's (the box: commands, comparisons, publishing).
+// The callbacks only parse, answer refusals and hand work over; the box is called from the
+// bridge's thread alone.
 struct Bridge::Impl {
   Impl(server::BoxControl& b, BridgeOptions o) : box(b), options(std::move(o)) {}
 
@@ -59,6 +66,18 @@ struct Bridge::Impl {
   std::deque<Command> commands;  // one per name at most: a later value replaces a waiting one
   int pendingMid = -1;
   Counts counts;
+  BrokerState brokerState;
+  bool ioStop = false;  // the connection's thread ends
+
+  // The connection's thread's own.
+  std::thread io;
+  int refusedCode = 0;       // the CONNACK code of a refusal in this attempt
+  bool accepted = false;     // the broker took this attempt's connection
+  // The library's first error line in this attempt. Its log may speak from any thread that
+  // calls it, also one holding `mutex`: a lock of its own.
+  std::mutex tlsMutex;
+  std::string tlsError;
+  std::string lastFailure;   // logged already; a connection clears it
 
   // The bridge thread's own.
   mosquitto* client = nullptr;
@@ -66,10 +85,6 @@ struct Bridge::Impl {
   std::string boxId;
   BoxTopics topics;  // written before the client starts, read by its callbacks after
   std::string discoveryStatus;
-  bool looping = false;  // the client's thread runs
-  bool reportedDown = false;
-  std::chrono::milliseconds retry{0};
-  SteadyClock::time_point nextAttempt;
   bool ready = false;
   std::unordered_map<std::string, std::string> sent;  // state topic's name -> payload
   std::string lastStatus;
@@ -80,9 +95,20 @@ struct Bridge::Impl {
     if (options.log) options.log(line);
   }
 
+  std::string where() const {
+    return options.broker.host + ":" + std::to_string(options.broker.port);
+  }
+  void setState(const BrokerState& next);
+
   void switchDevice(const DeviceInfo& next);
   void closeClient();
-  void firstConnect();
+  // The connection's thread: connects, runs the client, and after a failure says why and
+  // tries again after the back-off, until closeClient().
+  void ioRun();
+  bool ioStopping() {
+    std::lock_guard lock(mutex);
+    return ioStop;
+  }
   void publish(const std::string& topic, const std::string& payload, int qos, bool retain,
                int* mid = nullptr);
   void publishEverything();
@@ -135,6 +161,9 @@ void Bridge::Impl::switchDevice(const DeviceInfo& next) {
                                                               : options.broker.password.c_str());
   }
   if (options.broker.tls) {
+    // One TLS context for the client's life: made at the first attempt and used again by the
+    // next ones (libmosquitto refuses to set up a second one over the system's store).
+    mosquitto_int_option(client, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0);
     if (!options.caFile.empty()) {
       mosquitto_tls_set(client, options.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
     } else {
@@ -144,8 +173,8 @@ void Bridge::Impl::switchDevice(const DeviceInfo& next) {
   const std::string offline = "offline";
   mosquitto_will_set(client, topics.availability().c_str(), int(offline.size()), offline.data(), 1,
                      true);
-  mosquitto_reconnect_delay_set(client, wholeSeconds(options.retryFirst),
-                                wholeSeconds(options.retryMax), true);
+  // Published from the bridge's thread while the connection's thread runs the loop.
+  mosquitto_threaded_set(client, true);
   mosquitto_connect_callback_set(client, [](mosquitto*, void* self, int rc) {
     static_cast<Impl*>(self)->onConnect(rc);
   });
@@ -154,6 +183,13 @@ void Bridge::Impl::switchDevice(const DeviceInfo& next) {
   });
   mosquitto_message_callback_set(client, [](mosquitto*, void* self, const mosquitto_message* m) {
     if (m) static_cast<Impl*>(self)->onMessage(*m);
+  });
+  mosquitto_log_callback_set(client, [](mosquitto*, void* self, int level, const char* text) {
+    // A TLS failure is only told here (the certificate not trusted, the CA file unusable).
+    auto* impl = static_cast<Impl*>(self);
+    if (level != MOSQ_LOG_ERR || !text) return;
+    std::lock_guard lock(impl->tlsMutex);
+    if (impl->tlsError.empty()) impl->tlsError = text;
   });
   mosquitto_publish_callback_set(client, [](mosquitto*, void* self, int mid) {
     auto* impl = static_cast<Impl*>(self);
@@ -164,29 +200,67 @@ void Bridge::Impl::switchDevice(const DeviceInfo& next) {
     }
     impl->wake.notify_all();
   });
-  // The first connect is the bridge's to retry; once it is under way the client's own thread
-  // keeps the connection and reconnects.
-  looping = false;
-  retry = options.retryFirst;
-  nextAttempt = SteadyClock::now();
-  reportedDown = false;
+  {
+    std::lock_guard lock(mutex);
+    ioStop = false;
+  }
+  lastFailure.clear();
+  io = std::thread([this] { ioRun(); });
 }
 
-void Bridge::Impl::firstConnect() {
-  const int rc = mosquitto_connect_async(client, options.broker.host.c_str(),
-                                         options.broker.port, options.keepAliveSeconds);
-  if (rc == MOSQ_ERR_SUCCESS) {
-    mosquitto_loop_start(client);
-    looping = true;
-    return;
+void Bridge::Impl::setState(const BrokerState& next) {
+  {
+    std::lock_guard lock(mutex);
+    if (brokerState == next) return;
+    brokerState = next;
   }
-  if (!reportedDown) {
-    log("cannot reach the MQTT broker " + options.broker.host + ":" +
-        std::to_string(options.broker.port) + ": " + reason(rc) + "; trying again");
-    reportedDown = true;
+  if (options.stateChanged) options.stateChanged();
+}
+
+void Bridge::Impl::ioRun() {
+  milliseconds wait = options.retryFirst;
+  while (!ioStopping()) {
+    BrokerState connecting;
+    connecting.kind = BrokerState::Kind::Connecting;
+    setState(connecting);
+    refusedCode = 0;
+    accepted = false;
+    {
+      std::lock_guard lock(tlsMutex);
+      tlsError.clear();
+    }
+    int rc = mosquitto_connect_async(client, options.broker.host.c_str(), options.broker.port,
+                                     options.keepAliveSeconds);
+    while (rc == MOSQ_ERR_SUCCESS && !ioStopping()) rc = mosquitto_loop(client, kLoopWaitMs, 1);
+    if (ioStopping()) break;
+    // A connection that was taken starts the back-off anew.
+    if (accepted) wait = options.retryFirst;
+    BrokerState failed;
+    failed.retrySeconds = int(wholeSeconds(wait));
+    std::string line;
+    if (refusedCode != 0) {
+      failed.kind = BrokerState::Kind::Refused;
+      failed.badLogin = refusedCode == kConnackBadLogin || refusedCode == kConnackNotAuthorised;
+      failed.detail = mosquitto_connack_string(refusedCode);
+      line = "the MQTT broker " + where() + " refused the connection: " + failed.detail;
+    } else {
+      failed.kind = BrokerState::Kind::Unreachable;
+      std::lock_guard lock(tlsMutex);
+      failed.detail = tlsError.empty() ? reason(rc) : reason(rc) + " (" + tlsError + ")";
+      line = "cannot reach the MQTT broker " + where() + ": " + failed.detail;
+    }
+    // Said once while it stays the same, not at every try.
+    if (line != lastFailure) {
+      log(line + "; trying again");
+      lastFailure = line;
+    }
+    setState(failed);
+    {
+      std::unique_lock lock(mutex);
+      wake.wait_for(lock, wait, [&] { return ioStop; });
+    }
+    wait = std::min(wait * 2, options.retryMax);
   }
-  nextAttempt = SteadyClock::now() + retry;
-  retry = std::min(retry * 2, options.retryMax);
 }
 
 void Bridge::Impl::closeClient() {
@@ -205,11 +279,14 @@ void Bridge::Impl::closeClient() {
     pendingMid = mid;
     wake.wait_for(lock, kFlushLimit, [&] { return pendingMid < 0 || !connected; });
   }
-  if (looping) {
-    mosquitto_disconnect(client);
-    // A client still trying to connect may be inside a blocking connect: stopped by force.
-    mosquitto_loop_stop(client, !wasConnected);
+  {
+    std::lock_guard lock(mutex);
+    ioStop = true;
   }
+  wake.notify_all();
+  // Also wakes the connection's thread from its wait on the network.
+  mosquitto_disconnect(client);
+  if (io.joinable()) io.join();
   mosquitto_destroy(client);
   client = nullptr;
   std::lock_guard lock(mutex);
@@ -220,11 +297,12 @@ void Bridge::Impl::closeClient() {
 
 void Bridge::Impl::onConnect(int rc) {
   if (rc != 0) {
-    log(std::string("the MQTT broker refused the connection: ") + mosquitto_connack_string(rc));
+    refusedCode = rc;  // said by the connection's thread when the attempt has ended
     return;
   }
-  log("connected to the MQTT broker " + options.broker.host + ":" +
-      std::to_string(options.broker.port) + " as " + topics.base);
+  accepted = true;
+  lastFailure.clear();
+  log("connected to the MQTT broker " + where() + " as " + topics.base);
   mosquitto_subscribe(client, nullptr, topics.setFilter().c_str(), 1);
   mosquitto_subscribe(client, nullptr, discoveryStatus.c_str(), 1);
   {
@@ -235,18 +313,24 @@ void Bridge::Impl::onConnect(int rc) {
     ++counts.connects;
   }
   wake.notify_all();
+  BrokerState up;
+  up.kind = BrokerState::Kind::Connected;
+  setState(up);
 }
 
 void Bridge::Impl::onDisconnect(int rc) {
+  bool was = false;
   {
     std::lock_guard lock(mutex);
-    connected = false;
+    was = std::exchange(connected, false);
     counts.connected = false;
-    if (stopping) return;
+    if (stopping || ioStop) return;
   }
-  if (rc != 0) {
-    log("lost the MQTT broker " + options.broker.host + ":" + std::to_string(options.broker.port) +
-        ": " + reason(rc) + "; trying again");
+  // A failed attempt ends here too: the connection's thread says why.
+  if (was && rc != 0) {
+    const std::string line = "lost the MQTT broker " + where() + ": " + reason(rc);
+    log(line + "; trying again");
+    lastFailure = "cannot reach the MQTT broker " + where() + ": " + reason(rc);
   }
   wake.notify_all();
 }
@@ -371,9 +455,7 @@ void Bridge::Impl::run() {
         return stopping || deviceChanged || !readyEvents.empty() || poked || republish ||
                !commands.empty();
       };
-      if (client && !looping) {
-        wake.wait_until(lock, nextAttempt, pending);
-      } else if (!client || !connected || !ready) {
+      if (!client || !connected || !ready) {
         wake.wait(lock, pending);
       } else {
         wake.wait_until(lock, std::min(nextValues, nextStatus), pending);
@@ -389,7 +471,6 @@ void Bridge::Impl::run() {
     }
     if (newDevice) switchDevice(next);
     if (!client) continue;
-    if (!looping && SteadyClock::now() >= nextAttempt) firstConnect();
     for (bool e : events) {
       ready = e;
       if (online) publish(topics.availability(), ready ? "online" : "offline", 1, true);
@@ -480,6 +561,11 @@ void Bridge::changed() {
 Bridge::Counts Bridge::counts() const {
   std::lock_guard lock(impl_->mutex);
   return impl_->counts;
+}
+
+BrokerState Bridge::state() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->brokerState;
 }
 
 }  // namespace ax7::mqtt

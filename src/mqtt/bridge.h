@@ -15,8 +15,9 @@
 //   and sends what changed, whoever made the change; a command's own values go out as soon as
 //   they are applied. The status goes out when it changed, at most once a second. After a connect, after Home Assistant says
 //   online and when the box is back, everything is sent again.
-// - A broker that cannot be reached is tried again after 1 s, doubling up to 30 s; the
-//   owner's other services never wait for it.
+// - A broker that cannot be reached, or that refuses the login, is tried again after 1 s,
+//   doubling up to 30 s, from the connection's own thread; the owner's other services never
+//   wait for it, and state() says where it stands (for a window to show).
 // - Nothing grows with the number of commands: a command waiting for the bridge's thread is
 //   replaced by a later one to the same name, and what the publisher sends is bounded by the
 //   names.
@@ -34,6 +35,23 @@
 
 namespace ax7::mqtt {
 
+// Where the connection to the broker stands.
+struct BrokerState {
+  enum class Kind {
+    WaitingForBox,  // nothing is sent before the box's identity is known
+    Connecting,
+    Connected,
+    Unreachable,  // no connection (also a TLS failure); tried again
+    Refused,      // the broker answered and said no; tried again
+  };
+  Kind kind = Kind::WaitingForBox;
+  int retrySeconds = 0;   // Unreachable, Refused: the wait before the next try
+  bool badLogin = false;  // Refused: because of the user name or the password
+  std::string detail;     // Unreachable, Refused: why, in the library's or the broker's words
+
+  bool operator==(const BrokerState&) const = default;
+};
+
 struct BridgeOptions {
   BrokerUrl broker;
   std::string caFile;    // mqtts: the CA certificates; empty: the system's store
@@ -48,6 +66,8 @@ struct BridgeOptions {
   std::chrono::milliseconds retryMax{30000};
   // One line on every change of the connection (connected, lost, refused); from the thread.
   std::function<void(const std::string&)> log;
+  // state() changed; called from the bridge's threads, so it must not wait for them.
+  std::function<void()> stateChanged;
 };
 
 class Bridge {
@@ -77,6 +97,7 @@ class Bridge {
     uint64_t refused = 0;   // commands answered on the error topic
   };
   Counts counts() const;
+  BrokerState state() const;
 
   struct Impl;  // bridge.cpp
 

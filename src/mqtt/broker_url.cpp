@@ -4,7 +4,11 @@
 
 namespace ax7::mqtt {
 
-bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error) {
+bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error,
+                    UrlProblem* problem) {
+  UrlProblem unused;
+  UrlProblem& kind = problem ? *problem : unused;
+  kind = UrlProblem::Other;
   BrokerUrl url;
   std::string rest;
   if (text.rfind("mqtt://", 0) == 0) {
@@ -15,21 +19,25 @@ bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error)
     rest = text.substr(8);
   } else {
     *error = "the broker's address must start with mqtt:// or mqtts://";
+    kind = UrlProblem::Scheme;
     return false;
   }
   if (!rest.empty() && rest.back() == '/') rest.pop_back();
+  // Looked for first, so no other reason repeats an address that holds a password.
+  const size_t at = rest.rfind('@');
+  if (at != std::string::npos && rest.substr(0, at).find(':') != std::string::npos &&
+      rest.substr(0, at).find_first_of("/?#") == std::string::npos) {
+    *error = "no password in the broker's address (every user can read a command line): "
+             "use --mqtt-password-file FILE or the environment variable AX7_MQTT_PASSWORD";
+    kind = UrlProblem::Password;
+    return false;
+  }
   if (rest.find_first_of("/?#") != std::string::npos) {
     *error = "the broker's address takes no path or query";
     return false;
   }
-  const size_t at = rest.rfind('@');
   if (at != std::string::npos) {
     const std::string userInfo = rest.substr(0, at);
-    if (userInfo.find(':') != std::string::npos) {
-      *error = "no password in the broker's address (every user can read a command line): "
-               "use --mqtt-password-file FILE or the environment variable AX7_MQTT_PASSWORD";
-      return false;
-    }
     if (userInfo.empty()) {
       *error = "an empty user name before '@'";
       return false;
@@ -83,6 +91,7 @@ bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error)
     url.port = uint16_t(port);
   }
   *out = std::move(url);
+  kind = UrlProblem::None;
   return true;
 }
 

@@ -1,9 +1,15 @@
 #include "shell/app_icon.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
+#include <iterator>
 
 namespace ax7::ui {
 
@@ -39,12 +45,60 @@ QPixmap paintIcon(int size) {
   return pixmap;
 }
 
+constexpr int kSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// Paints the picture when a size is asked for, rather than keeping seven pixmaps (a quarter
+// megabyte for the largest alone) for the program's whole life: the window system takes its
+// copies once, the About box one more.
+class PaintedIconEngine : public QIconEngine {
+ public:
+  QIconEngine* clone() const override { return new PaintedIconEngine; }
+  QString key() const override { return QStringLiteral("ax7-painted"); }
+
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    QList<QSize> sizes;
+    for (int size : kSizes) sizes.append(QSize(size, size));
+    return sizes;
+  }
+
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(std::min(size.width(), size.height()), kSizes[std::size(kSizes) - 1]);
+    return {side, side};
+  }
+
+  // The smallest drawn size that covers the request, scaled down when larger, as an icon of
+  // added pixmaps does.
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    if (side <= 0) return {};
+    int drawn = kSizes[std::size(kSizes) - 1];
+    for (int s : kSizes) {
+      if (s >= side) {
+        drawn = s;
+        break;
+      }
+    }
+    QPixmap picture = paintIcon(drawn);
+    if (drawn > side) {
+      picture = picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    if (mode != QIcon::Normal) {
+      QStyleOption option;
+      option.palette = QApplication::palette();
+      picture = QApplication::style()->generatedIconPixmap(mode, picture, &option);
+    }
+    return picture;
+  }
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+  }
+};
+
 }  // namespace
 
 QIcon ApplicationIcon() {
-  QIcon icon;
-  for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(paintIcon(size));
-  return icon;
+  return QIcon(new PaintedIconEngine);
 }
 
 }  // namespace ax7::ui

@@ -80,6 +80,7 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
         QTimer::singleShot(0, this, [this] { sync_->RunSyncDialog(); });
       },
       this);
+  remote_->serialOf = [&backend](const std::string& path) { return SerialAt(backend, path); };
   defineToolWindows();
   modes_ = new ModeCommands(state_, this, *info_, *sync_);
   modes_->setHistory(history_);
@@ -96,13 +97,14 @@ MainWindow::MainWindow(AppState& state, HidBackend& backend, QtViewNotifier& not
   });
   routeMessages(notifier);
 
-  // The view's creation: the first page, its texts, then the first connect attempt. The
-  // ribbon is still empty, so the language pass leaves it alone.
+  // The view's creation: the texts, the first page, then the first connect attempt. The
+  // language pass comes first, while the ribbon is empty and no page exists: the page writes
+  // its own texts when it is made, and a second pass over it would fill it from memory twice.
   pages_->setFallbackCreator([this](PageKind kind, int argument, QWidget* parent) -> Page* {
     return CreatePage(*this, kind, argument, parent);
   });
-  ShowPage(PageKind::Music, 0);
   ApplyUiLanguage();
+  ShowPage(PageKind::Music, 0);
   connection_->start();
 
   state_.settings.setValue(kKeyApplicationLook, kApplicationLook);

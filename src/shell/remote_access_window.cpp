@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "pages/prompter.h"
 #include "server/access.h"
 #include "server/listen_address.h"
 #include "shell/remote_access.h"
@@ -89,6 +91,7 @@ RemoteAccessWindow::RemoteAccessWindow(PageContext& context, RemoteAccess& remot
   error_->setWordWrap(true);
   error_->setStyleSheet(QStringLiteral("color: #b00000;"));
   layout->addWidget(error_);
+  buildMqtt(layout);
 
   auto* buttons = new QHBoxLayout;
   close_ = new QPushButton(this);
@@ -107,6 +110,129 @@ RemoteAccessWindow::RemoteAccessWindow(PageContext& context, RemoteAccess& remot
   connect(&remote_, &RemoteAccess::stateChanged, this, &RemoteAccessWindow::RefreshAll);
   RefreshAll();
   ApplyLanguage();
+}
+
+void RemoteAccessWindow::buildMqtt(QVBoxLayout* layout) {
+  mqttGroup_ = new QGroupBox(this);
+  auto* box = new QVBoxLayout(mqttGroup_);
+  mqttOn_ = new QCheckBox(mqttGroup_);
+  mqttOn_->setProperty("ax7Id", IDC_MQTT_ON);
+  box->addWidget(mqttOn_);
+  auto* grid = new QGridLayout;
+  int row = 0;
+  auto field = [&](QLabel*& caption, QLineEdit*& edit, int id) {
+    caption = new QLabel(mqttGroup_);
+    edit = new QLineEdit(mqttGroup_);
+    edit->setProperty("ax7Id", id);
+    grid->addWidget(caption, row, 0);
+    grid->addWidget(edit, row++, 1);
+  };
+  field(mqttUrlCaption_, mqttUrl_, IDC_MQTT_URL);
+  field(mqttPasswordCaption_, mqttPassword_, IDC_MQTT_PASSWORD);
+  mqttPassword_->setEchoMode(QLineEdit::Password);
+  field(mqttCaCaption_, mqttCa_, IDC_MQTT_CA);
+  // The chooser beside the CA file's field.
+  grid->removeWidget(mqttCa_);
+  auto* caRow = new QHBoxLayout;
+  caRow->addWidget(mqttCa_, 1);
+  mqttBrowse_ = new QPushButton(mqttGroup_);
+  mqttBrowse_->setProperty("ax7Id", IDC_MQTT_CA_BROWSE);
+  mqttBrowse_->setAutoDefault(false);
+  caRow->addWidget(mqttBrowse_);
+  grid->addLayout(caRow, row - 1, 1);
+  field(mqttClientIdCaption_, mqttClientId_, IDC_MQTT_CLIENT_ID);
+  field(mqttPrefixCaption_, mqttPrefix_, IDC_MQTT_PREFIX);
+  field(mqttDiscoveryCaption_, mqttDiscovery_, IDC_MQTT_DISCOVERY);
+  mqttStateCaption_ = new QLabel(mqttGroup_);
+  mqttState_ = new QLabel(mqttGroup_);
+  mqttState_->setObjectName(QStringLiteral("mqttState"));
+  mqttState_->setWordWrap(true);
+  grid->addWidget(mqttStateCaption_, row, 0);
+  grid->addWidget(mqttState_, row++, 1);
+  grid->setColumnStretch(1, 1);
+  box->addLayout(grid);
+  mqttError_ = new QLabel(mqttGroup_);
+  mqttError_->setObjectName(QStringLiteral("mqttError"));
+  mqttError_->setWordWrap(true);
+  mqttError_->setStyleSheet(QStringLiteral("color: #b00000;"));
+  box->addWidget(mqttError_);
+  layout->addWidget(mqttGroup_);
+
+  connect(mqttOn_, &QCheckBox::toggled, this, &RemoteAccessWindow::mqttSwitched);
+  for (QLineEdit* edit : {mqttUrl_, mqttCa_, mqttClientId_, mqttPrefix_, mqttDiscovery_}) {
+    connect(edit, &QLineEdit::editingFinished, this, [this] { mqttEdited(); });
+  }
+  connect(mqttPassword_, &QLineEdit::editingFinished, this, [this] { passwordEdited(); });
+  connect(mqttBrowse_, &QPushButton::clicked, this, &RemoteAccessWindow::browseCa);
+}
+
+bool RemoteAccessWindow::mqttEdited() {
+  if (remote_.isMqttOn()) return true;
+  MqttSetting s;
+  s.url = mqttUrl_->text();
+  s.caFile = mqttCa_->text();
+  s.clientId = mqttClientId_->text();
+  s.prefix = mqttPrefix_->text();
+  s.discoveryPrefix = mqttDiscovery_->text();
+  // Also when nothing changed: a reason shown for an earlier text goes.
+  return remote_.setMqttSetting(s);
+}
+
+bool RemoteAccessWindow::passwordEdited() {
+  if (remote_.isMqttOn() || mqttPassword_->text().isEmpty()) return true;
+  // The user it belongs to may have been typed just before.
+  if (!mqttEdited()) return false;
+  if (!remote_.setMqttPassword(mqttPassword_->text())) return false;
+  mqttPassword_->clear();
+  return true;
+}
+
+void RemoteAccessWindow::mqttSwitched(bool on) {
+  // What is typed counts, even before Enter.
+  if (on && mqttEdited() && passwordEdited()) {
+    remote_.setMqttOn(true);
+  } else if (!on) {
+    remote_.setMqttOn(false);
+  }
+  RefreshAll();  // a refused start puts the switch back
+}
+
+void RemoteAccessWindow::browseCa() {
+  if (remote_.isMqttOn()) return;
+  const QString chosen =
+      context().prompter().openFileName(context().dialogOwner(), context().text(tx::kMqttCaFilter));
+  if (chosen.isEmpty()) return;
+  mqttCa_->setText(chosen);
+  mqttEdited();
+}
+
+void RemoteAccessWindow::refreshMqtt() {
+  const bool on = remote_.isMqttOn();
+  {
+    const QSignalBlocker block(mqttOn_);
+    mqttOn_->setChecked(on);
+  }
+  const MqttSetting s = remote_.mqttSetting();
+  const std::pair<QLineEdit*, QString> fields[] = {{mqttUrl_, s.url},
+                                                   {mqttCa_, s.caFile},
+                                                   {mqttClientId_, s.clientId},
+                                                   {mqttPrefix_, s.prefix},
+                                                   {mqttDiscovery_, s.discoveryPrefix}};
+  const bool refused = !remote_.mqttError().isEmpty();
+  for (const auto& [edit, kept] : fields) {
+    // A refused text stays where it is typed, to be put right.
+    if (on || !(edit->hasFocus() || (refused && edit->text() != kept))) edit->setText(kept);
+    edit->setEnabled(!on);
+  }
+  mqttPassword_->setEnabled(!on);
+  mqttPassword_->setPlaceholderText(context().text(remote_.hasMqttPassword() ? tx::kMqttPasswordKept
+                                                                             : tx::kMqttPasswordNone));
+  mqttBrowse_->setEnabled(!on);
+  mqttState_->setText(remote_.mqttStateText());
+  mqttState_->setToolTip(QString::fromStdString(remote_.mqttState().detail));
+  mqttError_->setText(remote_.mqttError());
+  mqttError_->setToolTip(remote_.mqttErrorDetail());
+  mqttError_->setVisible(refused);
 }
 
 void RemoteAccessWindow::switched(bool on) {
@@ -159,6 +285,7 @@ void RemoteAccessWindow::RefreshAll() {
   error_->setText(remote_.error());
   error_->setToolTip(remote_.errorDetail());
   error_->setVisible(!error_->text().isEmpty());
+  refreshMqtt();
   adjustSize();
 }
 
@@ -173,6 +300,19 @@ void RemoteAccessWindow::ApplyLanguage() {
   newToken_->setText(context().text(tx::kNewToken));
   scan_->setText(context().text(tx::kScan));
   close_->setText(context().text(tx::kClose));
+  mqttGroup_->setTitle(context().text(tx::kMqttGroup));
+  mqttOn_->setText(context().text(tx::kMqttSwitch));
+  mqttUrlCaption_->setText(context().text(tx::kMqttUrl));
+  mqttUrl_->setPlaceholderText(context().text(tx::kMqttUrlHint));
+  mqttPasswordCaption_->setText(context().text(tx::kMqttPassword));
+  mqttCaCaption_->setText(context().text(tx::kMqttCa));
+  mqttCa_->setPlaceholderText(context().text(tx::kMqttCaHint));
+  mqttBrowse_->setText(context().text(tx::kMqttBrowse));
+  mqttClientIdCaption_->setText(context().text(tx::kMqttClientId));
+  mqttClientId_->setPlaceholderText(context().text(tx::kMqttClientIdHint));
+  mqttPrefixCaption_->setText(context().text(tx::kMqttPrefix));
+  mqttDiscoveryCaption_->setText(context().text(tx::kMqttDiscovery));
+  mqttStateCaption_->setText(context().text(tx::kMqttState));
   RefreshAll();
 }
 

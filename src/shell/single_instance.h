@@ -1,12 +1,13 @@
 #pragma once
 // One running program per user: the first start holds a lock and listens on a local socket;
-// a later start asks it to raise its window and then ends without showing anything.
+// a later start asks it to raise its window and then ends without showing anything. The socket
+// is a plain Unix socket watched by the event loop, so a start does not load a network library
+// for one line of text.
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
-
-class QLocalServer;
 
 namespace ax7::ui {
 
@@ -36,10 +37,14 @@ class SingleInstance : public QObject {
 
  private:
   Outcome askOther(int answerTimeoutMs);
+  bool listen();
+  void acceptPeers();
+  void readPeer(int peer, QByteArray& received);
 
   QString name_;
   std::unique_ptr<QLockFile> lock_;
-  QLocalServer* server_ = nullptr;
+  int listener_ = -1;
+  QByteArray path_;  // the socket file this instance made; removed when it ends
 };
 
 }  // namespace ax7::ui

@@ -43,13 +43,13 @@ StatusPanes::StatusPanes(AppState& state, QStatusBar& bar, std::function<Page*()
   const QFontMetrics metrics(bar.font());
   usb_->setObjectName("usbPane");
   usb_->setProperty("ax7Id", kStatusUsbId);
-  usb_->setText(QString::fromUtf8("USB:未连接"));
+  // No text until the first update writes it in the window's language: a Chinese placeholder
+  // would load a CJK font for a text an English window never shows.
   usb_->setTextColor(fromColorRef(kInitialColor));
   usb_->setMinimumWidth(metrics.horizontalAdvance(QString(kUsbPaneSpaces, QLatin1Char(' '))));
 
   mode_->setObjectName("modePane");
   mode_->setProperty("ax7Id", kStatusModeId);
-  mode_->setText(QString::fromUtf8("当前模式：模式一"));
   mode_->setTextColor(fromColorRef(kInitialColor));
   mode_->setAlignment(Qt::AlignCenter);
   mode_->setMinimumWidth(metrics.horizontalAdvance(QString(kModePaneSpaces, QLatin1Char(' '))));

@@ -1,7 +1,8 @@
 #pragma once
 // A real mosquitto broker for tests, on a free loopback port with a configuration of its own,
-// stopped when the object goes; and a small client on libmosquitto that keeps every message it
-// sees. Tests skip where the broker is not installed.
+// stopped when the object goes; throw-away certificates for a TLS listener; and a small client
+// on libmosquitto that keeps every message it sees. Tests skip where the broker is not
+// installed.
 #include <fcntl.h>
 #include <mosquitto.h>
 #include <netinet/in.h>
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -55,17 +57,66 @@ inline uint16_t freePort() {
   return ntohs(a.sin_port);
 }
 
+// Runs a shell command line quietly; true when it succeeded.
+inline bool runQuietly(const std::string& line) {
+  return std::system((line + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A CA of its own (DIR/NAME.pem, DIR/NAME.key); with `server`, also a certificate it signed for
+// 127.0.0.1 (DIR/NAME-server.pem, DIR/NAME-server.key). False without the openssl tool.
+inline bool makeCertificates(const std::filesystem::path& dir, const std::string& name,
+                             bool server) {
+  const std::string d = dir.string() + "/";
+  const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+  if (!runQuietly("openssl req -x509" + key + " -days 2 -subj /CN=" + name + " -keyout " + d +
+                  name + ".key -out " + d + name + ".pem" +
+                  " -addext basicConstraints=critical,CA:TRUE" +
+                  " -addext keyUsage=critical,keyCertSign,cRLSign")) {
+    return false;
+  }
+  if (!server) return true;
+  std::ofstream(d + name + "-ext.cnf")
+      << "subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n"
+         "extendedKeyUsage=serverAuth\n";
+  return runQuietly("openssl req" + key + " -subj /CN=127.0.0.1 -keyout " + d + name +
+                    "-server.key -out " + d + name + "-server.csr") &&
+         runQuietly("openssl x509 -req -days 2 -in " + d + name + "-server.csr -CA " + d + name +
+                    ".pem -CAkey " + d + name + ".key -CAcreateserial -out " + d + name +
+                    "-server.pem -extfile " + d + name + "-ext.cnf") &&
+         // mosquitto started by root reads it as the user it switches to.
+         runQuietly("chmod 644 " + d + name + "-server.key");
+}
+
 class MqttBroker {
  public:
-  explicit MqttBroker(const std::filesystem::path& dir, uint16_t port = 0)
+  // `extra`: more lines of mosquitto.conf after the plain listener (another listener, the
+  // access rules).
+  explicit MqttBroker(const std::filesystem::path& dir, uint16_t port = 0,
+                      const std::string& extra = "allow_anonymous true\n")
       : conf_(dir / "mosquitto.conf"), port_(port ? port : freePort()) {
-    std::ofstream(conf_) << "listener " << port_ << " 127.0.0.1\nallow_anonymous true\n";
+    std::ofstream(conf_) << "listener " << port_ << " 127.0.0.1\n" << extra;
   }
   ~MqttBroker() { stop(); }
   MqttBroker(const MqttBroker&) = delete;
   MqttBroker& operator=(const MqttBroker&) = delete;
 
   static bool installed() { return !mosquittoPath().empty(); }
+  // mosquitto.conf lines for a TLS listener on `port` with DIR/NAME-server.pem from
+  // makeCertificates().
+  static std::string tlsListener(uint16_t port, const std::filesystem::path& dir,
+                                 const std::string& name) {
+    const std::string d = dir.string() + "/";
+    return "listener " + std::to_string(port) + " 127.0.0.1\ncafile " + d + name +
+           ".pem\ncertfile " + d + name + "-server.pem\nkeyfile " + d + name + "-server.key\n";
+  }
+  // A password file for mosquitto with one user; false without mosquitto_passwd. Its folder
+  // must be open to others too: mosquitto started by root reads it as another user.
+  static bool passwordFile(const std::filesystem::path& file, const std::string& user,
+                           const std::string& password) {
+    return runQuietly("mosquitto_passwd -b -c '" + file.string() + "' '" + user + "' '" +
+                      password + "'") &&
+           runQuietly("chmod 644 '" + file.string() + "'");
+  }
   uint16_t port() const { return port_; }
   std::string url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
 
