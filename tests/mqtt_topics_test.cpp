@@ -41,6 +41,10 @@ TEST(BrokerUrl, TakesHostPortAndUserButNeverAPassword) {
       {"mqtt://broker:1/a@b", false, false, "", "", 0, "no path", P::Other},
       {"mqtt://[::1", false, false, "", "", 0, "']'", P::Other},
       {"mqtt://@broker", false, false, "", "", 0, "empty user", P::Other},
+      // A reason is one line, whatever was typed.
+      {"mqtt://broker:1\n2", false, false, "", "", 0, "control character", P::Other},
+      {"mqtt://bro ker", false, false, "", "", 0, "a space", P::Other},
+      {"mqtt://[[]", false, false, "", "", 0, "out of place", P::Other},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

@@ -22,6 +22,13 @@ bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error,
     kind = UrlProblem::Scheme;
     return false;
   }
+  // A host or user name has neither; a line break would also split the reason's one line.
+  for (const char c : rest) {
+    if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) {
+      *error = "the broker's address holds a space or a control character";
+      return false;
+    }
+  }
   if (!rest.empty() && rest.back() == '/') rest.pop_back();
   // Looked for first, so no other reason repeats an address that holds a password.
   const size_t at = rest.rfind('@');
@@ -78,6 +85,10 @@ bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error,
   }
   if (url.host.empty()) {
     *error = "the broker's address names no host";
+    return false;
+  }
+  if (url.host.find_first_of("[]") != std::string::npos) {
+    *error = "a '[' or ']' out of place in the broker's address";
     return false;
   }
   if (!portText.empty()) {

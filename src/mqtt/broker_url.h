@@ -16,9 +16,10 @@ struct BrokerUrl {
 // What was wrong with an address, for a caller that words it itself.
 enum class UrlProblem { None, Scheme, Password, Other };
 
-// False with a one-line reason (and, when asked, which kind of problem). A password in the URL is refused, since a command line is
-// readable by every user of the computer (ps); the reason says where to put it instead. An IPv6
-// address is written in brackets. No path, query or percent-escapes are taken.
+// False with a one-line reason (and, when asked, which kind of problem). A password in the URL
+// is refused, since a command line is readable by every user of the computer (ps); the reason
+// says where to put it instead. An IPv6 address is written in brackets. No path, query,
+// percent-escapes, spaces or control characters are taken.
 bool ParseBrokerUrl(const std::string& text, BrokerUrl* out, std::string* error,
                     UrlProblem* problem = nullptr);
 
