@@ -119,6 +119,7 @@ class EqPanelTest : public QObject {
   void outputSetsShowTenMarkers();
   void statusLineAndReadout();
   void bypassOverlay();
+  void gridSameHeldOrAtRest();
   void screenshots();
 };
 
@@ -479,6 +480,29 @@ void EqPanelTest::bypassOverlay() {
   QVERIFY(countPixels(h.panel.grab().toImage(), middle, white) > 500);
   h.panel.setBypass(false);
   QCOMPARE(countPixels(h.panel.grab().toImage(), middle, white), 0);
+}
+
+// While a band is held the grid comes from a cached layer, at rest it is drawn directly: both
+// show the same labels and title, and a language switch during the hold reaches the layer.
+void EqPanelTest::gridSameHeldOrAtRest() {
+  Harness h;
+  const QRect gainLabels(0, 0, CEqPanel::kPlotLeft - 1, kHeight);
+  // The title is right-aligned; the held band's status line takes the left of that strip.
+  const QRect title(kWidth / 2, 0, kWidth / 2, CEqPanel::kPlotTop - 1);
+  const auto strips = [&] {
+    const QImage image = h.panel.grab().toImage();
+    return std::pair{image.copy(gainLabels), image.copy(title)};
+  };
+  const auto restEnglish = strips();
+  QTest::mousePress(&h.panel, Qt::LeftButton, {}, h.marker(4));
+  QCOMPARE(h.panel.selectedBand(), 4);
+  QVERIFY(strips() == restEnglish);
+
+  h.panel.setLanguage(0);
+  const auto heldChinese = strips();
+  QVERIFY(heldChinese.second != restEnglish.second);
+  QTest::mouseRelease(&h.panel, Qt::LeftButton, {}, h.marker(4));
+  QVERIFY(strips() == heldChinese);
 }
 
 void EqPanelTest::screenshots() {

@@ -114,6 +114,60 @@ TEST(EqSetModelTest, CrossoverRecordsFollowTheCrossoverBand) {
   EXPECT_NEAR(m->band(11).q, 0.5f, 1e-6);
 }
 
+// Loading computes each curve once; what it shows must be what showing the records one by one
+// on a fresh model shows, for every set (the crossover pull included), whatever the model showed
+// before, and through the one-call form the previews use.
+TEST(EqSetModelTest, LoadShowsWhatShowingEachRecordInTurnShows) {
+  ParameterMemory mem;
+  InitParameterMemory(mem);
+  unsigned seed = 7;
+  const auto next = [&seed](unsigned range) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % range;
+  };
+  for (int set = 0; set < kEqSetCount; ++set) {
+    for (int b = 0; b < EqSetBandCount(set); ++b) {
+      // Types past the named ones, zero frequencies and Qs ("no value") among them.
+      Put(mem, set, b, int(next(8)), float(int(next(400)) - 200) / 10.0f,
+          next(5) == 0 ? 0.0f : float(20 + next(19000)), next(5) == 0 ? 0.0f : next(300) / 10.0f);
+    }
+  }
+  for (int set = 0; set < kEqSetCount; ++set) {
+    SCOPED_TRACE(set);
+    const int count = EqSetBandCount(set);
+    for (int records : {3, 10, 11, count}) {
+      EqSetModel stepwise;
+      stepwise.setEqSet(set);
+      stepwise.setBandCount(count);
+      for (int b = 0; b < std::min(records, count); ++b)
+        stepwise.showStoredBand(b, LoadEqSetRecord(mem, set, b));
+
+      EqSetModel reused;
+      reused.setEqSet((set + 5) % kEqSetCount);
+      reused.setBandCount(EqSetBandCount((set + 5) % kEqSetCount));
+      reused.dragBand(2, 3000, 6);
+      reused.setEqSet(set);
+      reused.setBandCount(count);
+      reused.load(mem, records);
+      const EqSetModel oneCall = EqSetModel::Loaded(mem, set, records);
+
+      for (const EqSetModel* m : {static_cast<const EqSetModel*>(&reused), &oneCall}) {
+        ASSERT_EQ(m->bandCount(), count);
+        for (int b = 0; b < EqSetModel::kMaxBands; ++b) {
+          SCOPED_TRACE(b);
+          const dsp::EqBand& want = stepwise.band(b);
+          const dsp::EqBand& got = m->band(b);
+          EXPECT_EQ(got.type, want.type);
+          EXPECT_EQ(got.gainDb, want.gainDb);
+          EXPECT_EQ(got.freq, want.freq);
+          EXPECT_EQ(got.q, want.q);
+          EXPECT_TRUE(got.curve == want.curve);
+        }
+      }
+    }
+  }
+}
+
 // Gestures of the graph: a drag lands on whole hertz and moves the gain only of the types that
 // have one; a Q drag stops at 2 for pass and shelf types.
 TEST(EqSetModelTest, GesturesKeepTheBandRules) {

@@ -2,11 +2,13 @@
 // commands it reports, keyboard reach, and screenshots for review.
 #include <QtTest/qtestspontaneevent.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
@@ -18,6 +20,7 @@
 #include <QWheelEvent>
 
 #include "params/memory.h"
+#include "shell/language_button.h"
 #include "shell/master_labels.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
@@ -160,6 +163,7 @@ class RibbonTest : public QObject {
   void elementOrder();
   void categoriesPanelsAndMenus();
   void tabRowAndApplicationMenu();
+  void languageButtonLooksAsTheFontDrawsIt();
   void wheelOverRibbonMovesNothing_data();
   void wheelOverRibbonMovesNothing();
   void noContextMenu();
@@ -323,6 +327,69 @@ void RibbonTest::tabRowAndApplicationMenu() {
                           U("57665:Exit(&X)")};
     QCOMPARE(seen, expected);
   }
+}
+
+// In English the 中 of "中/EN" is filled from its outline so that the CJK font stays unloaded; the
+// face must match what the font draws, in every state the button shows, and still read "中/EN".
+void RibbonTest::languageButtonLooksAsTheFontDrawsIt() {
+  // The outline is that of WenQuanYi Micro Hei; another CJK font draws its own 中.
+  if (!QFontDatabase::families().contains(QStringLiteral("WenQuanYi Micro Hei")))
+    QSKIP("WenQuanYi Micro Hei is not installed");
+  Host host(kEn);
+  host.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&host));
+  auto* button = host.ribbon->controlAs<LanguageButton>(ID_BTN_LANGUAGE);
+  QVERIFY(button);
+  QVERIFY(button->outlinedHan());
+  QCOMPARE(button->text(), U("中/EN"));
+  QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), U("中/EN"));
+
+  const auto face = [&](bool outlined) {
+    button->setOutlinedHan(outlined);
+    // Over the ribbon's background: the button itself is transparent.
+    const QRect area(button->mapTo(host.ribbon, QPoint(0, 0)), button->size());
+    return std::pair{button->sizeHint(), host.ribbon->grab(area).toImage()};
+  };
+  struct State {
+    const char* name;
+    bool down;
+    bool enabled;
+  };
+  for (const State& state : {State{"up", false, true}, State{"pressed", true, true},
+                             State{"disabled", false, false}}) {
+    button->setDown(state.down);
+    button->setEnabled(state.enabled);
+    const auto [drawnSize, drawn] = face(true);
+    const auto [fontSize, font] = face(false);
+    QCOMPARE(drawnSize, fontSize);
+    QCOMPARE(drawn.size(), font.size());
+    // Anti-aliased edges may differ a little; a stroke one pixel off would differ by most of
+    // the ink, and a missing glyph by all of it.
+    int worst = 0;
+    long ink = 0;
+    long difference = 0;
+    for (int y = 0; y < font.height(); ++y) {
+      for (int x = 0; x < font.width(); ++x) {
+        const int a = qGray(drawn.pixel(x, y));
+        const int b = qGray(font.pixel(x, y));
+        worst = std::max(worst, std::abs(a - b));
+        difference += std::abs(a - b);
+        ink += std::abs(b - qGray(font.pixel(3, font.height() / 2)));
+      }
+    }
+    QVERIFY2(worst <= 64, qPrintable(QStringLiteral("%1: %2").arg(state.name).arg(worst)));
+    QVERIFY2(difference * 10 < ink,
+             qPrintable(QStringLiteral("%1: %2 of %3").arg(state.name).arg(difference).arg(ink)));
+  }
+  button->setDown(false);
+  button->setEnabled(true);
+
+  // Switching languages relabels it: Chinese draws with the font.
+  ax7::ParameterMemory memory;
+  RelabelRibbon(*host.ribbon, memory, kZh);
+  QVERIFY(!button->outlinedHan());
+  RelabelRibbon(*host.ribbon, memory, kEn);
+  QVERIFY(button->outlinedHan());
 }
 
 void RibbonTest::wheelOverRibbonMovesNothing_data() {

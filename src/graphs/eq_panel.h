@@ -119,6 +119,7 @@ class CEqPanel : public QWidget {
   void nudge(int i, float hzStep, float gainStep, float qStep);
 
   // Painting (eq_panel_paint.cpp).
+  void paintGrid(QPainter& p);  // title, grid lines and their labels
   void paintGridLayer();
   void paintBands(QPainter& p);
   int dragStride() const;  // grid points per drawn curve point
@@ -146,8 +147,8 @@ class CEqPanel : public QWidget {
 
   MenuRunner menuRunner_;
 
-  // Cached layers: background, title and grid per size and title; the total curve's path per
-  // model revision and size.
+  // Cached layers: background, title and grid per size and title while a band is held; the
+  // total curve's path per model revision and size.
   QPixmap gridLayer_;
   bool gridDirty_ = true;
   int titleSet_ = -1;  // the EQ set whose title the grid layer shows

@@ -90,12 +90,7 @@ QPainterPath cardinalSpline(const std::vector<QPointF>& pts, double tension, boo
 
 }  // namespace
 
-void CEqPanel::paintGridLayer() {
-  const qreal dpr = devicePixelRatioF();
-  gridLayer_ = QPixmap(size() * dpr);
-  gridLayer_.setDevicePixelRatio(dpr);
-  gridLayer_.fill(kBackground);
-  QPainter p(&gridLayer_);
+void CEqPanel::paintGrid(QPainter& p) {
   const QRectF r = plotRect();
 
   QFont title = songFont();
@@ -127,14 +122,34 @@ void CEqPanel::paintGridLayer() {
     p.drawText(QRectF(x - 40, r.bottom() + 4, 80, textHeight), Qt::AlignHCenter | Qt::AlignTop,
                QString::fromLatin1(label.text));
   }
+}
+
+void CEqPanel::paintGridLayer() {
+  const qreal dpr = devicePixelRatioF();
+  gridLayer_ = QPixmap(size() * dpr);
+  gridLayer_.setDevicePixelRatio(dpr);
+  gridLayer_.fill(kBackground);
+  QPainter p(&gridLayer_);
+  paintGrid(p);
   gridDirty_ = false;
   titleSet_ = eqSet();
 }
 
 void CEqPanel::paintEvent(QPaintEvent*) {
-  if (gridDirty_ || gridLayer_.size() != size() * devicePixelRatioF()) paintGridLayer();
   QPainter p(this);
-  p.drawPixmap(0, 0, gridLayer_);
+  // The grid comes from a cached layer only while a band is held, when every pointer move
+  // repaints; at rest it is drawn directly and the layer's memory is given back.
+  if (dragStride() > 1) {
+    if (gridDirty_ || gridLayer_.size() != size() * devicePixelRatioF()) paintGridLayer();
+    p.drawPixmap(0, 0, gridLayer_);
+  } else {
+    gridLayer_ = QPixmap();
+    gridDirty_ = true;
+    p.fillRect(rect(), kBackground);
+    p.save();
+    paintGrid(p);
+    p.restore();
+  }
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   if (model_) paintBands(p);

@@ -79,12 +79,9 @@ void ShowBand(CSmallEqPanel& panel, int b, int type, float gain, float frequency
 // The preview shows the bands as the EQ editor of the set would: loaded by the same rule.
 void ShowStoredBands(CSmallEqPanel& panel, const ParameterMemory& mem, int set) {
   panel.setBypass(mem.pc.getInt(size_t(Describe(DescribeEqSet(set).bypass).word)) != 0);
-  auto model = std::make_unique<EqSetModel>();
-  model->setEqSet(set);
-  model->setBandCount(EqSetBandCount(set));
-  model->load(mem, CSmallEqPanel::kBands);
+  const EqSetModel model = EqSetModel::Loaded(mem, set, CSmallEqPanel::kBands);
   for (int b = 0; b < CSmallEqPanel::kBands; ++b) {
-    const dsp::EqBand& shown = model->band(b);
+    const dsp::EqBand& shown = model.band(b);
     ShowBand(panel, b, shown.type, shown.gainDb, shown.freq, shown.q);
   }
 }

@@ -69,6 +69,11 @@ void EqSetModel::setEqSet(int set) {
 }
 
 void EqSetModel::applyCount(int n) {
+  setCountValues(n);
+  recomputeShownBands();
+}
+
+void EqSetModel::setCountValues(int n) {
   bandCount_ = std::clamp(n, 0, kMaxBands);
   if (bandCount_ == 7 || bandCount_ == 10) {
     for (int i = 0; i < bandCount_; ++i) {
@@ -81,7 +86,6 @@ void EqSetModel::applyCount(int n) {
     bands_[size_t(i)].number = i;
     bands_[size_t(i)].gainDb = 0.0f;
   }
-  recomputeShownBands();
 }
 
 void EqSetModel::setBandCount(int n) {
@@ -172,12 +176,26 @@ void EqSetModel::showStoredBand(int band, const BandRecord& record) {
 void EqSetModel::load(const ParameterMemory& memory, int records) {
   const int count = bandCount_;
   bands_.fill(dsp::EqBand{});
-  applyCount(10);
-  if (count != 10) applyCount(count);
+  setCountValues(10);
+  if (count != 10) setCountValues(count);
+  // The crossover records start out following the default crossover band, as they would on a
+  // set shown before loading; a stored crossover band without a type leaves them so.
+  if (isOutputSet()) rules().recompute(dsp::kCrossoverBand);
+  // Then each band's curve once, in band order as the crossover band needs (see showStoredBand).
   const int n = std::clamp(records, 0, std::min(EqSetBandCount(eqSet_), kMaxBands));
   for (int b = 0; b < n; ++b) showStoredBand(b, LoadEqSetRecord(memory, eqSet_, b));
+  auto r = rules();
+  for (int b = n; b < bandCount_; ++b) r.recompute(b);
   changed();
 }
+
+EqSetModel EqSetModel::Loaded(const ParameterMemory& memory, int set, int records) {
+  EqSetModel model(set);
+  model.load(memory, records);
+  return model;
+}
+
+EqSetModel::EqSetModel(int set) : bandCount_(EqSetBandCount(set)), eqSet_(set) {}
 
 void EqSetModel::putBand(int band, const BandRecord& record) {
   if (!valid(band)) return;

@@ -75,6 +75,8 @@ class EqSetModel {
   // Fills the first `records` bands of the set from the box image. The bands start from the
   // graph defaults, so what a stored 0 leaves shown never depends on what was shown before.
   void load(const ParameterMemory& memory, int records);
+  // A model of the set with its stored band count, loaded as above.
+  static EqSetModel Loaded(const ParameterMemory& memory, int set, int records);
   // Takes the record's values as they are (an imported file, already checked).
   void putBand(int band, const BandRecord& record);
 
@@ -88,9 +90,11 @@ class EqSetModel {
   void setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
  private:
+  explicit EqSetModel(int set);  // the set and its band count; load() does the rest
   dsp::EqBandEditor rules();
   bool valid(int band) const { return band >= 0 && band < kMaxBands; }
   void applyCount(int n);
+  void setCountValues(int n);  // applyCount without the curves
   void recomputeShownBands();
   void changed();
 

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include "shell/language_button.h"
 #include "shell/remote_access_texts.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_icons.h"
@@ -185,7 +186,7 @@ void BuildAx7Ribbon(Ribbon& ribbon, int language) {
   ribbon.addTabRowButton(ID_BTN_RESET, Pick("机器复位", "Reset", language));
   ribbon.addTabRowButton(ID_BTN_REMOTE, Pick("遥控学习", "Remote control", language));
   ribbon.addTabRowButton(ID_BTN_AUTOSUB, Pick("自动超低", "Auto SUB", language));
-  ribbon.addTabRowButton(ID_BTN_LANGUAGE, QStringLiteral("中/EN"));
+  ribbon.addTabRowButton(ID_BTN_LANGUAGE, new LanguageButton(language == 1));
   QToolButton* about = ribbon.addTabRowButton(ID_APP_ABOUT, QString(),
                                               PaintedIcon(RibbonIcon::About));
   about->setAccessibleName(Pick("关于", "About", language));

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "shell/language_button.h"
 #include "shell/remote_access_texts.h"
 #include "shell/ribbon.h"
 #include "shell/ribbon_ids.h"
@@ -134,6 +135,8 @@ void RelabelRibbon(Ribbon& ribbon, const ax7::ParameterMemory& memory, int langu
   SetTwinTexts(ribbon, {ID_BTN_SAVEMODE}, Pick("保存模式", "SaveMode", language),
                SetText<QToolButton>);
 
+  if (auto* button = ribbon.controlAs<LanguageButton>(ID_BTN_LANGUAGE))
+    button->setOutlinedHan(language == 1);
   SetText<QToolButton>(ribbon, ID_BTN_RESET, Pick("机器复位", "Reset", language));
   SetText<QToolButton>(ribbon, ID_BTN_REMOTE, Pick("遥控学习", "Remote control", language));
   SetText<QToolButton>(ribbon, ID_BTN_AUTOSUB, Pick("自动超低", "Auto SUB", language));

@@ -393,8 +393,17 @@ QToolButton* Ribbon::addMenuButton(int category, int panelIndex, int id, const Q
 
 QToolButton* Ribbon::addTabRowButton(int id, const QString& text, const QIcon& icon,
                                      int position) {
-  QToolButton* button = d_->makeButton(d_->tabs->parentWidget(), id, text, icon);
+  auto* button = new QToolButton;
+  button->setText(text);
+  if (!icon.isNull()) button->setIcon(icon);
   button->setToolButtonStyle(text.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextOnly);
+  return addTabRowButton(id, button, position);
+}
+
+QToolButton* Ribbon::addTabRowButton(int id, QToolButton* button, int position) {
+  button->setParent(d_->tabs->parentWidget());
+  button->setFocusPolicy(Qt::StrongFocus);
+  d_->adopt(button, id);
   button->setIconSize(QSize(16, 16));
   button->setFixedHeight(kTabRowHeight - 4);
   d_->tabRowButtons->insertWidget(position, button);

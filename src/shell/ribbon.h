@@ -44,6 +44,8 @@ class Ribbon : public QWidget {
   // `position` -1 appends; 0 puts the button first of the row's buttons.
   QToolButton* addTabRowButton(int id, const QString& text, const QIcon& icon = {},
                                int position = -1);
+  // A button of a kind of its own; the ribbon takes it.
+  QToolButton* addTabRowButton(int id, QToolButton* button, int position = -1);
   // The application button's menu; items added with addApplicationAction report by id.
   QMenu* applicationMenu() const;
   QAction* addApplicationAction(int id, const QString& text);
