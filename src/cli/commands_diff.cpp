@@ -8,6 +8,7 @@
 #include "cli/args.h"
 #include "cli/command.h"
 #include "cli/exit_codes.h"
+#include "cli/output.h"
 #include "cli/json_output.h"
 #include "cli/mode_file_io.h"
 #include "cli/session.h"
@@ -26,15 +27,6 @@ using history::DiffLanguage;
 using history::Difference;
 
 constexpr const char* kBoxWord = "box";
-
-// LANGUAGE, LC_ALL, LC_MESSAGES and LANG in the order the C library reads them.
-bool chineseFromEnvironment() {
-  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return std::strncmp(value, "zh", 2) == 0;
-  }
-  return false;
-}
 
 const char* kindWord(Difference::Kind k) {
   switch (k) {
@@ -108,7 +100,7 @@ int runDiff(Context& ctx, const std::vector<std::string>& words) {
   }
   if (args.help) return printUsage(ctx, kDiffCommand);
   if (args.positional.size() != 2) return usageError(ctx, kDiffCommand, "two settings expected");
-  DiffLanguage language = chineseFromEnvironment() ? DiffLanguage::Chinese : DiffLanguage::English;
+  DiffLanguage language = ChineseFromEnvironment() ? DiffLanguage::Chinese : DiffLanguage::English;
   if (auto lang = args.values.find("--lang"); lang != args.values.end()) {
     if (lang->second != "zh" && lang->second != "en") {
       return usageError(ctx, kDiffCommand, "--lang must be zh or en");

@@ -8,6 +8,7 @@
 #include "cli/command.h"
 #include "cli/doctor_probe.h"
 #include "cli/exit_codes.h"
+#include "cli/output.h"
 #include "cli/json_output.h"
 #include "cli/udev_rule.h"
 #include "hid/permissions.h"
@@ -25,15 +26,6 @@ struct Texts {
     return zh ? zhText : enText;
   }
 };
-
-// LANGUAGE, LC_ALL, LC_MESSAGES and LANG in the order the C library reads them.
-bool chineseFromEnvironment() {
-  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return std::strncmp(value, "zh", 2) == 0;
-  }
-  return false;
-}
 
 enum class Status { Ok, Problem, Note };
 
@@ -68,14 +60,14 @@ std::string ruleInstallCommand() {
 constexpr const char* kReloadCommand =
     "sudo udevadm control --reload-rules && sudo udevadm trigger --subsystem-match=hidraw";
 
-struct Report {
+struct DoctorReport {
   std::vector<Check> checks;
   std::string result;  // "ok", "no box", "no hidraw node", "permission denied", "cannot open"
   bool canOpen = false;
 };
 
-Report diagnose(const DoctorFacts& f, const Texts& t) {
-  Report r;
+DoctorReport diagnose(const DoctorFacts& f, const Texts& t) {
+  DoctorReport r;
   auto add = [&](const char* id, Status s, std::string text, std::string advice = {}) {
     r.checks.push_back({id, s, std::move(text), std::move(advice)});
   };
@@ -320,7 +312,7 @@ int runDoctor(Context& ctx, const std::vector<std::string>& words) {
   }
   if (args.help) return printUsage(ctx, kDoctorCommand);
   if (!args.positional.empty()) return usageError(ctx, kDoctorCommand, "no arguments expected");
-  Texts t{chineseFromEnvironment()};
+  Texts t{ChineseFromEnvironment()};
   if (auto lang = args.values.find("--lang"); lang != args.values.end()) {
     if (lang->second != "zh" && lang->second != "en") {
       return usageError(ctx, kDoctorCommand, "--lang must be zh or en");
@@ -329,7 +321,7 @@ int runDoctor(Context& ctx, const std::vector<std::string>& words) {
   }
   const char* root = std::getenv(kRootVariable);
   const DoctorFacts facts = probeSystem(root && *root ? root : "/");
-  const Report report = diagnose(facts, t);
+  const DoctorReport report = diagnose(facts, t);
 
   if (args.flags.count("--json")) {
     Json doc = jsonDocument();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace ax7::cli {
@@ -49,6 +50,14 @@ std::streamsize DescriptorOutput::xsputn(const char_type* s, std::streamsize n) 
 
 int DescriptorOutput::sync() {
   return drain() ? 0 : -1;
+}
+
+bool ChineseFromEnvironment() {
+  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return std::strncmp(value, "zh", 2) == 0;
+  }
+  return false;
 }
 
 }  // namespace ax7::cli

@@ -31,4 +31,8 @@ class DescriptorOutput final : public std::streambuf {
   std::array<char, 1 << 16> buffer_;
 };
 
+// Whether the messages are to be Chinese: the first of LANGUAGE, LC_ALL, LC_MESSAGES and LANG
+// that is set, in the order the C library reads them, starts with "zh".
+bool ChineseFromEnvironment();
+
 }  // namespace ax7::cli
